@@ -1,0 +1,158 @@
+// The Darwin notify center between the processes of one simulated device. Every process that
+// observes a name listens on a datagram socket and leaves its process identifier in a folder of
+// the device; a post sends the name to every listener found there. Names are delivered on the
+// listening process's main queue, as the platform delivers them on the main thread.
+#include <dirent.h>
+#include <sys/socket.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <functional>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+#include "foundation/Device.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSNotificationCenter.h"
+
+struct __CFNotificationCenter {};
+
+namespace {
+
+constexpr const char* kListenerFolder = "/private/var/run/notifyd";
+
+struct Observer {
+  const void* observer;
+  CFNotificationCallback callback;
+  std::string name;
+};
+
+struct DarwinState {
+  std::mutex lock;
+  std::vector<Observer> observers;
+  bool listening = false;
+  std::string registration;  // real path of this process's entry in the listener folder
+};
+DarwinState& darwin() {
+  static DarwinState state;
+  return state;
+}
+
+// Abstract socket addresses: nothing on disk to go stale, and no path-length limit on the root.
+sockaddr_un listenerAddress(pid_t pid, socklen_t* length) {
+  sockaddr_un address{};
+  address.sun_family = AF_UNIX;
+  std::string name = "talvocb-notify-" +
+                     std::to_string(std::hash<std::string>()(sim::deviceRoot())) + "-" +
+                     std::to_string(pid);
+  std::memcpy(address.sun_path + 1, name.data(), name.size());
+  *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
+  return address;
+}
+
+void deliver(const std::string& name) {
+  std::vector<Observer> targets;
+  {
+    std::lock_guard guard(darwin().lock);
+    for (const Observer& o : darwin().observers) {
+      if (o.name == name) targets.push_back(o);
+    }
+  }
+  for (const Observer& o : targets) {
+    o.callback(CFNotificationCenterGetDarwinNotifyCenter(), const_cast<void*>(o.observer), name,
+               nullptr, nullptr);
+  }
+}
+
+void unregister() {
+  if (!darwin().registration.empty()) ::unlink(darwin().registration.c_str());
+}
+
+// Starts this process's listener; called with the state locked.
+void startListening() {
+  int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  if (fd < 0) return;
+  socklen_t length = 0;
+  sockaddr_un address = listenerAddress(::getpid(), &length);
+  if (::bind(fd, reinterpret_cast<sockaddr*>(&address), length) != 0) {
+    ::close(fd);
+    return;
+  }
+  std::string folder = fileSystemRepresentation(kListenerFolder);
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  darwin().registration = folder + "/" + std::to_string(::getpid());
+  if (FILE* entry = std::fopen(darwin().registration.c_str(), "w")) std::fclose(entry);
+  std::atexit(unregister);
+  darwin().listening = true;
+  std::thread([fd] {
+    char buffer[1024];
+    for (;;) {
+      ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0) return;
+      std::string name(buffer, static_cast<std::size_t>(n));
+      dispatch_async(dispatch_get_main_queue(), [name] { deliver(name); });
+    }
+  }).detach();
+}
+
+}  // namespace
+
+CFNotificationCenterRef CFNotificationCenterGetDarwinNotifyCenter() {
+  static __CFNotificationCenter center;
+  return &center;
+}
+
+void CFNotificationCenterAddObserver(CFNotificationCenterRef center, const void* observer,
+                                     CFNotificationCallback callback, const std::string& name,
+                                     const void* /*object*/,
+                                     CFNotificationSuspensionBehavior /*behavior*/) {
+  if (!center || !callback || name.empty()) return;
+  std::lock_guard guard(darwin().lock);
+  darwin().observers.push_back({observer, callback, name});
+  if (!darwin().listening) startListening();
+}
+
+void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const std::string& name,
+                                          const void* /*object*/, const void* /*userInfo*/,
+                                          bool /*deliverImmediately*/) {
+  if (!center || name.empty() || name.size() > 1000) return;
+  std::string folder = fileSystemRepresentation(kListenerFolder);
+  DIR* dir = ::opendir(folder.c_str());
+  if (!dir) return;
+  int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+  while (dirent* entry = ::readdir(dir)) {
+    char* end = nullptr;
+    long pid = std::strtol(entry->d_name, &end, 10);
+    if (pid <= 0 || !end || *end != '\0') continue;
+    socklen_t length = 0;
+    sockaddr_un address = listenerAddress(static_cast<pid_t>(pid), &length);
+    for (int attempt = 0; fd >= 0 && attempt < 50; ++attempt) {
+      ssize_t sent = ::sendto(fd, name.data(), name.size(), MSG_DONTWAIT,
+                              reinterpret_cast<sockaddr*>(&address), length);
+      if (sent >= 0) break;
+      if (errno == ECONNREFUSED || errno == ENOENT) {
+        // The listener is gone: forget its entry.
+        ::unlink((folder + "/" + entry->d_name).c_str());
+        break;
+      }
+      if (errno != EAGAIN && errno != EINTR) break;
+      std::this_thread::sleep_for(std::chrono::milliseconds(2));
+    }
+  }
+  if (fd >= 0) ::close(fd);
+  ::closedir(dir);
+}
+
+namespace sim {
+std::size_t darwinObserverCount() {
+  std::lock_guard guard(darwin().lock);
+  return darwin().observers.size();
+}
+}  // namespace sim

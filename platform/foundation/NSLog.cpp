@@ -1,0 +1,67 @@
+#include "foundation/NSLog.h"
+
+#include <execinfo.h>
+#include <sys/time.h>
+#include <unistd.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <ctime>
+#include <mutex>
+#include <thread>
+#include <vector>
+
+namespace {
+std::string processName() {
+  char path[4096];
+  ssize_t n = ::readlink("/proc/self/exe", path, sizeof path - 1);
+  if (n <= 0) return "process";
+  path[n] = '\0';
+  std::string name = path;
+  auto slash = name.rfind('/');
+  return slash == std::string::npos ? name : name.substr(slash + 1);
+}
+}  // namespace
+
+void NSLogString(const std::string& message) {
+  static const std::string name = processName();
+  static std::mutex lock;
+  timeval now{};
+  ::gettimeofday(&now, nullptr);
+  tm local{};
+  ::localtime_r(&now.tv_sec, &local);
+  char stamp[32];
+  std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
+  std::lock_guard guard(lock);
+  std::fprintf(stderr, "%s.%03ld %s[%d:%lx] %s\n", stamp, static_cast<long>(now.tv_usec / 1000),
+               name.c_str(), static_cast<int>(::getpid()),
+               static_cast<unsigned long>(std::hash<std::thread::id>()(std::this_thread::get_id()) &
+                                          0xfffff),
+               message.c_str());
+  std::fflush(stderr);
+}
+
+void NSLog(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string message(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(message.data(), message.size() + 1, format, args);
+  va_end(args);
+  NSLogString(message);
+}
+
+std::string callStackSymbols() {
+  void* frames[64];
+  int count = ::backtrace(frames, 64);
+  char** symbols = ::backtrace_symbols(frames, count);
+  std::string text = "(\n";
+  for (int i = 0; symbols && i < count; ++i) {
+    text += "    " + std::to_string(i) + "   " + symbols[i] + "\n";
+  }
+  std::free(symbols);
+  return text + ")";
+}

@@ -1,0 +1,152 @@
+#include "foundation/NSValueTypes.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+
+#include "foundation/PropertyList.h"
+
+SIM_DEFINE_CLASS(NSString, NSObject)
+SIM_DEFINE_CLASS(NSNumber, NSObject)
+SIM_DEFINE_CLASS(NSData, NSObject)
+SIM_DEFINE_CLASS(NSDate, NSObject)
+SIM_DEFINE_CLASS(NSArray, NSObject)
+SIM_DEFINE_CLASS(NSDictionary, NSObject)
+
+bool NSString::isEqual(const NSObject& other) const {
+  auto* text = dynamic_cast<const NSString*>(&other);
+  return text && text->value == value;
+}
+std::size_t NSString::hash() const {
+  return std::hash<std::string>()(value);
+}
+
+bool NSNumber::boolValue() const {
+  return std::visit([](auto v) { return v != 0; }, value);
+}
+int64_t NSNumber::integerValue() const {
+  if (auto* d = std::get_if<double>(&value)) {
+    if (!std::isfinite(*d)) return 0;
+    if (*d >= 9.2e18) return INT64_MAX;
+    if (*d <= -9.2e18) return INT64_MIN;
+    return static_cast<int64_t>(*d);
+  }
+  return std::visit([](auto v) { return static_cast<int64_t>(v); }, value);
+}
+double NSNumber::doubleValue() const {
+  return std::visit([](auto v) { return static_cast<double>(v); }, value);
+}
+bool NSNumber::isEqual(const NSObject& other) const {
+  auto* number = dynamic_cast<const NSNumber*>(&other);
+  if (!number) return false;
+  bool integral = !std::holds_alternative<double>(value);
+  bool otherIntegral = !std::holds_alternative<double>(number->value);
+  if (integral && otherIntegral) return integerValue() == number->integerValue();
+  return doubleValue() == number->doubleValue();
+}
+std::size_t NSNumber::hash() const {
+  double d = doubleValue();
+  // Integral values hash by their integer so that 42 and 42.0 meet.
+  if (std::holds_alternative<double>(value) && d != std::floor(d)) return std::hash<double>()(d);
+  return std::hash<int64_t>()(integerValue());
+}
+std::string NSNumber::description() const {
+  if (auto* d = std::get_if<double>(&value)) return stringWithFormat("%g", *d);
+  return std::to_string(integerValue());
+}
+
+bool NSData::isEqual(const NSObject& other) const {
+  auto* data = dynamic_cast<const NSData*>(&other);
+  return data && data->bytes == bytes;
+}
+
+id NSDictionary::objectForKey(const std::string& key) const {
+  auto it = entries.find(key);
+  return it == entries.end() ? nullptr : it->second;
+}
+
+namespace {
+// Skips leading blanks as the platform's string scanner does.
+std::size_t skipBlanks(const std::string& text) {
+  std::size_t i = 0;
+  while (i < text.size() && (text[i] == ' ' || text[i] == '\t' || text[i] == '\n' ||
+                             text[i] == '\r' || text[i] == '\f' || text[i] == '\v')) {
+    ++i;
+  }
+  return i;
+}
+}  // namespace
+
+bool NSStringBoolValue(const std::string& text) {
+  std::size_t i = skipBlanks(text);
+  while (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+  while (i < text.size() && text[i] == '0') ++i;
+  if (i >= text.size()) return false;
+  char c = text[i];
+  return c == 'Y' || c == 'y' || c == 'T' || c == 't' || (c >= '1' && c <= '9');
+}
+
+int64_t NSStringIntegerValue(const std::string& text) {
+  std::size_t i = skipBlanks(text);
+  bool negative = false;
+  if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
+  int64_t value = 0;
+  for (; i < text.size() && std::isdigit(static_cast<unsigned char>(text[i])); ++i) {
+    int digit = text[i] - '0';
+    if (value > (INT64_MAX - digit) / 10) return negative ? INT64_MIN : INT64_MAX;
+    value = value * 10 + digit;
+  }
+  return negative ? -value : value;
+}
+
+double NSStringDoubleValue(const std::string& text) {
+  std::size_t i = skipBlanks(text);
+  // Only the leading decimal number counts: "7.1.2" reads as 7.1.
+  std::size_t end = i;
+  if (end < text.size() && (text[end] == '+' || text[end] == '-')) ++end;
+  bool dot = false;
+  while (end < text.size() &&
+         (std::isdigit(static_cast<unsigned char>(text[end])) || (!dot && text[end] == '.'))) {
+    dot = dot || text[end] == '.';
+    ++end;
+  }
+  std::string number = text.substr(i, end - i);
+  return number.empty() ? 0.0 : std::strtod(number.c_str(), nullptr);
+}
+
+bool boolValue(const id& obj) {
+  if (auto number = cast<NSNumber>(obj)) return number->boolValue();
+  if (auto text = cast<NSString>(obj)) return NSStringBoolValue(text->value);
+  return false;
+}
+int64_t integerValue(const id& obj) {
+  if (auto number = cast<NSNumber>(obj)) return number->integerValue();
+  if (auto text = cast<NSString>(obj)) return NSStringIntegerValue(text->value);
+  return 0;
+}
+double doubleValue(const id& obj) {
+  if (auto number = cast<NSNumber>(obj)) return number->doubleValue();
+  if (auto text = cast<NSString>(obj)) return NSStringDoubleValue(text->value);
+  return 0.0;
+}
+
+std::optional<std::string> stringValue(const id& obj) {
+  if (auto text = cast<NSString>(obj)) return text->value;
+  return std::nullopt;
+}
+
+std::string stringWithFormat(const char* format, ...) {
+  va_list args;
+  va_start(args, format);
+  va_list copy;
+  va_copy(copy, args);
+  int length = std::vsnprintf(nullptr, 0, format, copy);
+  va_end(copy);
+  std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
+  va_end(args);
+  return text;
+}

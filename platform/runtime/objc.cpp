@@ -1,0 +1,215 @@
+#include "runtime/objc.h"
+
+#include <cxxabi.h>
+
+#include <cstdlib>
+#include <shared_mutex>
+#include <unordered_map>
+
+struct objc_selector {
+  std::string name;
+};
+
+struct objc_class {
+  std::string name;
+  Class superclass = nullptr;
+  objc_factory factory = nullptr;
+  std::unordered_map<SEL, std::unique_ptr<objc_method>> methods;
+};
+
+namespace {
+
+// One lock for the class table, the selector table and every method table. Methods are never
+// removed, so a Method handed out stays valid; replacing swaps the implementation under the lock.
+std::shared_mutex& tableLock() {
+  static std::shared_mutex lock;
+  return lock;
+}
+std::unordered_map<std::string, std::unique_ptr<objc_class>>& classTable() {
+  static std::unordered_map<std::string, std::unique_ptr<objc_class>> table;
+  return table;
+}
+std::unordered_map<std::string, std::unique_ptr<objc_selector>>& selectorTable() {
+  static std::unordered_map<std::string, std::unique_ptr<objc_selector>> table;
+  return table;
+}
+
+Method findMethod(Class cls, SEL sel) {
+  for (Class c = cls; c; c = c->superclass) {
+    auto it = c->methods.find(sel);
+    if (it != c->methods.end()) return it->second.get();
+  }
+  return nullptr;
+}
+
+}  // namespace
+
+// Registers the stand-in classes of the platform before anyone asks for one by name.
+void sim_registerPlatformClasses();
+
+SEL sel_registerName(const char* name) {
+  if (!name) return nullptr;
+  {
+    std::shared_lock read(tableLock());
+    auto it = selectorTable().find(name);
+    if (it != selectorTable().end()) return it->second.get();
+  }
+  std::unique_lock write(tableLock());
+  auto& slot = selectorTable()[name];
+  if (!slot) slot = std::make_unique<objc_selector>(objc_selector{name});
+  return slot.get();
+}
+
+const char* sel_getName(SEL sel) {
+  return sel ? sel->name.c_str() : "<null selector>";
+}
+
+Class objc_getClass(const char* name) {
+  static std::once_flag platformClasses;
+  std::call_once(platformClasses, sim_registerPlatformClasses);
+  if (!name) return nullptr;
+  std::shared_lock read(tableLock());
+  auto it = classTable().find(name);
+  return it == classTable().end() ? nullptr : it->second.get();
+}
+
+Class objc_registerClass(const char* name, Class superclass, objc_factory factory) {
+  std::unique_lock write(tableLock());
+  auto& slot = classTable()[name];
+  if (!slot) {
+    slot = std::make_unique<objc_class>();
+    slot->name = name;
+    slot->superclass = superclass;
+    slot->factory = factory;
+  }
+  return slot.get();
+}
+
+const char* class_getName(Class cls) {
+  return cls ? cls->name.c_str() : "nil";
+}
+Class class_getSuperclass(Class cls) {
+  return cls ? cls->superclass : nullptr;
+}
+
+id class_createInstance(Class cls) {
+  if (!cls) return nullptr;
+  for (Class c = cls; c; c = c->superclass) {
+    if (c->factory) return c->factory(cls);
+  }
+  return std::make_shared<NSObject>(cls);
+}
+
+Method class_getOwnMethod(Class cls, SEL sel) {
+  if (!cls || !sel) return nullptr;
+  std::shared_lock read(tableLock());
+  auto it = cls->methods.find(sel);
+  return it == cls->methods.end() ? nullptr : it->second.get();
+}
+
+Method class_getInstanceMethod(Class cls, SEL sel) {
+  if (!cls || !sel) return nullptr;
+  std::shared_lock read(tableLock());
+  return findMethod(cls, sel);
+}
+
+IMP class_getMethodImplementation(Class cls, SEL sel) {
+  if (!cls || !sel) return nullptr;
+  std::shared_lock read(tableLock());
+  Method m = findMethod(cls, sel);
+  return m ? m->imp.load() : nullptr;
+}
+
+bool class_respondsToSelector(Class cls, SEL sel) {
+  return class_getInstanceMethod(cls, sel);
+}
+
+Class object_getClass(const id& obj) {
+  return obj ? obj->isa() : nullptr;
+}
+const char* object_getClassName(const id& obj) {
+  return class_getName(object_getClass(obj));
+}
+
+bool isKindOfClass(const id& obj, Class cls) {
+  for (Class c = object_getClass(obj); c; c = c->superclass) {
+    if (c == cls) return true;
+  }
+  return false;
+}
+
+bool respondsToSelector(const id& obj, SEL sel) {
+  return obj && obj->respondsToSelector(sel);
+}
+
+namespace objc_detail {
+
+std::string describeSignature(std::type_index signature) {
+  int status = 0;
+  char* readable = abi::__cxa_demangle(signature.name(), nullptr, nullptr, &status);
+  std::string text = status == 0 && readable ? readable : signature.name();
+  std::free(readable);
+  return text;
+}
+
+bool addMethod(Class cls, SEL sel, IMP imp, std::type_index signature, const char* types) {
+  if (!cls || !sel || !imp) return false;
+  std::unique_lock write(tableLock());
+  auto& slot = cls->methods[sel];
+  if (slot) return false;
+  slot = std::make_unique<objc_method>(imp, signature, types ? types : "");
+  return true;
+}
+
+IMP replaceMethod(Class cls, SEL sel, IMP imp, std::type_index signature) {
+  if (!cls || !sel || !imp) return nullptr;
+  std::unique_lock write(tableLock());
+  Method inherited = findMethod(cls, sel);
+  if (!inherited) return nullptr;
+  if (inherited->signature != signature) {
+    throw objc_runtime_error(std::string("MSHookMessageEx: -[") + cls->name + " " + sel->name +
+                             "] is " + describeSignature(inherited->signature) +
+                             ", the replacement is " + describeSignature(signature));
+  }
+  IMP previous = inherited->imp.load();
+  auto& own = cls->methods[sel];
+  if (own) {
+    own->imp = imp;
+  } else {
+    own = std::make_unique<objc_method>(imp, signature, inherited->types);
+  }
+  return previous;
+}
+
+void throwMismatch(Class cls, SEL sel, Method m, std::type_index expected) {
+  throw objc_runtime_error(std::string("-[") + class_getName(cls) + " " + sel_getName(sel) +
+                           "] is " + describeSignature(m->signature) + ", called as " +
+                           describeSignature(expected));
+}
+
+void throwUnrecognized(Class cls, SEL sel) {
+  throw objc_runtime_error(std::string("-[") + class_getName(cls) + " " + sel_getName(sel) +
+                           "]: unrecognized selector sent to instance");
+}
+
+}  // namespace objc_detail
+
+id performSelector(const id& obj, SEL sel) {
+  if (!obj) return nullptr;
+  Method m = class_getInstanceMethod(obj->isa(), sel);
+  if (m && m->signature == typeid(objc_detail::TypedIMP<void>)) {
+    objc_send<void()>::call(obj, sel);
+    return nullptr;
+  }
+  return objc_send<id()>::call(obj, sel);
+}
+
+id performSelector(const id& obj, SEL sel, const id& withObject) {
+  if (!obj) return nullptr;
+  Method m = class_getInstanceMethod(obj->isa(), sel);
+  if (m && m->signature == typeid(objc_detail::TypedIMP<void, id>)) {
+    objc_send<void(id)>::call(obj, sel, withObject);
+    return nullptr;
+  }
+  return objc_send<id(id)>::call(obj, sel, withObject);
+}
