@@ -1,0 +1,82 @@
+#include "TALCBSettings.h"
+
+#include <mutex>
+
+#include "TalvoCBLog.h"
+#include "foundation/Device.h"
+#include "foundation/NSFileManager.h"
+#include "foundation/NSValueTypes.h"
+
+SIM_DEFINE_CLASS(TALCBSettings, NSObject)
+
+std::shared_ptr<TALCBSettings> TALCBSettings::sharedSettings() {
+  static std::shared_ptr<TALCBSettings> shared;
+  static std::once_flag once;
+  std::call_once(once, [] {
+    TALCB_INFO("Initiallizing settings for first time..");
+    shared = make<TALCBSettings>();
+  });
+  return shared;
+}
+
+TALCBSettings::TALCBSettings() : NSObject(class_()) { loadSettings(); }
+
+void TALCBSettings::loadSettings() {
+  // Relative to the working directory, the root, where "User" leads to the mobile user's home:
+  // every host process reads the one file, whatever its own home.
+  std::string path = stringByAppendingPathComponent(
+      stringByAppendingPathComponent("User", TalvoCBSettingsFile::kPreferencesFolder),
+      TalvoCBSettingsFile::kFileName);
+  auto settings = NSDictionary::dictionaryWithContentsOfFile(path);
+  auto read = [&](const char* key) { return settings && boolValue(settings->objectForKey(key)); };
+  setIsTalvoCBEnabled(read("TalvoCBEnabled"));
+  setIsRoundedPicsEnabled(read("TalvoCBEnabledRoundedPictures"));
+  setIsMonogramEnabled(read("TalvoCBEnabledMonogramPictures"));
+  setIsShowPicturesOnFavorites(read("TalvoCBEnabledFavorites"));
+  setIsShowPicturesOnPhone(read("TalvoCBEnabledPhone"));
+  setIsShowPicturesOnRecents(read("TalvoCBEnabledRecents"));
+  setIsShowPicturesOnContacts(read("TalvoCBEnabledContacts"));
+  TALCB_INFO("Loading settings completed..");
+}
+
+std::string TALCBSettings::description() const {
+  return stringWithFormat(
+      "Talvo For CallBar Enabled: %d\nRound Pictures Enabled: %d\nMonogram Enabled: %d\nTalvo on "
+      "Favorites: %d\nTalvo on Recents:%d\nTalvo on Contacts:%d.",
+      isTalvoCBEnabled(), isRoundedPicsEnabled(), isMonogramEnabled(), isShowPicturesOnFavorites(),
+      isShowPicturesOnRecents(), isShowPicturesOnContacts());
+}
+
+namespace TalvoCBSettingsFile {
+
+std::string pathInHome() {
+  return stringByAppendingPathComponent(
+      stringByAppendingPathComponent(NSHomeDirectory(), kPreferencesFolder), kFileName);
+}
+
+std::string notificationForKey(const std::string& key) {
+  const std::string prefix = "TalvoCBEnabled";
+  std::string suffix = key.rfind(prefix, 0) == 0 ? key.substr(prefix.size()) : key;
+  return "com.quorvik.TalvoCB" + suffix + "EnabledNotification";
+}
+
+bool completeAtStartup() {
+  std::string path = pathInHome();
+  if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
+    TALCB_SHORT_INFO("Settings file exists, checking version..");
+    auto settings = NSDictionary::dictionaryWithContentsOfFile(path);
+    TALCB_SHORT_INFO("Old settings file found, updating it with latest one. [settings count] => %d",
+                     settings ? static_cast<int>(settings->count()) : 0);
+    // A file that does not read as a dictionary stays as it is: nothing of it is lost.
+    if (!settings) return false;
+    for (const char* key : kKeys) {
+      if (!settings->objectForKey(key)) settings->setObject(NSNumber::numberWithBool(true), key);
+    }
+    return settings->writeToFile(path, true);
+  }
+  auto settings = make<NSDictionary>();
+  for (const char* key : kKeys) settings->setObject(NSNumber::numberWithBool(true), key);
+  return settings->writeToFile(path, true);
+}
+
+}  // namespace TalvoCBSettingsFile
