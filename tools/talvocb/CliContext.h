@@ -1,0 +1,22 @@
+// What every command of the talvocb tool shares: the device root option and the exit status.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <string>
+
+struct CliContext {
+  std::string root;
+  int status = 0;
+
+  // Enters the device of --root; a missing --root is a usage error.
+  void enterDevice(const char* command);
+  // Reports a usage error in one line on standard error; exit status 2.
+  void usageError(const std::string& message);
+  // Reports a failure in one line on standard error; exit status 1.
+  void failure(const std::string& message);
+};
+
+// Each file of commands adds its subcommands to the application.
+void addDeviceCommands(CLI::App& app, CliContext& context);
+void addProbeCommand(CLI::App& app, CliContext& context);
+void addSettingsCommands(CLI::App& app, CliContext& context);

@@ -1,0 +1,71 @@
+// settings show, init and set.
+#include <algorithm>
+#include <cstdio>
+
+#include "CliContext.h"
+#include "TALCBSettings.h"
+#include "foundation/Device.h"
+#include "foundation/NSFileManager.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSValueTypes.h"
+
+namespace {
+void printDescription() {
+  std::printf("%s\n", make<TALCBSettings>()->description().c_str());
+}
+
+// Writes one switch: the whole dictionary is read, changed and written back atomically. A file
+// that exists but is no dictionary is refused rather than replaced, so nothing in it is lost.
+bool writeSwitch(CliContext& context, const std::string& key, bool on) {
+  std::string path = TalvoCBSettingsFile::pathInHome();
+  auto settings = make<NSDictionary>();
+  if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
+    settings = NSDictionary::dictionaryWithContentsOfFile(path);
+    if (!settings) {
+      context.failure(fileSystemRepresentation(path) +
+                      ": not a property-list dictionary; left unchanged");
+      return false;
+    }
+  }
+  settings->setObject(NSNumber::numberWithBool(on), key);
+  if (!settings->writeToFile(path, true)) {
+    context.failure(fileSystemRepresentation(path) + ": cannot be written");
+    return false;
+  }
+  return true;
+}
+}  // namespace
+
+void addSettingsCommands(CLI::App& app, CliContext& context) {
+  auto* settings = app.add_subcommand("settings", "The add-on's settings file");
+  settings->require_subcommand(1);
+
+  settings->add_subcommand("show", "Prints the settings as the library reads them")
+      ->callback([&context] {
+        context.enterDevice("settings show");
+        printDescription();
+      });
+
+  settings->add_subcommand("init", "Creates or completes the settings file as the start-up does")
+      ->callback([&context] {
+        context.enterDevice("settings init");
+        TalvoCBSettingsFile::completeAtStartup();
+        printDescription();
+      });
+
+  auto* set = settings->add_subcommand("set", "Writes one switch and announces the change");
+  static std::string key, value;
+  std::vector<std::string> keys(TalvoCBSettingsFile::kKeys.begin(),
+                                TalvoCBSettingsFile::kKeys.end());
+  set->add_option("KEY", key, "A settings key")->required()->check(CLI::IsMember(keys));
+  set->add_option("VALUE", value, "on or off")->required()->check(CLI::IsMember({"on", "off"}));
+  set->callback([&context] {
+    context.enterDevice("settings set");
+    if (!writeSwitch(context, key, value == "on")) return;
+    std::string name = TalvoCBSettingsFile::notificationForKey(key);
+    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), name, nullptr,
+                                         nullptr, true);
+    std::printf("%s = %s\nposted %s\n", key.c_str(), value == "on" ? "true" : "false",
+                name.c_str());
+  });
+}

@@ -1,0 +1,43 @@
+// talvocb: the command-line tool over a simulated device. Results go to standard output, the
+// system's own log lines to standard error.
+#include <cstdio>
+
+#include "CliContext.h"
+#include "foundation/Device.h"
+
+void CliContext::enterDevice(const char* command) {
+  if (root.empty()) throw CLI::ValidationError(std::string(command) + " needs --root DIR");
+  sim::setDeviceRoot(root);
+}
+
+void CliContext::usageError(const std::string& message) {
+  std::fprintf(stderr, "talvocb: error: %s\n", message.c_str());
+  status = 2;
+}
+
+void CliContext::failure(const std::string& message) {
+  std::fprintf(stderr, "talvocb: %s\n", message.c_str());
+  status = 1;
+}
+
+int main(int argc, char** argv) {
+  CLI::App app{"talvocb: the add-on's library and a simulated device, from the command line"};
+  CliContext context;
+  app.add_option("--root", context.root, "The folder of the simulated device");
+  app.require_subcommand(1);
+  addDeviceCommands(app, context);
+  addProbeCommand(app, context);
+  addSettingsCommands(app, context);
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::CallForAllHelp&) {
+    std::fputs(app.help("", CLI::AppFormatMode::All).c_str(), stdout);
+    return 0;
+  } catch (const CLI::Error& error) {
+    context.usageError(error.what());
+  }
+  return context.status;
+}
