@@ -1,0 +1,34 @@
+// The observers of the address book's and the settings' Darwin notifications.
+#include "HookFamilies.h"
+#include "TalvoCBLog.h"
+#include "foundation/NSNotificationCenter.h"
+
+namespace {
+void addressBookChanged(CFNotificationCenterRef, void*, const std::string& name, const void*,
+                        const void*) {
+  TALCB_INFO("Received %s", name.c_str());
+}
+
+void settingsChanged(CFNotificationCenterRef, void*, const std::string& name, const void*,
+                     const void*) {
+  TALCB_INFO("Received %s", name.c_str());
+}
+}  // namespace
+
+void registerNotificationObservers() {
+  CFNotificationCenterRef center = CFNotificationCenterGetDarwinNotifyCenter();
+  auto observe = [center](const char* name, CFNotificationCallback handler) {
+    CFNotificationCenterAddObserver(center, nullptr, handler, name, nullptr,
+                                    CFNotificationSuspensionBehaviorDeliverImmediately);
+  };
+  observe("__ABDataBaseChangedByOtherProcessNotification", addressBookChanged);
+  for (const char* name : {"com.quorvik.TalvoCBEnabledNotification",
+                           "com.quorvik.TalvoCBRoundedPicturesEnabledNotification",
+                           "com.quorvik.TalvoCBMonogramPicturesEnabledNotification",
+                           "com.quorvik.TalvoCBFavoritesEnabledNotification",
+                           "com.quorvik.TalvoCBPhoneEnabledNotification",
+                           "com.quorvik.TalvoCBRecentsEnabledNotification",
+                           "com.quorvik.TalvoCBContactsEnabledNotification"}) {
+    observe(name, settingsChanged);
+  }
+}

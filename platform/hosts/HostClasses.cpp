@@ -1,0 +1,111 @@
+#include "hosts/HostClasses.h"
+
+#include <mutex>
+
+namespace sim::hosts {
+namespace {
+
+std::mutex& registryLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::vector<HostMethod>& registry() {
+  static std::vector<HostMethod> methods;
+  return methods;
+}
+
+// The hosts' own bodies do nothing visible yet: they answer nil or nothing.
+void doNothing(id, SEL) {}
+id answerNil(id, SEL) {
+  return nullptr;
+}
+id answerNilForObject(id, SEL, id) {
+  return nullptr;
+}
+void doNothingWithObject(id, SEL, id) {}
+void doNothingWithDuration(id, SEL, double) {}
+id noCell(id, SEL, id, id) {
+  return nullptr;
+}
+id noMonogramForContact(id, SEL, id, bool*) {
+  return nullptr;
+}
+id noMonogramForPerson(id, SEL, ABRecordRef, bool*) {
+  return nullptr;
+}
+id initWithStyle(id self, SEL, long, id) {
+  return self;
+}
+CGSize drawNothing(id, SEL, id, id, id, CGSize, CGPoint, float, id, long) {
+  return {};
+}
+
+template <class R, class... A>
+void define(Class cls, const char* selector, R (*imp)(id, SEL, A...), const char* types) {
+  SEL sel = sel_registerName(selector);
+  if (class_addMethod(cls, sel, imp, types)) {
+    std::lock_guard guard(registryLock());
+    registry().push_back({class_getName(cls), selector, reinterpret_cast<IMP>(imp)});
+  }
+}
+
+Class classNamed(const char* name, Class superclass) {
+  return objc_registerClass(name, superclass ? superclass : NSObject::class_());
+}
+
+}  // namespace
+
+void registerCallBarClasses() {
+  Class controller = classNamed("CallBarControllerModern", objc_getClass("UIViewController"));
+  define(controller, "viewDidLoad", doNothing, "v@:");
+  define(controller, "monogrammer", answerNil, "@@:");
+  define(controller, "contactImageView", answerNil, "@@:");
+  define(controller, "setCurrentCall:", doNothingWithObject, "v@:@");
+  define(controller, "dismissRootView", doNothing, "v@:");
+  define(controller, "dismissRootViewWithDuration:", doNothingWithDuration, "v@:d");
+
+  Class list = classNamed("CallBarABViewController", objc_getClass("UIViewController"));
+  define(list, "viewDidLoad", doNothing, "v@:");
+  define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+  define(list, "dealloc", doNothing, "v@:");
+
+  Class cell = classNamed("CallBarTableViewTransparentCell", objc_getClass("UITableViewCell"));
+  define(cell, "initWithStyle:reuseIdentifier:", initWithStyle, "@@:q@");
+  define(cell, "layoutSubviews", doNothing, "v@:");
+}
+
+void registerContactsClasses() {
+  Class monogrammer = classNamed("CNMonogrammer", nullptr);
+  define(monogrammer, "_copyMonogramWithImageData:", answerNilForObject, "@@:@");
+  define(monogrammer, "_copyMonogramWithInitials:", answerNilForObject, "@@:@");
+  define(monogrammer, "monogramForContact:isContactImage:", noMonogramForContact, "@@:@^B");
+
+  Class list = classNamed("CNContactListViewController", objc_getClass("UIViewController"));
+  define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+  Class cell = classNamed("CNContactListTableViewCell", objc_getClass("UITableViewCell"));
+  define(cell, "layoutSubviews", doNothing, "v@:");
+}
+
+void registerAddressBookUIClasses() {
+  Class monogrammer = classNamed("ABMonogrammer", nullptr);
+  define(monogrammer, "_copyMonogramWithInitials:", answerNilForObject, "@@:@");
+  define(monogrammer, "_copyMonogramWithImageData:", answerNilForObject, "@@:@");
+  define(monogrammer, "monogramForPerson:isPersonImage:", noMonogramForPerson, "@@:^v^B");
+
+  Class cell = classNamed("ABMemberCell", objc_getClass("UITableViewCell"));
+  define(cell,
+         "_drawText:withColor:shadowColor:shadowOffset:atPoint:forWidth:withFont:lineBreakMode:",
+         drawNothing, "{CGSize=dd}@:@@@{CGSize=dd}{CGPoint=dd}f@q");
+  define(cell, "layoutSubviews", doNothing, "v@:");
+  Class source = classNamed("ABMembersDataSource", nullptr);
+  define(source, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+  Class filtered = classNamed("ABMembersFilteredDataSource", source);
+  define(filtered, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+}
+
+const std::vector<HostMethod>& registeredHostMethods() {
+  std::lock_guard guard(registryLock());
+  return registry();
+}
+
+}  // namespace sim::hosts

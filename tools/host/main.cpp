@@ -1,0 +1,81 @@
+// talvocb-host: a host application of the simulated device. It takes the identity of a process
+// (a bundle identifier, or none), registers the host classes that process has, loads the hook
+// module with dlopen as the hooking framework would, and carries out a script of actions on its
+// main thread.
+#include <dlfcn.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <CLI/CLI.hpp>
+#include <cstdio>
+#include <filesystem>
+#include <iostream>
+
+#include "HostScript.h"
+#include "foundation/Device.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSValueTypes.h"
+#include "hosts/HostClasses.h"
+
+namespace {
+std::string defaultModulePath() {
+  std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
+  return (self.parent_path().parent_path() / "lib" / "TalvoCB.so").string();
+}
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{"talvocb-host: runs a host process of the simulated device with the module"};
+  std::string root, bundleIdentifier, module = defaultModulePath(), callBar = "yes",
+                                      contacts = "auto", addressBookUI = "yes";
+  std::vector<std::string> actions;
+  bool fromStandardInput = false;
+  app.add_option("--root", root, "The folder of the simulated device")->required();
+  app.add_option("--bundle-id", bundleIdentifier, "The main bundle's identifier (none if absent)");
+  app.add_option("--module", module, "The hook module to load")->capture_default_str();
+  app.add_option("--callbar", callBar, "Whether CallBar is installed")
+      ->check(CLI::IsMember({"yes", "no"}));
+  app.add_option("--contacts-framework", contacts, "Contacts classes (auto: version 9 on)")
+      ->check(CLI::IsMember({"auto", "yes", "no"}));
+  app.add_option("--addressbook-ui", addressBookUI, "AddressBook UI classes")
+      ->check(CLI::IsMember({"yes", "no"}));
+  app.add_option("--do", actions, "An action to carry out (repeatable)");
+  app.add_flag("--stdin", fromStandardInput, "Then read actions from standard input");
+  try {
+    app.parse(argc, argv);
+  } catch (const CLI::CallForHelp&) {
+    std::fputs(app.help().c_str(), stdout);
+    return 0;
+  } catch (const CLI::Error& error) {
+    std::fprintf(stderr, "talvocb-host: error: %s\n", error.what());
+    return 2;
+  }
+
+  HostIdentity identity;
+  struct stat info {};
+  if (::fstat(STDERR_FILENO, &info) == 0) identity.originalStandardErrorInode = info.st_ino;
+
+  sim::becomeMainThread();
+  sim::setDeviceRoot(root);
+  sim::setMainBundleIdentifier(bundleIdentifier.empty() ? std::nullopt
+                                                        : std::optional(bundleIdentifier));
+  if (callBar == "yes") sim::hosts::registerCallBarClasses();
+  bool version9 = NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+  if (contacts == "yes" || (contacts == "auto" && version9)) sim::hosts::registerContactsClasses();
+  if (addressBookUI == "yes") sim::hosts::registerAddressBookUIClasses();
+
+  if (!::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    std::fprintf(stderr, "talvocb-host: cannot load %s: %s\n", module.c_str(), ::dlerror());
+    return 1;
+  }
+  for (const std::string& action : actions) {
+    if (!runHostAction(action, identity)) return 0;
+  }
+  if (fromStandardInput) {
+    std::string line;
+    while (std::getline(std::cin, line)) {
+      if (!runHostAction(line, identity)) return 0;
+    }
+  }
+  return 0;
+}
