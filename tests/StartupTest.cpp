@@ -1,0 +1,206 @@
+// The module's start-up, tried in real, separate host processes.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "Subprocess.h"
+#include "TemporaryDevice.h"
+#include "foundation/NSValueTypes.h"
+#include "foundation/PropertyList.h"
+
+namespace {
+
+const char* kSpringBoard = "com.apple.springboard";
+
+std::vector<std::string> hostCommand(const TemporaryDevice& device,
+                                     const std::optional<std::string>& bundle,
+                                     std::vector<std::string> options = {}) {
+  std::vector<std::string> argv = {"talvocb-host", "--root", device.root()};
+  if (bundle) argv.insert(argv.end(), {"--bundle-id", *bundle});
+  argv.insert(argv.end(), options.begin(), options.end());
+  return argv;
+}
+
+// The "key: value" lines of the host's status report.
+std::map<std::string, std::string> status(const TemporaryDevice& device,
+                                          const std::optional<std::string>& bundle,
+                                          std::vector<std::string> options = {}) {
+  options.insert(options.end(), {"--do", "status"});
+  ProcessResult result = runProgram(hostCommand(device, bundle, options));
+  EXPECT_EQ(result.status, 0) << result.err;
+  std::map<std::string, std::string> lines;
+  std::istringstream out(result.out);
+  for (std::string line; std::getline(out, line);) {
+    auto colon = line.rfind(": ");
+    if (colon != std::string::npos) lines[line.substr(0, colon)] = line.substr(colon + 2);
+  }
+  return lines;
+}
+
+std::shared_ptr<NSDictionary> settingsOf(const TemporaryDevice& device) {
+  return cast<NSDictionary>(readPropertyListFile(device.settingsFile()));
+}
+
+DeviceProfile version(const std::string& systemVersion) {
+  DeviceProfile profile;
+  profile.systemVersion = systemVersion;
+  profile.deriveFromScreen();
+  return profile;
+}
+
+}  // namespace
+
+TEST(Startup, ProcessWithoutIdentifierGetsNothing) {
+  TemporaryDevice device;
+  auto report = status(device, std::nullopt);
+  EXPECT_EQ(report["bundle"], "(none)");
+  EXPECT_EQ(report["hook -[CallBarControllerModern setCurrentCall:]"], "original");
+  EXPECT_EQ(report["added -[CallBarControllerModern talvoCBSettingsChanged:]"], "no");
+  EXPECT_EQ(report["observers"], "0");
+  EXPECT_EQ(report["stderr"], "untouched");
+  EXPECT_FALSE(std::filesystem::exists(device.settingsFile()));
+  EXPECT_FALSE(std::filesystem::exists(device.real("/tmp/quorvik.log")));
+}
+
+TEST(Startup, OtherHostIsHookedButWritesNothing) {
+  TemporaryDevice device;
+  auto report = status(device, std::string("com.apple.MobileAddressBook"));
+  EXPECT_EQ(report["hook -[CallBarControllerModern setCurrentCall:]"], "replaced");
+  EXPECT_EQ(report["hook -[CallBarTableViewTransparentCell layoutSubviews]"], "replaced");
+  EXPECT_EQ(report["added -[CallBarTableViewTransparentCell initialize]"], "yes");
+  EXPECT_EQ(report["observers"], "8");
+  EXPECT_EQ(report["stderr"], "untouched");
+  EXPECT_FALSE(std::filesystem::exists(device.settingsFile()));
+  EXPECT_FALSE(std::filesystem::exists(device.real("/tmp/quorvik.log")));
+}
+
+TEST(Startup, SpringBoardCreatesSettingsAndOwnerOnlyLog) {
+  TemporaryDevice device;
+  auto report = status(device, std::string(kSpringBoard));
+  EXPECT_EQ(report["stderr"], "redirected");
+  EXPECT_EQ(report["observers"], "8");
+
+  auto settings = settingsOf(device);
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->count(), 7u);
+  for (const auto& [key, value] : settings->entries) {
+    auto number = cast<NSNumber>(value);
+    ASSERT_TRUE(number && number->isBool()) << key;
+    EXPECT_TRUE(number->boolValue()) << key;
+  }
+  struct stat info {};
+  ASSERT_EQ(::stat(device.real("/tmp/quorvik.log").c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 0777, 0600u);
+}
+
+TEST(Startup, ViewServiceCompletesSettingsAndKeepsOtherEntries) {
+  TemporaryDevice device;
+  auto existing = make<NSDictionary>();
+  existing->setObject(NSNumber::numberWithBool(false), "TalvoCBEnabled");
+  existing->setObject(NSString::stringWithUTF8String("kept"), "SomethingElse");
+  auto bytes = dataWithPropertyList(existing, NSPropertyListBinaryFormat_v1_0);
+  ASSERT_TRUE(bytes && writeRealFile(device.settingsFile(), *bytes, false));
+
+  status(device, std::string("net.dravell.callbarviewservice"));
+  auto settings = settingsOf(device);
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->count(), 8u);
+  EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabled")));
+  EXPECT_TRUE(boolValue(settings->objectForKey("TalvoCBEnabledContacts")));
+  EXPECT_TRUE(boolValue(settings->objectForKey("TalvoCBEnabledRoundedPictures")));
+  EXPECT_EQ(stringValue(settings->objectForKey("SomethingElse")), "kept");
+
+  ProcessResult show = runProgram({"talvocb", "--root", device.root(), "settings", "show"});
+  EXPECT_EQ(show.out,
+            "Talvo For CallBar Enabled: 0\nRound Pictures Enabled: 1\nMonogram Enabled: 1\n"
+            "Talvo on Favorites: 1\nTalvo on Recents:1\nTalvo on Contacts:1.\n");
+}
+
+TEST(Startup, UnreadableSettingsFileIsLeftAsItIs) {
+  TemporaryDevice device;
+  for (const std::string contents : {"not a property list", "<?xml version=\"1.0\"?><plist><dict>",
+                                     "<plist><array><true/></array></plist>"}) {
+    device.writeFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist", contents);
+    status(device, std::string(kSpringBoard));
+    EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"),
+              contents);
+  }
+  std::filesystem::remove(device.settingsFile());
+  std::filesystem::create_directory(device.settingsFile());
+  auto report = status(device, std::string(kSpringBoard));
+  EXPECT_EQ(report["observers"], "8");
+  EXPECT_TRUE(std::filesystem::is_directory(device.settingsFile()));
+}
+
+TEST(Startup, PlantedLinkAtTheLogFileIsNotFollowed) {
+  TemporaryDevice device;
+  std::string target = device.real("/private/var/mobile/secret");
+  device.writeFile("/private/var/mobile/secret", "precious\n");
+  std::filesystem::create_symlink(target, device.real("/tmp/quorvik.log"));
+  auto report = status(device, std::string(kSpringBoard));
+  EXPECT_EQ(report["stderr"], "untouched");
+  EXPECT_EQ(device.readFile("/private/var/mobile/secret"), "precious\n");
+  EXPECT_EQ(report["observers"], "8");
+}
+
+TEST(Startup, VersionChoosesTheMonogrammerRows) {
+  TemporaryDevice nine(version("9.0.2"));
+  auto on9 = status(nine, std::string(kSpringBoard));
+  EXPECT_EQ(on9["hook -[CNMonogrammer monogramForContact:isContactImage:]"], "replaced");
+  EXPECT_EQ(on9["hook -[CNContactListTableViewCell layoutSubviews]"], "replaced");
+  EXPECT_EQ(on9["hook -[ABMonogrammer monogramForPerson:isPersonImage:]"], "original");
+  EXPECT_EQ(on9["hook -[ABMemberCell layoutSubviews]"], "replaced");
+
+  // On 8 the Contacts classes exist here only because the host is told to have them.
+  TemporaryDevice eight(version("8.4"));
+  auto on8 = status(eight, std::string(kSpringBoard), {"--contacts-framework", "yes"});
+  EXPECT_EQ(on8["hook -[CNMonogrammer monogramForContact:isContactImage:]"], "original");
+  EXPECT_EQ(on8["hook -[CNContactListViewController tableView:cellForRowAtIndexPath:]"],
+            "original");
+  EXPECT_EQ(on8["hook -[ABMonogrammer monogramForPerson:isPersonImage:]"], "replaced");
+  EXPECT_EQ(on8["hook -[ABMembersFilteredDataSource tableView:cellForRowAtIndexPath:]"],
+            "replaced");
+}
+
+TEST(Startup, WithoutCallBarTheOtherRowsStillWork) {
+  TemporaryDevice device;
+  auto report = status(device, std::string(kSpringBoard), {"--callbar", "no"});
+  EXPECT_EQ(report.count("hook -[CallBarControllerModern setCurrentCall:]"), 0u);
+  EXPECT_EQ(report["hook -[CNMonogrammer _copyMonogramWithInitials:]"], "replaced");
+  EXPECT_EQ(report["hook -[ABMembersDataSource tableView:cellForRowAtIndexPath:]"], "replaced");
+  EXPECT_EQ(report["observers"], "8");
+}
+
+TEST(Startup, DarwinNotificationsCrossProcesses) {
+  TemporaryDevice device;
+  // An observer in one host process, a post from another.
+  RunningProgram listener(hostCommand(device, std::string("com.example.listener"),
+                                      {"--do", "observe com.example.ping", "--do", "ready", "--do",
+                                       "wait com.example.ping 10000"}));
+  ASSERT_TRUE(listener.waitForLine("ready", std::chrono::seconds(10)));
+  ProcessResult poster =
+      runProgram(hostCommand(device, std::nullopt, {"--do", "post com.example.ping"}));
+  EXPECT_EQ(poster.status, 0);
+  EXPECT_EQ(listener.readLine(std::chrono::seconds(10)), "received com.example.ping");
+  EXPECT_EQ(listener.wait(), 0);
+
+  // A switch changed with the tool reaches the module's handler in SpringBoard, whose log lines
+  // go to the log file.
+  RunningProgram springBoard(
+      hostCommand(device, std::string(kSpringBoard),
+                  {"--do", "observe com.quorvik.TalvoCBPhoneEnabledNotification", "--do", "ready",
+                   "--do", "wait com.quorvik.TalvoCBPhoneEnabledNotification 10000"}));
+  ASSERT_TRUE(springBoard.waitForLine("ready", std::chrono::seconds(10)));
+  ProcessResult set = runProgram(
+      {"talvocb", "--root", device.root(), "settings", "set", "TalvoCBEnabledPhone", "off"});
+  EXPECT_EQ(set.status, 0) << set.err;
+  EXPECT_EQ(springBoard.readLine(std::chrono::seconds(10)),
+            "received com.quorvik.TalvoCBPhoneEnabledNotification");
+  EXPECT_EQ(springBoard.wait(), 0);
+  EXPECT_NE(device.readFile("/tmp/quorvik.log").find("com.quorvik.TalvoCBPhoneEnabledNotification"),
+            std::string::npos);
+}

@@ -1,0 +1,40 @@
+// Runs the project's programs as real, separate processes.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+struct ProcessResult {
+  int status = -1;  // exit status, or -1 when killed
+  std::string out;
+  std::string err;
+};
+
+// Runs a program to its end; the path is taken from the build's bin folder when relative.
+ProcessResult runProgram(const std::vector<std::string>& argv);
+
+// A program running beside the test, whose standard output is read line by line.
+class RunningProgram {
+ public:
+  explicit RunningProgram(const std::vector<std::string>& argv);
+  ~RunningProgram();
+  RunningProgram(const RunningProgram&) = delete;
+  RunningProgram& operator=(const RunningProgram&) = delete;
+  // The next line of standard output, or nothing at the end or after the timeout.
+  std::optional<std::string> readLine(std::chrono::milliseconds timeout);
+  // Reads lines until one equals the expected text; answers whether it came in time.
+  bool waitForLine(const std::string& expected, std::chrono::milliseconds timeout);
+  // Waits for the end and answers the exit status.
+  int wait();
+
+ private:
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string buffer_;
+};
+
+std::string binary(const std::string& name);
