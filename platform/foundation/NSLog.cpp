@@ -1,5 +1,7 @@
 #include "foundation/NSLog.h"
 
+#include "foundation/NSValueTypes.h"
+
 #include <execinfo.h>
 #include <sys/time.h>
 #include <unistd.h>
@@ -42,15 +44,10 @@ void NSLogString(const std::string& message) {
 }
 
 void NSLog(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
-  va_list copy;
-  va_copy(copy, args);
-  int length = std::vsnprintf(nullptr, 0, format, copy);
-  va_end(copy);
-  std::string message(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(message.data(), message.size() + 1, format, args);
-  va_end(args);
+  va_list arguments;
+  va_start(arguments, format);
+  std::string message = stringWithFormatArguments(format, arguments);
+  va_end(arguments);
   NSLogString(message);
 }
 

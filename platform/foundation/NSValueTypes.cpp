@@ -138,15 +138,20 @@ std::optional<std::string> stringValue(const id& obj) {
   return std::nullopt;
 }
 
-std::string stringWithFormat(const char* format, ...) {
-  va_list args;
-  va_start(args, format);
+std::string stringWithFormatArguments(const char* format, va_list arguments) {
   va_list copy;
-  va_copy(copy, args);
+  va_copy(copy, arguments);
   int length = std::vsnprintf(nullptr, 0, format, copy);
   va_end(copy);
   std::string text(length > 0 ? static_cast<std::size_t>(length) : 0, '\0');
-  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, args);
-  va_end(args);
+  if (length > 0) std::vsnprintf(text.data(), text.size() + 1, format, arguments);
+  return text;
+}
+
+std::string stringWithFormat(const char* format, ...) {
+  va_list arguments;
+  va_start(arguments, format);
+  std::string text = stringWithFormatArguments(format, arguments);
+  va_end(arguments);
   return text;
 }

@@ -2,6 +2,7 @@
 // dictionaries, with value equality so that they can serve as keys.
 #pragma once
 
+#include <cstdarg>
 #include <cstdint>
 #include <map>
 #include <optional>
@@ -103,3 +104,5 @@ double doubleValue(const id& obj);
 std::optional<std::string> stringValue(const id& obj);
 // stringWithFormat: with printf conversions.
 std::string stringWithFormat(const char* format, ...) __attribute__((format(printf, 1, 2)));
+std::string stringWithFormatArguments(const char* format, va_list arguments)
+    __attribute__((format(printf, 1, 0)));
