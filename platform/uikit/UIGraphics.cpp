@@ -24,8 +24,11 @@ thread_local struct Stack {
 size_t pixels(CGFloat points, CGFloat scale) {
   double p = points * scale;
   if (!(p > 0) || p > kCGImageMaxDimension) return 0;
-  // A hair above a whole number is rounding noise, not another pixel.
-  return static_cast<size_t>(std::ceil(p - 1e-6));
+  // A hair off a whole number is rounding noise (sizes computed in single precision), not
+  // another pixel; a real fraction of a pixel still gets one.
+  double whole = std::round(p);
+  if (std::fabs(p - whole) < 1e-3) return whole > 0 ? static_cast<size_t>(whole) : 0;
+  return static_cast<size_t>(std::ceil(p));
 }
 }  // namespace
 
