@@ -4,8 +4,12 @@
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
+#include <algorithm>
 #include <array>
+#include <cctype>
 #include <memory>
+#include <mutex>
+#include <unordered_map>
 
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
@@ -43,12 +47,22 @@ bool joins(UChar32 c) {
 // isolated forms rather than as a fragment of a word. Clusters (accents, emoji sequences) stay
 // whole.
 std::string initialsToDraw(const std::string& text) {
+  // Plain ASCII needs neither ICU's case mapping nor separating.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+  }
   icu::UnicodeString upper = icu::UnicodeString::fromUTF8(text);
   upper.toUpper(icu::Locale::getRoot());
-  UErrorCode status = U_ZERO_ERROR;
-  std::unique_ptr<icu::BreakIterator> clusters(
-      icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-  if (U_FAILURE(status)) {
+  // Building a break iterator costs more than the rest of a monogram; each thread keeps one.
+  thread_local std::unique_ptr<icu::BreakIterator> clusters = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    return U_SUCCESS(status) ? std::move(made) : nullptr;
+  }();
+  if (!clusters) {
     std::string out;
     return upper.toUTF8String(out);
   }
@@ -67,21 +81,53 @@ std::string initialsToDraw(const std::string& text) {
   return separated.toUTF8String(out);
 }
 
+// The line box and the ink of a text in a font. Initials repeat across an address book, so the
+// measurements are kept (a bounded table, shared by the threads that draw) and each monogram
+// shapes its text only once, to draw it.
+struct TextMetrics {
+  CGRect line, ink;
+};
+
+TextMetrics measure(const std::string& text, CGSize box, const UIFontPtr& font) {
+  static std::mutex lock;
+  static std::unordered_map<std::string, TextMetrics> known;
+  constexpr size_t kMaxKnown = 1024;
+  std::string key = text;
+  if (font) {
+    key += '\x1f' + font->familyName() + '\x1f' + std::to_string(font->pointSize()) +
+           (font->isBold() ? "\x1f"
+                             "b"
+                           : "");
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = known.find(key);
+    if (found != known.end()) return found->second;
+  }
+  TextMetrics metrics{NSStringBoundingRect(text, box, 0, font),
+                      NSStringBoundingRect(text, box, NSStringDrawingUsesDeviceMetrics, font)};
+  std::lock_guard<std::mutex> guard(lock);
+  if (known.size() >= kMaxKnown) known.clear();
+  known.emplace(std::move(key), metrics);
+  return metrics;
+}
+
 // Draws the initials so that their ink, not their line box, sits in the middle of the layout
 // box: the line box of a font is taller above the letters than below them, and fallback fonts
-// (CJK, emoji) have line boxes of their own.
-void drawInitials(const std::string& text, CGRect box, const UIFontPtr& font) {
-  CGRect line = NSStringBoundingRect(text, box.size, 0, font);
-  CGRect ink = NSStringBoundingRect(text, box.size, NSStringDrawingUsesDeviceMetrics, font);
+// (CJK, emoji) have line boxes of their own. Answers the band of rows the ink covers.
+std::pair<CGFloat, CGFloat> drawInitials(const std::string& text, CGRect box,
+                                         const UIFontPtr& font) {
+  TextMetrics m = measure(text, box.size, font);
   CGRect at = box;
-  if (ink.size.width > 0 && ink.size.height > 0) {
-    at.origin.y += box.size.height / 2 - (ink.origin.y + ink.size.height / 2);
+  if (m.ink.size.width > 0 && m.ink.size.height > 0) {
+    at.origin.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
     // A line that is cut to the width keeps the alignment it is given.
-    if (line.size.width <= box.size.width) {
-      at.origin.x += line.size.width / 2 - (ink.origin.x + ink.size.width / 2);
+    if (m.line.size.width <= box.size.width) {
+      at.origin.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
     }
   }
   NSStringDrawInRect(text, at, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
+  return {at.origin.y + m.ink.origin.y, at.origin.y + m.ink.origin.y + m.ink.size.height};
 }
 }  // namespace
 
@@ -114,14 +160,22 @@ UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, CGSize size,
   } else {
     CGContextFillRect(context, bounds);
   }
-  CGContextSetFillColorWithColor(context, UIColor::whiteColor()->CGColor());
+  static const CGColor kWhite{1, 1, 1, 1};
+  CGContextSetFillColorWithColor(context, &kWhite);
   CGFloat p = font ? font->pointSize() : 0;
-  drawInitials(initialsToDraw(*text),
-               CGRectMake(0, (size.height - (p + 4)) * 0.5, size.width, p + 4), font);
+  auto [inkTop, inkBottom] = drawInitials(
+      initialsToDraw(*text), CGRectMake(0, (size.height - (p + 4)) * 0.5, size.width, p + 4), font);
   CGContextRestoreGState(context);
   auto image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
-  return imageWithRoundedCornersRadius(image, 5.0);
+  // Corners of 5 points cannot change a disc, nor letters that keep out of the corners' rows:
+  // the picture would be redrawn pixel for pixel the same, so that pass is skipped.
+  constexpr CGFloat kCorner = 5.0;
+  if (image && isRoundedPicsEnabled() && std::min(size.width, size.height) >= 2 * kCorner &&
+      inkTop >= kCorner && inkBottom <= size.height - kCorner) {
+    return image;
+  }
+  return imageWithRoundedCornersRadius(image, kCorner);
 }
 
 UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID, CGSize size,

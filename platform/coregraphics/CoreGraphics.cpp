@@ -305,9 +305,17 @@ void CGContextDrawImage(CGContextRef c, CGRect rect, CGImageRef image) {
   cairo_translate(cr, rect.origin.x, rect.origin.y);
   cairo_scale(cr, rect.size.width / w, rect.size.height / h);
   cairo_set_source_surface(cr, image->surface, 0, 0);
-  // Padding keeps the edges of a stretched picture sharp instead of fading them out.
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_matrix_t m;
+  cairo_get_matrix(cr, &m);
+  if (m.xx == 1 && m.yy == 1 && m.xy == 0 && m.yx == 0 && m.x0 == std::floor(m.x0) &&
+      m.y0 == std::floor(m.y0)) {
+    // Pixel for pixel: a plain copy, which pixman does fastest.
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_NEAREST);
+  } else {
+    // Padding keeps the edges of a stretched picture sharp instead of fading them out.
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  }
   cairo_rectangle(cr, 0, 0, w, h);
   cairo_fill(cr);
   cairo_restore(cr);
