@@ -1,6 +1,8 @@
 // Monogram palettes and pictures, checked on pixels.
+#include <atomic>
 #include <cmath>
 #include <set>
+#include <thread>
 
 #include "PictureSupport.h"
 #include "UIColor+TalvoCB.h"
@@ -114,6 +116,23 @@ TEST_F(MonogramTest, InitialsOfEveryScriptSitInTheMiddle) {
                        NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
   }));
   EXPECT_GT(arabic.right - arabic.left, joined.right - joined.left + 4);
+}
+
+TEST_F(MonogramTest, WorkersDrawAtTheSameTime) {
+  // Each thread has its own image contexts and text layouts; the measurements are shared.
+  std::vector<std::thread> workers;
+  std::atomic<int> drawn{0};
+  for (int t = 0; t < 4; ++t) {
+    workers.emplace_back([t, &drawn] {
+      for (int i = 0; i < 20; ++i) {
+        auto image = TalvoCBUtils::monogramImage(std::string(i % 2 ? "王" : "AB") + char('a' + t),
+                                                 100 * t + i + 1);
+        if (image && pixelWidth(image) == 80 && whiteInk(image).count > 20) ++drawn;
+      }
+    });
+  }
+  for (auto& w : workers) w.join();
+  EXPECT_EQ(drawn, 80);
 }
 
 TEST_F(MonogramTest, SquareMonogramsHaveCornersOfFivePoints) {
