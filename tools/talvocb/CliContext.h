@@ -20,3 +20,4 @@ struct CliContext {
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addProbeCommand(CLI::App& app, CliContext& context);
 void addSettingsCommands(CLI::App& app, CliContext& context);
+void addPictureCommands(CLI::App& app, CliContext& context);

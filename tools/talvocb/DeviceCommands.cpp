@@ -1,6 +1,7 @@
 // device init and probe.
 #include <cstdio>
 
+#include "BundlePictures.h"
 #include "CliContext.h"
 #include "TALCBUIDeviceHardware.h"
 #include "TalvoCBUtils.h"
@@ -51,6 +52,7 @@ void addDeviceCommands(CLI::App& app, CliContext& context) {
     profile.layoutDirection = options.rtl ? 1 : 0;
     std::string error;
     if (!sim::initDevice(context.root, profile, &error)) return context.failure(error);
+    if (!installBundlePictures(context.root, &error)) return context.failure(error);
     std::printf("device: %s\nversion: %s\nmachine: %s\nscreen: %g x %g @%gx\nidiom: %s\n",
                 context.root.c_str(), profile.systemVersion.c_str(), profile.machine.c_str(),
                 profile.width, profile.height, profile.scale, options.idiom.c_str());

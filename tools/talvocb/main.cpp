@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
   addDeviceCommands(app, context);
   addProbeCommand(app, context);
   addSettingsCommands(app, context);
+  addPictureCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

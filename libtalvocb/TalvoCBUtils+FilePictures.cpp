@@ -1,0 +1,80 @@
+// Pictures read from image files by path, drawn once with the corner rule and kept in the cache
+// under the path.
+#include <exception>
+
+#include "TalvoCBBundlePictures.h"
+#include "TalvoCBLog.h"
+#include "TalvoCBRoundedRect.h"
+#include "TalvoCBUtils.h"
+#include "uikit/UIDevice.h"
+#include "uikit/UIImage.h"
+
+namespace {
+constexpr const char* kBundleFolder = "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/";
+
+// The file's picture drawn into whole pixels of the size, clipped with the corner rule; nil when
+// the size gives no bitmap.
+UIImagePtr drawFilePicture(const UIImagePtr& image, CGSize size) {
+  if (!(size.width >= 1) || !(size.height >= 1) || size.width > kCGImageMaxDimension ||
+      size.height > kCGImageMaxDimension) {
+    return nullptr;
+  }
+  auto width = static_cast<size_t>(size.width), height = static_cast<size_t>(size.height);
+  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+  CGContextRef context = CGBitmapContextCreate(nullptr, width, height, 8, width * 4, space,
+                                               kCGImageAlphaPremultipliedFirst);
+  CGColorSpaceRelease(space);
+  if (!context) return nullptr;
+  CGRect rect = CGRectMake(0, 0, width, height);
+  float oval = TalvoCBUtils::isRoundedPicsEnabled() ? 40.0f : 5.0f;
+  CGContextBeginPath(context);
+  appendRoundedRectPath(context, rect, oval, oval);
+  CGContextClosePath(context);
+  CGContextClip(context);
+  if (image) CGContextDrawImage(context, rect, image->CGImage());
+  CGImageRef bitmap = CGBitmapContextCreateImage(context);
+  CGContextRelease(context);
+  auto picture = UIImage::imageWithCGImage(bitmap);
+  CGImageRelease(bitmap);
+  return picture;
+}
+}  // namespace
+
+std::string bundlePicturePath(const std::string& name) {
+  auto screen = UIScreen::mainScreen();
+  std::string suffix = ".png";
+  if (screen->respondsToSelector(sel_registerName("displayLinkWithTarget:selector:")) &&
+      screen->scale() >= 2.0) {
+    suffix = stringWithFormat("@%dx.png", static_cast<int>(screen->scale()));
+  }
+  return kBundleFolder + name + suffix;
+}
+
+UIImagePtr TalvoCBUtils::getImage(const std::string& path) {
+  return getImage(path, CGSizeMake(80, 80));
+}
+
+UIImagePtr TalvoCBUtils::getImage(const std::string& path, CGSize size) {
+  auto key = NSString::stringWithUTF8String(path);
+  if (auto cached = getContactImageInCacheForKey(key)) return cached;
+  UIImagePtr result;
+  try {
+    auto image = imageFromContentOfFile(path);
+    result = image;
+    auto drawn = drawFilePicture(image, size);
+    if (!drawn) return result;
+    result = drawn;
+    setContactImage(drawn, key);
+  } catch (const std::exception& exception) {
+    TALCB_ERROR("Exception => %s", exception.what());
+  }
+  return result;
+}
+
+UIImagePtr TalvoCBUtils::imageFromContentOfFile(const std::string& path) {
+  auto key = NSString::stringWithUTF8String(path);
+  if (auto cached = getContactImageInCacheForKey(key)) return cached;
+  auto image = UIImage::imageWithContentsOfFile(path);
+  setContactImage(image, key);
+  return image;
+}

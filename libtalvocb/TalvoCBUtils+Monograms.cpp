@@ -1,0 +1,284 @@
+// Monogram palettes, letter monograms, generic monograms and the default image.
+#include <stdlib.h>
+#include <unicode/brkiter.h>
+#include <unicode/uchar.h>
+#include <unicode/unistr.h>
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <memory>
+#include <mutex>
+#include <unordered_map>
+
+#include "TalvoCBBundlePictures.h"
+#include "TalvoCBLog.h"
+#include "TalvoCBUtils.h"
+#include "UIColor+TalvoCB.h"
+#include "UIImage+TalvoCB.h"
+#include "foundation/Device.h"
+#include "uikit/NSStringDrawing.h"
+#include "uikit/UIFont.h"
+#include "uikit/UIGraphics.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIView.h"
+
+namespace {
+constexpr std::array<const char*, 30> kFullPalette = {
+    "#4b9484", "#9cd2d0", "#9f9cd2", "#12a9d5", "#42d7b6", "#80c99d", "#84f4eb", "#576c93",
+    "#898c66", "#4785f2", "#839096", "#a2c257", "#a5682a", "#B294D1", "#c9b580", "#cd6b80",
+    "#cfd8f0", "#cff0e2", "#d2cf9c", "#d7d242", "#D8BFD8", "#d8f0cf", "#dacff0", "#e3b333",
+    "#EE9572", "#f0cfcf", "#f0cfe7", "#f0eacf", "#f9cccc", "#f484c6"};
+constexpr std::array<const char*, 13> kDarkPalette = {
+    "#4b9484", "#12a9d5", "#576c93", "#898c66", "#4785f2", "#839096", "#a2c257",
+    "#a5682a", "#cd6b80", "#d7d242", "#e3b333", "#EE9572", "#f484c6"};
+
+std::shared_ptr<NSNumber> keyFor(long contactID) {
+  return NSNumber::numberWithInteger(contactID);
+}
+
+bool joins(UChar32 c) {
+  int type = u_getIntPropertyValue(c, UCHAR_JOINING_TYPE);
+  return type != U_JT_NON_JOINING && type != U_JT_TRANSPARENT;
+}
+
+// The initials as they are drawn: upper-cased, and with a zero-width non-joiner between
+// characters of joining scripts (Arabic, Syriac, N'Ko...), so that two initials show in their
+// isolated forms rather than as a fragment of a word. Clusters (accents, emoji sequences) stay
+// whole.
+std::string initialsToDraw(const std::string& text) {
+  // Plain ASCII needs neither ICU's case mapping nor separating.
+  if (std::all_of(text.begin(), text.end(), [](char c) { return (c & 0x80) == 0; })) {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+  }
+  icu::UnicodeString upper = icu::UnicodeString::fromUTF8(text);
+  upper.toUpper(icu::Locale::getRoot());
+  // Building a break iterator costs more than the rest of a monogram; each thread keeps one.
+  thread_local std::unique_ptr<icu::BreakIterator> clusters = [] {
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::BreakIterator> made(
+        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    return U_SUCCESS(status) ? std::move(made) : nullptr;
+  }();
+  if (!clusters) {
+    std::string out;
+    return upper.toUTF8String(out);
+  }
+  clusters->setText(upper);
+  icu::UnicodeString separated;
+  int32_t start = clusters->first();
+  for (int32_t end = clusters->next(); end != icu::BreakIterator::DONE;
+       start = end, end = clusters->next()) {
+    if (start > 0 && joins(upper.char32At(upper.moveIndex32(start, -1))) &&
+        joins(upper.char32At(start))) {
+      separated.append(static_cast<UChar>(0x200C));
+    }
+    separated.append(upper, start, end - start);
+  }
+  std::string out;
+  return separated.toUTF8String(out);
+}
+
+// The line box and the ink of a text in a font. Initials repeat across an address book, so the
+// measurements are kept (a bounded table, shared by the threads that draw) and each monogram
+// shapes its text only once, to draw it.
+struct TextMetrics {
+  CGRect line, ink;
+};
+
+TextMetrics measure(const std::string& text, CGSize box, const UIFontPtr& font) {
+  static std::mutex lock;
+  static std::unordered_map<std::string, TextMetrics> known;
+  constexpr size_t kMaxKnown = 1024;
+  std::string key = text;
+  if (font) {
+    key += '\x1f' + font->familyName() + '\x1f' + std::to_string(font->pointSize()) +
+           (font->isBold() ? "\x1f"
+                             "b"
+                           : "");
+  }
+  {
+    std::lock_guard<std::mutex> guard(lock);
+    auto found = known.find(key);
+    if (found != known.end()) return found->second;
+  }
+  TextMetrics metrics{NSStringBoundingRect(text, box, 0, font),
+                      NSStringBoundingRect(text, box, NSStringDrawingUsesDeviceMetrics, font)};
+  std::lock_guard<std::mutex> guard(lock);
+  if (known.size() >= kMaxKnown) known.clear();
+  known.emplace(std::move(key), metrics);
+  return metrics;
+}
+
+// Draws the initials so that their ink, not their line box, sits in the middle of the layout
+// box: the line box of a font is taller above the letters than below them, and fallback fonts
+// (CJK, emoji) have line boxes of their own. Answers the band of rows the ink covers.
+std::pair<CGFloat, CGFloat> drawInitials(const std::string& text, CGRect box,
+                                         const UIFontPtr& font) {
+  TextMetrics m = measure(text, box.size, font);
+  CGRect at = box;
+  if (m.ink.size.width > 0 && m.ink.size.height > 0) {
+    at.origin.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
+    // A line that is cut to the width keeps the alignment it is given.
+    if (m.line.size.width <= box.size.width) {
+      at.origin.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
+    }
+  }
+  NSStringDrawInRect(text, at, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
+  return {at.origin.y + m.ink.origin.y, at.origin.y + m.ink.origin.y + m.ink.size.height};
+}
+}  // namespace
+
+UIColorPtr TalvoCBUtils::getMonogramRandomColor(long contactID, bool darkColor) {
+  const char* const* palette = darkColor ? kDarkPalette.data() : kFullPalette.data();
+  const uint32_t n = darkColor ? kDarkPalette.size() : kFullPalette.size();
+  uint32_t a = arc4random() % n;
+  uint64_t k = contactID >= 1 ? static_cast<uint64_t>(contactID) : arc4random();
+  uint32_t i = a + static_cast<uint32_t>(k % n);
+  while (i >= n) i = 2 * (arc4random() % n);
+  return TalvoCBColorWithHexaCode(palette[i], 1.0);
+}
+
+UIColorPtr TalvoCBUtils::getMonogramRandomColor(long contactID) {
+  return getMonogramRandomColor(contactID,
+                                NSBundle::mainBundle().bundleIdentifier() == "com.apple.facetime");
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, CGSize size,
+                                       const UIColorPtr& color, const UIFontPtr& font) {
+  if (!text || text->empty()) return getMonogramImage(0);
+  if (!isMonogramEnabled()) return defaultImage();
+  UIGraphicsBeginImageContextWithOptions(size, false, 0);
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  CGContextSaveGState(context);
+  CGContextSetFillColorWithColor(context, color ? color->CGColor() : nullptr);
+  CGRect bounds = CGRectMake(0, 0, size.width, size.height);
+  if (isRoundedPicsEnabled()) {
+    CGContextFillEllipseInRect(context, bounds);
+  } else {
+    CGContextFillRect(context, bounds);
+  }
+  static const CGColor kWhite{1, 1, 1, 1};
+  CGContextSetFillColorWithColor(context, &kWhite);
+  CGFloat p = font ? font->pointSize() : 0;
+  auto [inkTop, inkBottom] = drawInitials(
+      initialsToDraw(*text), CGRectMake(0, (size.height - (p + 4)) * 0.5, size.width, p + 4), font);
+  CGContextRestoreGState(context);
+  auto image = UIGraphicsGetImageFromCurrentImageContext();
+  UIGraphicsEndImageContext();
+  // Corners of 5 points cannot change a disc, nor letters that keep out of the corners' rows:
+  // the picture would be redrawn pixel for pixel the same, so that pass is skipped.
+  constexpr CGFloat kCorner = 5.0;
+  if (image && isRoundedPicsEnabled() && std::min(size.width, size.height) >= 2 * kCorner &&
+      inkTop >= kCorner && inkBottom <= size.height - kCorner) {
+    return image;
+  }
+  return imageWithRoundedCornersRadius(image, kCorner);
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID, CGSize size,
+                                       const UIColorPtr& color, const UIFontPtr& font) {
+  if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
+  auto image = monogramImage(text, size, color, font);
+  if (contactID > 0 && image) setContactImage(image, keyFor(contactID));
+  return image;
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID, CGSize size,
+                                       const UIColorPtr& color) {
+  return monogramImage(text, contactID, size, color, UIFont::systemFontOfSize(17));
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID, CGSize size) {
+  return monogramImage(text, contactID, size, getMonogramRandomColor(contactID));
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID) {
+  return monogramImage(text, contactID, CGSizeMake(40, 40));
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, CGSize size) {
+  return monogramImage(text, 0, size);
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text) {
+  return monogramImage(text, 0);
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, long contactID, CGSize size,
+                                       const UIFontPtr& font) {
+  return monogramImage(text, contactID, size, getMonogramRandomColor(contactID, true), font);
+}
+
+UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, CGSize size,
+                                       const UIFontPtr& font) {
+  return monogramImage(text, 0, size, font);
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& source, CGSize size,
+                                          const UIColorPtr& color) {
+  if (!isMonogramEnabled()) return source;
+  if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
+  if (!source) {
+    TALCB_ERROR("Source image is nil.");
+    return nullptr;
+  }
+  auto view = make<UIImageView>(CGRectMake(0, 0, size.width, size.height));
+  view->setBackgroundColor(color);
+  view->setImage(source);
+  if (isRoundedPicsEnabled()) {
+    view->layer()->setCornerRadius(size.width * 0.5);
+    view->layer()->setMasksToBounds(true);
+  } else {
+    view->layer()->setCornerRadius(5.0);
+  }
+  UIGraphicsBeginImageContextWithOptions(source->size(), false, 0);
+  view->layer()->renderInContext(UIGraphicsGetCurrentContext());
+  auto image = UIGraphicsGetImageFromCurrentImageContext();
+  UIGraphicsEndImageContext();
+  if (contactID > 0 && image) setContactImage(image, keyFor(contactID));
+  return image;
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIColorPtr& color) {
+  if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
+  auto source = imageFromContentOfFile(
+      bundlePicturePath(isRoundedPicsEnabled() ? "user_monogram_round" : "user_monogram"));
+  return getMonogramImage(contactID, source, source ? source->size() : CGSize{}, color);
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImage(long contactID) {
+  if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
+  return getMonogramImage(contactID, getMonogramRandomColor(contactID));
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImage() {
+  return getMonogramImage(0);
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImageFromName(const OptionalString& name, long contactID) {
+  if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
+  return monogramImage(monogramTextFromName(name), contactID);
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImageFromName(const OptionalString& name) {
+  return getMonogramImageFromName(name, 0);
+}
+
+UIImagePtr TalvoCBUtils::getMonogramImageFromName(const OptionalString& name,
+                                                  const OptionalString& email) {
+  id key = email ? NSString::stringWithUTF8String(*email) : nullptr;
+  if (key) {
+    if (auto cached = getContactImageInCacheForKey(key)) return cached;
+  }
+  auto image = monogramImage(monogramTextFromName(name), 0);
+  if (key && image) setContactImage(image, key);
+  return image;
+}
+
+UIImagePtr TalvoCBUtils::defaultImage() {
+  if (isMonogramEnabled()) return getMonogramImage();
+  return getImage(bundlePicturePath("recent"));
+}

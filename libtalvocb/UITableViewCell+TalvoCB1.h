@@ -1,0 +1,9 @@
+// UITableViewCell (TalvoCB1).
+#pragma once
+
+#include <memory>
+
+#include "uikit/UIView.h"
+
+// The nearest ancestor of the cell (through superview) that is a table view; nil when none.
+std::shared_ptr<UITableView> parentTableView(const std::shared_ptr<UIView>& cell);

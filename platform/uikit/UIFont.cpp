@@ -1,0 +1,43 @@
+#include "uikit/UIFont.h"
+
+#include "foundation/NSValueTypes.h"
+
+SIM_DEFINE_CLASS(UIFont, NSObject)
+
+namespace {
+// The system font: Noto Sans covers Latin, Greek and Cyrillic itself; fontconfig falls back to
+// the other Noto families (Arabic, Hebrew, CJK, colour emoji) for the rest.
+constexpr const char* kSystemFamily = "Noto Sans";
+}  // namespace
+
+UIFont::UIFont(std::string familyName, CGFloat pointSize, bool bold)
+    : NSObject(class_()),
+      family_(std::move(familyName)),
+      pointSize_(pointSize > 0 ? pointSize : 0),
+      bold_(bold) {}
+
+std::shared_ptr<UIFont> UIFont::systemFontOfSize(CGFloat pointSize) {
+  return make<UIFont>(kSystemFamily, pointSize);
+}
+
+std::shared_ptr<UIFont> UIFont::boldSystemFontOfSize(CGFloat pointSize) {
+  return make<UIFont>(kSystemFamily, pointSize, true);
+}
+
+std::shared_ptr<UIFont> UIFont::fontWithName(const std::string& name, CGFloat pointSize) {
+  if (name.empty()) return nullptr;
+  return make<UIFont>(name, pointSize);
+}
+
+std::string UIFont::fontName() const {
+  return bold_ ? family_ + " Bold" : family_;
+}
+
+std::shared_ptr<UIFont> UIFont::fontWithSize(CGFloat pointSize) const {
+  return make<UIFont>(family_, pointSize, bold_);
+}
+
+std::string UIFont::description() const {
+  return stringWithFormat("<UIFont: font-family: \"%s\"; font-weight: %s; font-size: %.2fpt>",
+                          family_.c_str(), bold_ ? "bold" : "normal", pointSize_);
+}

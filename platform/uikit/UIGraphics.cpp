@@ -1,0 +1,75 @@
+#include "uikit/UIGraphics.h"
+
+#include <cmath>
+#include <vector>
+
+#include "uikit/UIDevice.h"
+#include "uikit/UIImage.h"
+
+namespace {
+struct Slot {
+  CGContextRef context;
+  CGFloat scale;
+  bool owned;
+};
+thread_local struct Stack {
+  std::vector<Slot> slots;
+  ~Stack() {
+    for (Slot& s : slots) {
+      if (s.owned) CGContextRelease(s.context);
+    }
+  }
+} stack;
+
+size_t pixels(CGFloat points, CGFloat scale) {
+  double p = points * scale;
+  if (!(p > 0) || p > kCGImageMaxDimension) return 0;
+  // A hair off a whole number is rounding noise (sizes computed in single precision), not
+  // another pixel; a real fraction of a pixel still gets one.
+  double whole = std::round(p);
+  if (std::fabs(p - whole) < 1e-3) return whole > 0 ? static_cast<size_t>(whole) : 0;
+  return static_cast<size_t>(std::ceil(p));
+}
+}  // namespace
+
+void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat scale) {
+  (void)opaque;  // every context keeps an alpha channel; opaque callers fill it whole
+  if (!(scale > 0)) scale = UIScreen::mainScreen()->scale();
+  if (!(scale > 0)) scale = 1.0;
+  size_t w = pixels(size.width, scale), h = pixels(size.height, scale);
+  CGContextRef c = w && h ? CGContextCreateForImage(w, h, scale) : nullptr;
+  stack.slots.push_back({c, scale, true});
+}
+
+void UIGraphicsBeginImageContext(CGSize size) {
+  UIGraphicsBeginImageContextWithOptions(size, false, 1.0);
+}
+
+CGContextRef UIGraphicsGetCurrentContext() {
+  return stack.slots.empty() ? nullptr : stack.slots.back().context;
+}
+
+std::shared_ptr<UIImage> UIGraphicsGetImageFromCurrentImageContext() {
+  if (stack.slots.empty() || !stack.slots.back().owned || !stack.slots.back().context) {
+    return nullptr;
+  }
+  CGImageRef image = CGBitmapContextCreateImage(stack.slots.back().context);
+  if (!image) return nullptr;
+  auto result = make<UIImage>(image, stack.slots.back().scale);
+  CGImageRelease(image);
+  return result;
+}
+
+void UIGraphicsEndImageContext() {
+  if (stack.slots.empty() || !stack.slots.back().owned) return;
+  CGContextRelease(stack.slots.back().context);
+  stack.slots.pop_back();
+}
+
+void UIGraphicsPushContext(CGContextRef context) {
+  stack.slots.push_back({context, 1.0, false});
+}
+
+void UIGraphicsPopContext() {
+  if (!stack.slots.empty() && !stack.slots.back().owned) stack.slots.pop_back();
+}

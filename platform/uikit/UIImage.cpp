@@ -1,0 +1,98 @@
+#include "uikit/UIImage.h"
+
+#include <cairo.h>
+
+#include <cstdio>
+#include <vector>
+
+#include "foundation/Device.h"
+#include "uikit/UIGraphics.h"
+
+SIM_DEFINE_CLASS(UIImage, NSObject)
+
+namespace {
+// Larger files are no picture the system would show.
+constexpr long kMaxFileBytes = 64l * 1024 * 1024;
+
+CGFloat scaleFromName(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  std::string stem = name.substr(0, name.find_last_of('.'));
+  if (stem.ends_with("@3x")) return 3;
+  if (stem.ends_with("@2x")) return 2;
+  return 1;
+}
+}  // namespace
+
+UIImage::UIImage(CGImageRef image, CGFloat scale)
+    : NSObject(class_()), image_(CGImageRetain(image)), scale_(scale > 0 ? scale : 1) {}
+
+UIImage::~UIImage() {
+  CGImageRelease(image_);
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& data) {
+  return imageWithData(data, 1.0);
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& data,
+                                                CGFloat scale) {
+  if (!data || data->bytes.empty()) return nullptr;
+  CGImageRef image = CGImageCreateWithEncodedData(data->bytes.data(), data->bytes.size());
+  if (!image) return nullptr;
+  auto result = make<UIImage>(image, scale);
+  CGImageRelease(image);
+  return result;
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
+  if (path.empty()) return nullptr;
+  FILE* file = std::fopen(fileSystemRepresentation(path).c_str(), "rb");
+  if (!file) return nullptr;
+  std::vector<uint8_t> bytes;
+  long size = -1;
+  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
+  if (size > 0 && size <= kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0) {
+    bytes.resize(static_cast<size_t>(size));
+    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
+  }
+  std::fclose(file);
+  return imageWithData(make<NSData>(std::move(bytes)), scaleFromName(path));
+}
+
+std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image, CGFloat scale) {
+  return image ? make<UIImage>(image, scale) : nullptr;
+}
+
+CGSize UIImage::size() const {
+  return {CGImageGetWidth(image_) / scale_, CGImageGetHeight(image_) / scale_};
+}
+
+void UIImage::drawInRect(CGRect rect) const {
+  CGContextDrawImage(UIGraphicsGetCurrentContext(), rect, image_);
+}
+
+void UIImage::drawAtPoint(CGPoint point) const {
+  CGSize s = size();
+  drawInRect(CGRectMake(point.x, point.y, s.width, s.height));
+}
+
+std::shared_ptr<NSData> UIImagePNGRepresentation(const UIImagePtr& image) {
+  if (!image || !image->CGImage()) return nullptr;
+  std::vector<uint8_t> bytes;
+  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(closure);
+    out->insert(out->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  if (cairo_surface_write_to_png_stream(CGImageGetSurface(image->CGImage()), append, &bytes) !=
+      CAIRO_STATUS_SUCCESS) {
+    return nullptr;
+  }
+  return make<NSData>(std::move(bytes));
+}
+
+bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath) {
+  if (!image || !image->CGImage()) return false;
+  return cairo_surface_write_to_png(CGImageGetSurface(image->CGImage()), realPath.c_str()) ==
+         CAIRO_STATUS_SUCCESS;
+}

@@ -1,0 +1,43 @@
+// Pictures: a premultiplied ARGB bitmap (CGImage) with a scale; the size is in points.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "coregraphics/CoreGraphics.h"
+#include "foundation/NSValueTypes.h"
+#include "runtime/objc.h"
+
+class UIImage : public NSObject {
+ public:
+  static Class class_();
+  // Retains the bitmap.
+  UIImage(CGImageRef image, CGFloat scale);
+  ~UIImage() override;
+
+  // nil for data that is empty, truncated, not a PNG or JPEG picture, or too large.
+  static std::shared_ptr<UIImage> imageWithData(const std::shared_ptr<NSData>& data);
+  static std::shared_ptr<UIImage> imageWithData(const std::shared_ptr<NSData>& data, CGFloat scale);
+  // A device path; a name ending in "@2x" or "@3x" before the extension gives that scale.
+  static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
+  static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale = 1.0);
+
+  CGSize size() const;
+  CGFloat scale() const { return scale_; }
+  CGImageRef CGImage() const { return image_; }
+
+  // Draw into the current image context, upright.
+  void drawInRect(CGRect rect) const;
+  void drawAtPoint(CGPoint point) const;
+
+ private:
+  CGImageRef image_;
+  CGFloat scale_;
+};
+
+using UIImagePtr = std::shared_ptr<UIImage>;
+
+// The picture as PNG bytes (its pixels; the scale is not recorded); nil for nil.
+std::shared_ptr<NSData> UIImagePNGRepresentation(const UIImagePtr& image);
+// Writes the picture as a PNG file at a real path of this machine (the simulator's tools).
+bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath);

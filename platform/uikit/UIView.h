@@ -1,0 +1,107 @@
+// Views and their layers, enough to build view trees and render them into a context: frame and
+// bounds, the view tree, background colour, tag, and a layer whose corner radius rounds the
+// background and, with masksToBounds, clips everything the view draws.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "coregraphics/CoreGraphics.h"
+#include "runtime/objc.h"
+
+class UIColor;
+class UIImage;
+class UIView;
+
+class CALayer : public NSObject {
+ public:
+  static Class class_();
+  explicit CALayer(UIView* view) : NSObject(class_()), view_(view) {}
+  CGFloat cornerRadius() const { return cornerRadius_; }
+  void setCornerRadius(CGFloat radius) { cornerRadius_ = radius > 0 ? radius : 0; }
+  bool masksToBounds() const { return masksToBounds_; }
+  void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
+  // Draws the view, its background and its subviews into the context, from the context's
+  // origin (the layer's bounds origin).
+  void renderInContext(CGContextRef context) const;
+
+ private:
+  UIView* view_;  // the layer lives and dies with its view
+  CGFloat cornerRadius_ = 0;
+  bool masksToBounds_ = false;
+};
+
+class UIView : public NSObject {
+ public:
+  static Class class_();
+  explicit UIView(CGRect frame = {});
+  ~UIView() override;
+
+  CGRect frame() const { return frame_; }
+  void setFrame(CGRect frame) { frame_ = frame; }
+  CGRect bounds() const { return CGRectMake(0, 0, frame_.size.width, frame_.size.height); }
+  std::shared_ptr<UIView> superview() const { return superview_.lock(); }
+  const std::vector<std::shared_ptr<UIView>>& subviews() const { return subviews_; }
+  void addSubview(const std::shared_ptr<UIView>& view);
+  void removeFromSuperview();
+  // The view itself or the first descendant with the tag, depth first; nil when none.
+  std::shared_ptr<UIView> viewWithTag(long tag);
+
+  std::shared_ptr<UIColor> backgroundColor() const { return backgroundColor_; }
+  void setBackgroundColor(const std::shared_ptr<UIColor>& color) { backgroundColor_ = color; }
+  long tag() const { return tag_; }
+  void setTag(long tag) { tag_ = tag; }
+  bool isHidden() const { return hidden_; }
+  void setHidden(bool hidden) { hidden_ = hidden; }
+  const std::shared_ptr<CALayer>& layer() const { return layer_; }
+
+  // What the view draws over its background, in its bounds (drawRect:).
+  virtual void drawContent(CGContextRef context) const;
+
+ protected:
+  explicit UIView(Class cls, CGRect frame);
+
+ private:
+  CGRect frame_;
+  std::weak_ptr<UIView> superview_;
+  std::vector<std::shared_ptr<UIView>> subviews_;
+  std::shared_ptr<UIColor> backgroundColor_;
+  long tag_ = 0;
+  bool hidden_ = false;
+  std::shared_ptr<CALayer> layer_;
+};
+
+// Shows a picture stretched over its bounds.
+class UIImageView : public UIView {
+ public:
+  static Class class_();
+  explicit UIImageView(CGRect frame = {});
+  explicit UIImageView(const std::shared_ptr<UIImage>& image);
+  std::shared_ptr<UIImage> image() const { return image_; }
+  void setImage(const std::shared_ptr<UIImage>& image) { image_ = image; }
+  void drawContent(CGContextRef context) const override;
+
+ protected:
+  UIImageView(Class cls, CGRect frame);
+
+ private:
+  std::shared_ptr<UIImage> image_;
+};
+
+class UITableView : public UIView {
+ public:
+  static Class class_();
+  explicit UITableView(CGRect frame = {});
+
+ protected:
+  UITableView(Class cls, CGRect frame);
+};
+
+class UITableViewCell : public UIView {
+ public:
+  static Class class_();
+  explicit UITableViewCell(CGRect frame = {});
+
+ protected:
+  UITableViewCell(Class cls, CGRect frame);
+};

@@ -1,0 +1,44 @@
+// monogram: the library's pictures written as PNG files.
+#include <cstdio>
+#include <vector>
+
+#include "CliContext.h"
+#include "TalvoCBUtils.h"
+#include "uikit/UIImage.h"
+
+namespace {
+struct MonogramOptions {
+  std::string text;
+  long contactID = 0;
+  std::vector<double> size{40, 40};
+  std::string output;
+};
+
+// Writes the picture; the PNG has the picture's pixel size (points times scale).
+void writePicture(CliContext& context, const UIImagePtr& image, const std::string& output) {
+  if (!image) return context.failure("no picture");
+  if (!UIImageWritePNGToFile(image, output)) return context.failure(output + ": cannot be written");
+  std::printf("%s: %g x %g points @%gx (%zu x %zu pixels)\n", output.c_str(), image->size().width,
+              image->size().height, image->scale(), CGImageGetWidth(image->CGImage()),
+              CGImageGetHeight(image->CGImage()));
+}
+}  // namespace
+
+void addPictureCommands(CLI::App& app, CliContext& context) {
+  static MonogramOptions monogram;
+  auto* command = app.add_subcommand(
+      "monogram", "Writes the monogram of TEXT (monogramImage:contactID:size:) as a PNG file");
+  command->add_option("TEXT", monogram.text, "The monogram text (initials)")->required();
+  command->add_option("--id", monogram.contactID, "The contact identifier")->capture_default_str();
+  command->add_option("--size", monogram.size, "Width and height in points")
+      ->expected(2)
+      ->check(CLI::Range(1.0, 1024.0))
+      ->capture_default_str();
+  command->add_option("-o,--output", monogram.output, "The PNG file to write")->required();
+  command->callback([&context] {
+    context.enterDevice("monogram");
+    auto image = TalvoCBUtils::monogramImage(monogram.text, monogram.contactID,
+                                             CGSizeMake(monogram.size[0], monogram.size[1]));
+    writePicture(context, image, monogram.output);
+  });
+}
