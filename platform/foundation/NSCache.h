@@ -60,8 +60,7 @@ class NSCache : public NSObject {
     Entry(id v, std::size_t c, uint64_t s) : value(std::move(v)), cost(c), stamp(s) {}
     id value;
     std::size_t cost;
-    // The insertion clock when the entry was last stored or read: eviction takes the oldest.
-    // Reads only load the clock, so hits on different threads share no written cache line.
+    // When the entry was last stored or read: eviction takes the oldest.
     mutable std::atomic<uint64_t> stamp;
   };
   // Readers of one shard share its lock; writers and readers of different shards never meet.
@@ -78,7 +77,6 @@ class NSCache : public NSObject {
 
   mutable std::array<Shard, kShards> shards_;
   std::mutex evictionLock_;  // one evicting writer at a time
-  alignas(64) std::atomic<uint64_t> clock_{0};
   std::atomic<std::size_t> count_{0};
   std::atomic<std::size_t> totalCost_{0};
   std::atomic<std::size_t> countLimit_{0};
