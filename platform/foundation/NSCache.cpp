@@ -1,18 +1,98 @@
 #include "foundation/NSCache.h"
 
+#include <linux/membarrier.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <cmath>
 #include <limits>
+#include <thread>
 #include <utility>
+#include <variant>
+
+#include "foundation/NSValueTypes.h"
 
 SIM_DEFINE_CLASS(NSCache, NSObject)
 
 namespace {
+// Reading threads, one record each, kept for the life of the process and reused when a thread
+// ends. A record says whether its thread is reading a cache now.
+struct alignas(64) ReaderRecord {
+  std::atomic<uint32_t> reading{0};
+  std::atomic<bool> owned{true};
+  ReaderRecord* next = nullptr;  // fixed once the record is published
+};
+std::atomic<ReaderRecord*> readerRecords{nullptr};
+
+[[gnu::tls_model("initial-exec")]] thread_local ReaderRecord* threadRecord = nullptr;
+// Recency clock of the thread; see nextStamp.
+[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadClock = 0;
+
+struct RecordRelease {
+  ReaderRecord* record = nullptr;
+  ~RecordRelease() {
+    if (!record) return;
+    threadRecord = nullptr;
+    record->owned.store(false, std::memory_order_release);
+  }
+};
+thread_local RecordRelease recordRelease;
+
+ReaderRecord* claimRecord() {
+  ReaderRecord* record = nullptr;
+  for (ReaderRecord* r = readerRecords.load(std::memory_order_acquire); r && !record; r = r->next) {
+    bool free = false;
+    if (r->owned.compare_exchange_strong(free, true, std::memory_order_acquire)) record = r;
+  }
+  if (!record) {
+    record = new ReaderRecord;  // never freed: writers walk the list without a lock
+    ReaderRecord* head = readerRecords.load(std::memory_order_relaxed);
+    do {
+      record->next = head;
+    } while (!readerRecords.compare_exchange_weak(head, record, std::memory_order_release,
+                                                  std::memory_order_relaxed));
+  }
+  recordRelease.record = record;
+  threadRecord = record;
+  return record;
+}
+
+// A reader must not read writing_ before its record shows it reading, nor may a writer read the
+// records before they can see writing_. Where the kernel offers process-wide barriers, the
+// (rare) writer pays for that with one system call and readers need only a compiler barrier;
+// otherwise both sides use sequentially consistent operations. ThreadSanitizer cannot see the
+// kernel's barrier, so its builds take the plain path.
+bool registerAsymmetricBarrier() {
+#if defined(__SANITIZE_THREAD__)
+  return false;
+#else
+  return ::syscall(__NR_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
+#endif
+}
+const bool asymmetricBarrier = registerAsymmetricBarrier();
+
+void enterReading(ReaderRecord& record) {
+  if (asymmetricBarrier) {
+    record.reading.store(1, std::memory_order_relaxed);
+    std::atomic_signal_fence(std::memory_order_seq_cst);
+  } else {
+    record.reading.exchange(1, std::memory_order_seq_cst);
+  }
+}
+
+void waitForReaders() {
+  if (asymmetricBarrier) ::syscall(__NR_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
+  for (ReaderRecord* r = readerRecords.load(std::memory_order_acquire); r; r = r->next) {
+    while (r->reading.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
+  }
+}
+
 // Recency stamps, comparable across every cache of the process. Each thread counts on from the
 // shared clock; writes advance the shared clock, and a reading thread publishes its count only
 // every so often. A single thread thus sees exact least-recently-used order, threads never drift
 // more than a few dozen reads apart, and a hit writes no line that every other hit reads.
 std::atomic<uint64_t> sharedClock{0};
-thread_local uint64_t threadClock = 0;
 constexpr uint64_t kPublishEvery = 64;
 
 void advanceSharedClock(uint64_t to) {
@@ -31,32 +111,81 @@ uint64_t nextStamp(bool publish) {
 }
 }  // namespace
 
-NSCache::NSCache() : NSObject(class_()) {}
+class NSCache::ReadGuard {
+ public:
+  explicit ReadGuard(const NSCache& cache)
+      : record_(threadRecord ? *threadRecord : *claimRecord()) {
+    for (;;) {
+      enterReading(record_);
+      if (!cache.writing_.load(std::memory_order_seq_cst)) return;
+      record_.reading.store(0, std::memory_order_release);
+      while (cache.writing_.load(std::memory_order_acquire)) std::this_thread::yield();
+    }
+  }
+  ~ReadGuard() { record_.reading.store(0, std::memory_order_release); }
+  ReadGuard(const ReadGuard&) = delete;
+  ReadGuard& operator=(const ReadGuard&) = delete;
+
+ private:
+  ReaderRecord& record_;
+};
+
+class NSCache::WriteGuard {
+ public:
+  explicit WriteGuard(const NSCache& cache) : cache_(cache), lock_(cache.writeLock_) {
+    cache_.writing_.store(true, std::memory_order_seq_cst);
+    waitForReaders();
+  }
+  ~WriteGuard() { cache_.writing_.store(false, std::memory_order_seq_cst); }
+  WriteGuard(const WriteGuard&) = delete;
+  WriteGuard& operator=(const WriteGuard&) = delete;
+
+ private:
+  const NSCache& cache_;
+  std::lock_guard<std::mutex> lock_;
+};
+
+NSCache::NSCache() : NSObject(class_()), numberClass_(NSNumber::class_()) {}
 NSCache::~NSCache() = default;
 
-NSCache::Shard& NSCache::shardFor(std::size_t hash) const {
-  // Integer keys hash to themselves; mixing spreads neighbouring identifiers over the shards.
-  uint64_t mixed = static_cast<uint64_t>(hash) * 0x9E3779B97F4A7C15ull;
-  static_assert(kShards == 16, "the shard is the top 4 bits of the mixed hash");
-  return shards_[mixed >> 60];
-}
-
-id NSCache::lookup(const NSObject& key) const {
-  const Shard& shard = shardFor(key.hash());
-  std::shared_lock guard(shard.lock);
-  auto it = shard.entries.find(&key);
-  if (it == shard.entries.end()) return nullptr;
-  it->second.stamp.store(nextStamp(false), std::memory_order_relaxed);
-  return it->second.value;
+bool NSCache::integerKey(const NSObject& key, int64_t& integer) const {
+  if (key.isa() != numberClass_) return false;
+  const auto& value = static_cast<const NSNumber&>(key).value;
+  if (const auto* number = std::get_if<int64_t>(&value)) {
+    integer = *number;
+    return true;
+  }
+  if (const auto* flag = std::get_if<bool>(&value)) {
+    integer = *flag;
+    return true;
+  }
+  // A double of whole value equals the integer of that value, as NSNumber compares them.
+  double d = std::get<double>(value);
+  if (d != std::floor(d) || d < -9.2e18 || d > 9.2e18) return false;
+  integer = static_cast<int64_t>(d);
+  return true;
 }
 
 id NSCache::objectForKey(const id& key) const {
   if (!key) return nullptr;
-  return lookup(*key);
+  return objectForKey(*key);
 }
 
 id NSCache::objectForKey(const NSObject& key) const {
-  return lookup(key);
+  int64_t integer = 0;
+  bool byInteger = integerKey(key, integer);
+  ReadGuard guard(*this);
+  const Entry* entry = nullptr;
+  if (byInteger) {
+    auto it = integers_.find(integer);
+    if (it != integers_.end()) entry = &it->second;
+  } else {
+    auto it = objects_.find(&key);
+    if (it != objects_.end()) entry = &it->second;
+  }
+  if (!entry) return nullptr;
+  entry->stamp.store(nextStamp(false), std::memory_order_relaxed);
+  return entry->value;
 }
 
 void NSCache::setObject(const id& obj, const id& key) {
@@ -65,94 +194,113 @@ void NSCache::setObject(const id& obj, const id& key) {
 
 void NSCache::setObject(const id& obj, const id& key, std::size_t cost) {
   if (!obj || !key) return;
-  id replaced;  // released outside the lock
-  {
-    Shard& shard = shardFor(key->hash());
-    std::unique_lock guard(shard.lock);
-    uint64_t stamp = nextStamp(true);
-    auto it = shard.entries.find(key.get());
-    if (it != shard.entries.end()) {
-      replaced = std::exchange(it->second.value, obj);
-      totalCost_.fetch_sub(it->second.cost, std::memory_order_relaxed);
-      it->second.cost = cost;
-      it->second.stamp.store(stamp, std::memory_order_relaxed);
-    } else {
-      shard.entries.try_emplace(key, obj, cost, stamp);
-      count_.fetch_add(1, std::memory_order_relaxed);
-    }
-    totalCost_.fetch_add(cost, std::memory_order_relaxed);
+  std::vector<id> released;  // values let go of after the guard, in case they hold the cache
+  WriteGuard guard(*this);
+  uint64_t stamp = nextStamp(true);
+  released.push_back(take(*key));
+  if (int64_t integer; integerKey(*key, integer)) {
+    integers_.try_emplace(integer, obj, cost, stamp);
+  } else {
+    objects_.try_emplace(key, obj, cost, stamp);
   }
-  if (overLimit()) evictIfNeeded();
+  totalCost_ += cost;
+  trim(released);
+}
+
+id NSCache::take(const NSObject& key) {
+  auto remove = [this](auto& map, auto it) -> id {
+    if (it == map.end()) return nullptr;
+    id value = std::move(it->second.value);
+    totalCost_ -= it->second.cost;
+    map.erase(it);
+    return value;
+  };
+  if (int64_t integer; integerKey(key, integer)) {
+    return remove(integers_, integers_.find(integer));
+  }
+  return remove(objects_, objects_.find(&key));
 }
 
 void NSCache::removeObjectForKey(const id& key) {
   if (!key) return;
-  id removed;  // released after the lock, like everything taken out below
-  Shard& shard = shardFor(key->hash());
-  std::unique_lock guard(shard.lock);
-  auto it = shard.entries.find(key.get());
-  if (it == shard.entries.end()) return;
-  removed = std::move(it->second.value);
-  count_.fetch_sub(1, std::memory_order_relaxed);
-  totalCost_.fetch_sub(it->second.cost, std::memory_order_relaxed);
-  shard.entries.erase(it);
+  id removed;
+  WriteGuard guard(*this);
+  removed = take(*key);
 }
 
 void NSCache::removeAllObjects() {
-  for (Shard& shard : shards_) {
-    std::unordered_map<id, Entry, KeyHash, KeyEqual> removed;
-    std::unique_lock guard(shard.lock);
-    for (const auto& [key, entry] : shard.entries) {
-      count_.fetch_sub(1, std::memory_order_relaxed);
-      totalCost_.fetch_sub(entry.cost, std::memory_order_relaxed);
-    }
-    removed.swap(shard.entries);
-  }
+  std::unordered_map<int64_t, Entry> integers;
+  std::unordered_map<id, Entry, KeyHash, KeyEqual> objects;
+  WriteGuard guard(*this);
+  integers.swap(integers_);
+  objects.swap(objects_);
+  totalCost_ = 0;
+}
+
+std::size_t NSCache::countLimit() const {
+  std::lock_guard guard(writeLock_);
+  return countLimit_;
 }
 
 void NSCache::setCountLimit(std::size_t limit) {
-  countLimit_.store(limit, std::memory_order_relaxed);
-  if (overLimit()) evictIfNeeded();
+  std::vector<id> released;
+  WriteGuard guard(*this);
+  countLimit_ = limit;
+  trim(released);
+}
+
+std::size_t NSCache::totalCostLimit() const {
+  std::lock_guard guard(writeLock_);
+  return totalCostLimit_;
 }
 
 void NSCache::setTotalCostLimit(std::size_t limit) {
-  totalCostLimit_.store(limit, std::memory_order_relaxed);
-  if (overLimit()) evictIfNeeded();
+  std::vector<id> released;
+  WriteGuard guard(*this);
+  totalCostLimit_ = limit;
+  trim(released);
+}
+
+std::size_t NSCache::count() const {
+  std::lock_guard guard(writeLock_);  // only writers change the maps
+  return integers_.size() + objects_.size();
 }
 
 bool NSCache::overLimit() const {
-  std::size_t countLimit = countLimit_.load(std::memory_order_relaxed);
-  std::size_t costLimit = totalCostLimit_.load(std::memory_order_relaxed);
-  return (countLimit > 0 && count_.load(std::memory_order_relaxed) > countLimit) ||
-         (costLimit > 0 && totalCost_.load(std::memory_order_relaxed) > costLimit);
+  return (countLimit_ > 0 && integers_.size() + objects_.size() > countLimit_) ||
+         (totalCostLimit_ > 0 && totalCost_ > totalCostLimit_);
 }
 
-void NSCache::evictIfNeeded() {
-  std::lock_guard evicting(evictionLock_);
+void NSCache::trim(std::vector<id>& evicted) {
   while (overLimit()) {
-    // The least recently used entry over all shards; the limits are small, so a scan is cheap.
-    Shard* oldestShard = nullptr;
-    id oldestKey;
-    uint64_t oldestStamp = std::numeric_limits<uint64_t>::max();
-    for (Shard& shard : shards_) {
-      std::shared_lock guard(shard.lock);
-      for (const auto& [key, entry] : shard.entries) {
-        uint64_t stamp = entry.stamp.load(std::memory_order_relaxed);
-        if (stamp < oldestStamp) {
-          oldestStamp = stamp;
-          oldestShard = &shard;
-          oldestKey = key;
-        }
-      }
-    }
-    if (!oldestShard) return;
-    id evicted;
-    std::unique_lock guard(oldestShard->lock);
-    auto it = oldestShard->entries.find(oldestKey.get());
-    if (it == oldestShard->entries.end()) continue;  // removed meanwhile; look again
-    evicted = std::move(it->second.value);
-    count_.fetch_sub(1, std::memory_order_relaxed);
-    totalCost_.fetch_sub(it->second.cost, std::memory_order_relaxed);
-    oldestShard->entries.erase(it);
+    id value = evictOldest();
+    if (!value) return;
+    evicted.push_back(std::move(value));
   }
+}
+
+id NSCache::evictOldest() {
+  // The limits are small, so a scan for the least recently used entry is cheap.
+  auto oldestIn = [](auto& map) {
+    auto oldest = map.end();
+    uint64_t stamp = std::numeric_limits<uint64_t>::max();
+    for (auto it = map.begin(); it != map.end(); ++it) {
+      uint64_t s = it->second.stamp.load(std::memory_order_relaxed);
+      if (s < stamp) stamp = s, oldest = it;
+    }
+    return std::pair(oldest, stamp);
+  };
+  auto [integer, integerStamp] = oldestIn(integers_);
+  auto [object, objectStamp] = oldestIn(objects_);
+  auto remove = [this](auto& map, auto it) -> id {
+    id value = std::move(it->second.value);
+    totalCost_ -= it->second.cost;
+    map.erase(it);
+    return value;
+  };
+  if (integer != integers_.end() && (object == objects_.end() || integerStamp <= objectStamp)) {
+    return remove(integers_, integer);
+  }
+  if (object != objects_.end()) return remove(objects_, object);
+  return nullptr;
 }

@@ -2,14 +2,13 @@
 // cost limit, safe for concurrent use.
 #pragma once
 
-#include <array>
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <mutex>
-#include <shared_mutex>
 #include <unordered_map>
+#include <vector>
 
 #include "runtime/objc.h"
 
@@ -29,15 +28,15 @@ class NSCache : public NSObject {
   void removeObjectForKey(const id& key);
   void removeAllObjects();
 
-  // 0 means no limit. Limits are not strict under concurrent insertion: an insertion evicts
-  // until the cache is back within them.
-  std::size_t countLimit() const { return countLimit_.load(std::memory_order_relaxed); }
+  // 0 means no limit. Concurrent insertions may overshoot for a moment; each insertion evicts
+  // until the cache is back within the limits.
+  std::size_t countLimit() const;
   void setCountLimit(std::size_t limit);
-  std::size_t totalCostLimit() const { return totalCostLimit_.load(std::memory_order_relaxed); }
+  std::size_t totalCostLimit() const;
   void setTotalCostLimit(std::size_t limit);
 
   // Entries held now (not part of the platform's interface; for tests and tools).
-  std::size_t count() const { return count_.load(std::memory_order_relaxed); }
+  std::size_t count() const;
 
  private:
   struct KeyHash {
@@ -63,22 +62,25 @@ class NSCache : public NSObject {
     // When the entry was last stored or read: eviction takes the oldest.
     mutable std::atomic<uint64_t> stamp;
   };
-  // Readers of one shard share its lock; writers and readers of different shards never meet.
-  struct alignas(64) Shard {
-    mutable std::shared_mutex lock;
-    std::unordered_map<id, Entry, KeyHash, KeyEqual> entries;
-  };
-  static constexpr std::size_t kShards = 16;
+  // Readers announce themselves in a record of their own thread, so that hits on different
+  // threads write no common cache line; a writer raises writing_ and waits until no thread reads.
+  class ReadGuard;
+  class WriteGuard;
 
-  Shard& shardFor(std::size_t hash) const;
-  id lookup(const NSObject& key) const;
-  void evictIfNeeded();
+  // Integer numbers, the usual key, are held by their value so that a lookup needs no virtual
+  // call; every other key by isEqual: and hash.
+  bool integerKey(const NSObject& key, int64_t& integer) const;
+  id take(const NSObject& key);  // removes the entry; answers its value (under the write guard)
+  id evictOldest();              // likewise, for the least recently used entry
   bool overLimit() const;
+  void trim(std::vector<id>& evicted);
 
-  mutable std::array<Shard, kShards> shards_;
-  std::mutex evictionLock_;  // one evicting writer at a time
-  std::atomic<std::size_t> count_{0};
-  std::atomic<std::size_t> totalCost_{0};
-  std::atomic<std::size_t> countLimit_{0};
-  std::atomic<std::size_t> totalCostLimit_{0};
+  const Class numberClass_;
+  alignas(64) mutable std::atomic<bool> writing_{false};
+  mutable std::mutex writeLock_;
+  std::unordered_map<int64_t, Entry> integers_;
+  std::unordered_map<id, Entry, KeyHash, KeyEqual> objects_;
+  std::size_t totalCost_ = 0;  // these three under writeLock_
+  std::size_t countLimit_ = 0;
+  std::size_t totalCostLimit_ = 0;
 };
