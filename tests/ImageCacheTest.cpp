@@ -49,6 +49,10 @@ TEST_F(ImageCacheTest, SameObjectComesBackUnderEqualKeys) {
   EXPECT_NE(log.find("Image or key (null) is nil."), std::string::npos) << log;
   EXPECT_EQ(TalvoCBUtils::getContactImageInCache(42), monogram);
 
+  // Neither a second initialisation nor removeAvatarsFromCache touches what is held.
+  testing::internal::CaptureStderr();
+  TalvoCBUtils::initImageCache();
+  EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
   TalvoCBUtils::removeAvatarsFromCache();
   EXPECT_EQ(TalvoCBUtils::getContactImageInCache(42), monogram);
 }

@@ -66,6 +66,11 @@ ReaderRecord* claimRecord() {
 bool registerAsymmetricBarrier() {
 #if defined(__SANITIZE_THREAD__)
   return false;
+#elif defined(__has_feature)
+#if __has_feature(thread_sanitizer)
+  return false;
+#endif
+  return ::syscall(__NR_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
 #else
   return ::syscall(__NR_membarrier, MEMBARRIER_CMD_REGISTER_PRIVATE_EXPEDITED, 0, 0) == 0;
 #endif
@@ -83,7 +88,7 @@ void enterReading(ReaderRecord& record) {
 
 void waitForReaders() {
   if (asymmetricBarrier) ::syscall(__NR_membarrier, MEMBARRIER_CMD_PRIVATE_EXPEDITED, 0, 0);
-  for (ReaderRecord* r = readerRecords.load(std::memory_order_acquire); r; r = r->next) {
+  for (ReaderRecord* r = readerRecords.load(std::memory_order_seq_cst); r; r = r->next) {
     while (r->reading.load(std::memory_order_seq_cst) != 0) std::this_thread::yield();
   }
 }
