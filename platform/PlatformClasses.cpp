@@ -1,5 +1,7 @@
 // Registers the platform's stand-in classes so that objc_getClass finds them by name.
+#include "foundation/NSCache.h"
 #include "foundation/NSNotificationCenter.h"
+#include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
@@ -11,9 +13,10 @@ void sim_registerPlatformClasses() {
   for (Class cls :
        {NSObject::class_(), NSString::class_(), NSNumber::class_(), NSData::class_(),
         NSDate::class_(), NSArray::class_(), NSDictionary::class_(), NSNotification::class_(),
-        UIDevice::class_(), UIScreen::class_(), UIApplication::class_(), UIImage::class_(),
-        UIColor::class_(), UIFont::class_(), CALayer::class_(), UIView::class_(),
-        UIImageView::class_(), UITableView::class_(), UITableViewCell::class_()}) {
+        NSCache::class_(), NSOperationQueue::class_(), UIDevice::class_(), UIScreen::class_(),
+        UIApplication::class_(), UIImage::class_(), UIColor::class_(), UIFont::class_(),
+        CALayer::class_(), UIView::class_(), UIImageView::class_(), UITableView::class_(),
+        UITableViewCell::class_()}) {
     (void)cls;
   }
 }

@@ -1,0 +1,99 @@
+// The contact image cache, the class's shared instance and the shared operation queue.
+#include <mutex>
+
+#include "ContactLookupState.h"
+#include "TalvoCBLog.h"
+#include "TalvoCBUtils.h"
+#include "foundation/Device.h"
+#include "foundation/NSCache.h"
+#include "foundation/NSOperationQueue.h"
+#include "uikit/UIImage.h"
+
+namespace {
+std::mutex cacheCreation;
+std::shared_ptr<NSCache> imageCacheSlot;  // written once, under cacheCreation
+
+// The class's initialisation makes the cache before any cache operation runs.
+NSCache& imageCache() {
+  static const bool initialized = (TalvoCBUtils::initImageCache(), true);
+  (void)initialized;
+  return *imageCacheSlot;
+}
+
+std::string describe(const id& obj) {
+  return obj ? obj->description() : "(null)";
+}
+
+// Every value enters through setContactImage, so it is a picture.
+UIImagePtr asImage(id obj) {
+  return std::static_pointer_cast<UIImage>(std::move(obj));
+}
+}  // namespace
+
+void TalvoCBUtils::initImageCache() {
+  std::lock_guard guard(cacheCreation);
+  if (imageCacheSlot) return;
+  TALCB_INFO("Creating image cache for %s.",
+             NSBundle::mainBundle().bundleIdentifier().value_or("(null)").c_str());
+  auto cache = make<NSCache>();
+  cache->setCountLimit(100);
+  cache->setTotalCostLimit(2097152);
+  imageCacheSlot = cache;
+}
+
+void TalvoCBUtils::setContactImage(const UIImagePtr& image, const id& withID) {
+  if (!image || !withID) {
+    TALCB_ERROR("Image or key %s is nil.", describe(withID).c_str());
+    return;
+  }
+  imageCache().setObject(image, withID);
+}
+
+void TalvoCBUtils::setContactImage(const UIImagePtr& image, int32_t contactId) {
+  setContactImage(image, NSNumber::numberWithInt(contactId));
+}
+
+UIImagePtr TalvoCBUtils::getContactImageInCacheForKey(const id& key) {
+  return asImage(imageCache().objectForKey(key));
+}
+
+UIImagePtr TalvoCBUtils::getContactImageInCache(int32_t contactID) {
+  // One lookup per row drawn: the key lives on the stack rather than the heap.
+  const NSNumber key(int64_t{contactID});
+  return asImage(imageCache().objectForKey(key));
+}
+
+bool TalvoCBUtils::removeImageFromCacheForID(const id& key) {
+  NSCache& cache = imageCache();
+  if (!cache.objectForKey(key)) return false;
+  NSLog("Removed last modified entry from the cache.. %s", describe(key).c_str());
+  cache.removeObjectForKey(key);
+  return true;
+}
+
+bool TalvoCBUtils::removeImageFromCache(int32_t contactID) {
+  if (contactID < 1) return false;
+  bool removed = removeImageFromCacheForID(NSNumber::numberWithInt(contactID));
+  // The contact's numbers and addresses are looked up again whether or not a picture was held.
+  removeContactIDFromCache(contactID);
+  return removed;
+}
+
+void TalvoCBUtils::clearImageCache() {
+  imageCache().removeAllObjects();
+  TalvoCBResetContactLookup();
+}
+
+void TalvoCBUtils::removeAvatarsFromCache() {}
+
+std::shared_ptr<TalvoCBUtils> TalvoCBUtils::TalvoCBUtilsInstance() {
+  static const std::shared_ptr<TalvoCBUtils> instance = make<TalvoCBUtils>();
+  return instance;
+}
+
+std::shared_ptr<NSOperationQueue> TalvoCBUtils::queue() {
+  // Never released: its workers may still be running when the process exits, and joining them
+  // then could hold up the exit.
+  static const auto* queue = new std::shared_ptr<NSOperationQueue>(make<NSOperationQueue>());
+  return *queue;
+}
