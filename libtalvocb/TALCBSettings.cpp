@@ -19,7 +19,9 @@ std::shared_ptr<TALCBSettings> TALCBSettings::sharedSettings() {
   return shared;
 }
 
-TALCBSettings::TALCBSettings() : NSObject(class_()) { loadSettings(); }
+TALCBSettings::TALCBSettings() : NSObject(class_()) {
+  loadSettings();
+}
 
 void TALCBSettings::loadSettings() {
   // Relative to the working directory, the root, where "User" leads to the mobile user's home:

@@ -49,8 +49,8 @@ inline constexpr const char* kFileName = "com.quorvik.TalvoCB.plist";
 inline constexpr const char* kPreferencesFolder = "Library/Preferences";
 // In reading and completion order.
 inline constexpr std::array<const char*, 7> kKeys = {
-    "TalvoCBEnabled",         "TalvoCBEnabledRoundedPictures", "TalvoCBEnabledMonogramPictures",
-    "TalvoCBEnabledFavorites", "TalvoCBEnabledPhone",          "TalvoCBEnabledRecents",
+    "TalvoCBEnabled",          "TalvoCBEnabledRoundedPictures", "TalvoCBEnabledMonogramPictures",
+    "TalvoCBEnabledFavorites", "TalvoCBEnabledPhone",           "TalvoCBEnabledRecents",
     "TalvoCBEnabledContacts"};
 // The path the writers use: the home directory's preferences.
 std::string pathInHome();

@@ -15,7 +15,9 @@ std::string TALCBUIDeviceHardware::platform() const {
   return machine.data();
 }
 
-std::string TALCBUIDeviceHardware::platformString() const { return platformString(platform()); }
+std::string TALCBUIDeviceHardware::platformString() const {
+  return platformString(platform());
+}
 
 std::string TALCBUIDeviceHardware::platformString(const std::string& machine) {
   auto begins = [&](const char* prefix) { return machine.rfind(prefix, 0) == 0; };

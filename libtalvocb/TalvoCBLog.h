@@ -6,10 +6,10 @@
 
 #include "foundation/NSLog.h"
 
-#define TALCB_INFO(format, ...) \
+#define TALCB_INFO(format, ...)                                                            \
   NSLog("com.quorvik.TalvoCB: Information => %s, [Line %d], " format, __PRETTY_FUNCTION__, \
         __LINE__ __VA_OPT__(, ) __VA_ARGS__)
-#define TALCB_ERROR(format, ...)                                                      \
+#define TALCB_ERROR(format, ...)                                                     \
   NSLog("com.quorvik.TalvoCB: Error => %s, [Line %d], " format, __PRETTY_FUNCTION__, \
         __LINE__ __VA_OPT__(, ) __VA_ARGS__)
 // The start-up's and a few database paths' short forms.

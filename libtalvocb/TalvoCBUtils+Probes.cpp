@@ -42,9 +42,15 @@ std::string lowercase(std::string text) {
 }
 }  // namespace
 
-bool TalvoCBUtils::isIOS_7() { return systemVersionNumber() >= 7.0; }
-bool TalvoCBUtils::isIOS_8() { return systemVersionNumber() >= 8.0; }
-bool TalvoCBUtils::isIOS_9() { return systemVersionNumber() >= 9.0; }
+bool TalvoCBUtils::isIOS_7() {
+  return systemVersionNumber() >= 7.0;
+}
+bool TalvoCBUtils::isIOS_8() {
+  return systemVersionNumber() >= 8.0;
+}
+bool TalvoCBUtils::isIOS_9() {
+  return systemVersionNumber() >= 9.0;
+}
 
 bool TalvoCBUtils::isMatchingIOSFound(const std::string& version) {
   return lowercase(UIDevice::currentDevice()->systemVersion()) == lowercase(version);
@@ -55,12 +61,24 @@ bool TalvoCBUtils::isRetinaDisplay() {
   return ::respondsToSelector(screen, sel_registerName("scale")) && screen->scale() == 2.0;
 }
 
-bool TalvoCBUtils::isIPhone4() { return isRetinaDisplay(); }
-bool TalvoCBUtils::isIPhone6() { return isPhoneOfHeight(667); }
-bool TalvoCBUtils::isIPhone6Plus() { return isPhoneOfHeight(736); }
-bool TalvoCBUtils::isIPhone6OR6Plus() { return isIPhone6() || isIPhone6Plus(); }
-double TalvoCBUtils::screenWidth() { return orientedScreenSize().width; }
-double TalvoCBUtils::screenHeight() { return orientedScreenSize().height; }
+bool TalvoCBUtils::isIPhone4() {
+  return isRetinaDisplay();
+}
+bool TalvoCBUtils::isIPhone6() {
+  return isPhoneOfHeight(667);
+}
+bool TalvoCBUtils::isIPhone6Plus() {
+  return isPhoneOfHeight(736);
+}
+bool TalvoCBUtils::isIPhone6OR6Plus() {
+  return isIPhone6() || isIPhone6Plus();
+}
+double TalvoCBUtils::screenWidth() {
+  return orientedScreenSize().width;
+}
+double TalvoCBUtils::screenHeight() {
+  return orientedScreenSize().height;
+}
 
 bool TalvoCBUtils::canprepareImageCache() {
   // The model name never changes while the process lives.
@@ -91,8 +109,12 @@ OptionalString TalvoCBUtils::getPhoneNumberFromURL(const OptionalString& url) {
   return url->substr(scheme.size(), query - scheme.size());
 }
 
-std::string TalvoCBUtils::getOKButtonTitle() { return "OK"; }
-std::string TalvoCBUtils::getCancelButtonText() { return "Cancel"; }
+std::string TalvoCBUtils::getOKButtonTitle() {
+  return "OK";
+}
+std::string TalvoCBUtils::getCancelButtonText() {
+  return "Cancel";
+}
 
 void TalvoCBUtils::removeItemAtPath(const std::string& path) {
   NSFileManager& files = NSFileManager::defaultManager();

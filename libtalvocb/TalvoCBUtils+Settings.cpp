@@ -5,7 +5,9 @@ SIM_DEFINE_CLASS(TalvoCBUtils, NSObject)
 
 TalvoCBUtils::TalvoCBUtils() : NSObject(class_()) {}
 
-bool TalvoCBUtils::isTalvoCBOnlyOn() { return TALCBSettings::sharedSettings()->isTalvoCBEnabled(); }
+bool TalvoCBUtils::isTalvoCBOnlyOn() {
+  return TALCBSettings::sharedSettings()->isTalvoCBEnabled();
+}
 
 bool TalvoCBUtils::isRoundedPicsEnabled() {
   return TALCBSettings::sharedSettings()->isRoundedPicsEnabled();

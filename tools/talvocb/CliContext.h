@@ -20,3 +20,5 @@ struct CliContext {
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addProbeCommand(CLI::App& app, CliContext& context);
 void addSettingsCommands(CLI::App& app, CliContext& context);
+void addSampleCommand(CLI::App& app, CliContext& context);
+void addAddressBookCommands(CLI::App& app, CliContext& context);

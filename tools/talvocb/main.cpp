@@ -28,6 +28,8 @@ int main(int argc, char** argv) {
   addDeviceCommands(app, context);
   addProbeCommand(app, context);
   addSettingsCommands(app, context);
+  addSampleCommand(app, context);
+  addAddressBookCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
