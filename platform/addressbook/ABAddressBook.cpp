@@ -292,12 +292,12 @@ ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
       }
     }
   } else {
-    // A book without the last-digits index: every phone number is a candidate.
-    Statement all(db,
-                  "SELECT record_id, value FROM ABMultiValue WHERE property = 3 "
-                  "ORDER BY record_id, UID");
+    // A book without the last-digits index (or without the property column): every value that
+    // is no e-mail address is a candidate.
+    Statement all(db, "SELECT record_id, value FROM ABMultiValue ORDER BY record_id");
     while (all.step()) {
-      if (auto value = all.text(1)) {
+      auto value = all.text(1);
+      if (value && value->find('@') == std::string::npos) {
         candidates.emplace_back(static_cast<ABRecordID>(all.integer(0)), *value);
       }
     }
