@@ -70,6 +70,12 @@ void TalvoCBResetContactLookup() {
   state.addressBookOnce.reArm();
 }
 
+int32_t TalvoCBRememberedContactID(const std::string& party) {
+  std::lock_guard guard(lookupState().lock);
+  auto found = lookupState().identifiers.find(party);
+  return found == lookupState().identifiers.end() ? 0 : found->second;
+}
+
 ABAddressBookRef TalvoCBUtils::getAddressBook() {
   LookupState& state = lookupState();
   std::lock_guard guard(state.lock);
@@ -82,12 +88,7 @@ ABRecordRef TalvoCBUtils::getPersonRecordFromDB(int32_t contactID) {
 }
 
 int32_t TalvoCBUtils::getContactID(const OptionalString& party, ABAddressBookRef addressBook) {
-  int32_t remembered = 0;
-  if (party) {
-    std::lock_guard guard(lookupState().lock);
-    auto found = lookupState().identifiers.find(*party);
-    if (found != lookupState().identifiers.end()) remembered = found->second;
-  }
+  int32_t remembered = party ? TalvoCBRememberedContactID(*party) : 0;
   NSLog("Got contact ID '%d' for '%s'", remembered, party ? party->c_str() : "(null)");
   if (remembered >= 1) return remembered;
   if (!party) return -1;

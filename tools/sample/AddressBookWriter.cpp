@@ -38,7 +38,9 @@ AddressBookWriter::AddressBookWriter(const std::string& root, std::string region
   sqlite3_finalize(attach);
   if (!attached) return;
   // The files are written once and whole; a crash leaves nothing worth keeping anyway.
-  if (sqlite3_exec(db_, "PRAGMA main.synchronous=OFF; PRAGMA images.synchronous=OFF; BEGIN;",
+  if (sqlite3_exec(db_,
+                   "PRAGMA main.synchronous=OFF; PRAGMA images.synchronous=OFF; "
+                   "PRAGMA main.cache_size=-65536; PRAGMA images.cache_size=-16384; BEGIN;",
                    nullptr, nullptr, nullptr) != SQLITE_OK ||
       sqlite3_exec(db_, ABDatabaseSchemaSQL(), nullptr, nullptr, nullptr) != SQLITE_OK) {
     fail("cannot create the schema");

@@ -373,7 +373,7 @@ bool writeGeneratedAddressBook(const std::string& root, const std::string& regio
                            [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != ' '; });
       };
       bool ascii = plain(first) && plain(last);
-      std::string local = ascii ? first + "." + last : "contact" + std::to_string(id);
+      std::string local = ascii ? first + "." + last : "contact" + std::to_string(id) + ".";
       local.erase(std::remove(local.begin(), local.end(), '\''), local.end());
       std::string address =
           local + std::to_string(pick(1000)) + "@" + domains[pick(std::size(domains))];
