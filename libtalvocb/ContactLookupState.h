@@ -1,6 +1,14 @@
-// The contact lookup's per-process state, as the image cache's full clear needs it.
+// The lookup's per-process state (the identifier map and the shared address-book handle), for the
+// image cache's clearImageCache.
 #pragma once
 
-// Empties the identifier map, releases the shared address-book handle and re-arms its
-// once-guard, so that the next lookup searches the current address book with a fresh handle.
+#include <cstdint>
+#include <string>
+
+// Empties the identifier map, releases and forgets the shared handle and re-arms its guard, so
+// that the next request makes a new handle and the next lookup searches again.
 void TalvoCBResetContactLookup();
+
+// The identifier the map holds for the party text exactly as given, or 0: the whole of a repeated
+// lookup apart from its log line.
+int32_t TalvoCBRememberedContactID(const std::string& party);

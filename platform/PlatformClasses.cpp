@@ -1,5 +1,6 @@
 // Registers the platform's stand-in classes so that objc_getClass finds them by name.
 #include "foundation/NSCache.h"
+#include "addressbook/ABAddressBook.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
@@ -16,7 +17,7 @@ void sim_registerPlatformClasses() {
         NSCache::class_(), NSOperationQueue::class_(), UIDevice::class_(), UIScreen::class_(),
         UIApplication::class_(), UIImage::class_(), UIColor::class_(), UIFont::class_(),
         CALayer::class_(), UIView::class_(), UIImageView::class_(), UITableView::class_(),
-        UITableViewCell::class_()}) {
+        UITableViewCell::class_(), ABPhoneFormatting::class_()}) {
     (void)cls;
   }
 }

@@ -3,53 +3,20 @@
 
 #include "BundlePictures.h"
 #include "CliContext.h"
+#include "DeviceOptions.h"
 #include "TALCBUIDeviceHardware.h"
 #include "TalvoCBUtils.h"
 #include "foundation/Device.h"
-
-namespace {
-struct DeviceOptions {
-  std::string version = "9.0.2";
-  std::string machine = "iPhone7,2";
-  double scale = 2;
-  double width = 375;
-  double height = 667;
-  std::string idiom = "phone";
-  bool rtl = false;
-};
-}  // namespace
 
 void addDeviceCommands(CLI::App& app, CliContext& context) {
   auto* device = app.add_subcommand("device", "The simulated device's profile");
   device->require_subcommand(1);
   auto* init = device->add_subcommand("init", "Writes a device profile into --root");
   static DeviceOptions options;
-  init->add_option("--version", options.version, "System version")->capture_default_str();
-  init->add_option("--machine", options.machine, "Machine identifier")->capture_default_str();
-  init->add_option("--scale", options.scale, "Screen scale")
-      ->check(CLI::IsMember({1.0, 2.0, 3.0}))
-      ->capture_default_str();
-  init->add_option("--width", options.width, "Screen width in points")
-      ->check(CLI::Range(1.0, 10000.0))
-      ->capture_default_str();
-  init->add_option("--height", options.height, "Screen height in points")
-      ->check(CLI::Range(1.0, 10000.0))
-      ->capture_default_str();
-  init->add_option("--idiom", options.idiom, "phone or pad")
-      ->check(CLI::IsMember({"phone", "pad"}))
-      ->capture_default_str();
-  init->add_flag("--rtl", options.rtl, "Right-to-left layout");
+  options.addTo(init);
   init->callback([&context] {
     if (context.root.empty()) return context.usageError("device init needs --root DIR");
-    DeviceProfile profile;
-    profile.systemVersion = options.version;
-    profile.machine = options.machine;
-    profile.scale = options.scale;
-    profile.width = options.width;
-    profile.height = options.height;
-    profile.deriveFromScreen();
-    profile.idiom = options.idiom == "pad" ? 1 : 0;
-    profile.layoutDirection = options.rtl ? 1 : 0;
+    DeviceProfile profile = options.profile();
     std::string error;
     if (!sim::initDevice(context.root, profile, &error)) return context.failure(error);
     if (!installBundlePictures(context.root, &error)) return context.failure(error);

@@ -29,6 +29,8 @@ int main(int argc, char** argv) {
   addProbeCommand(app, context);
   addSettingsCommands(app, context);
   addPictureCommands(app, context);
+  addSampleCommand(app, context);
+  addAddressBookCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

@@ -1,0 +1,418 @@
+#include "SampleDevice.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <map>
+#include <random>
+
+#include "AddressBookWriter.h"
+#include "SamplePictures.h"
+
+namespace sample {
+namespace {
+
+// Seconds since 1 January 2001 (the platform's reference date) of 1 June 2015.
+constexpr int64_t kBaseDate = 454'809'600;
+
+struct PictureSpec {
+  PictureKind kind;
+  int width;
+  int height;
+  uint32_t variant;
+  PictureFormat format;
+};
+
+struct HandPickedPerson {
+  std::optional<std::string> first;
+  std::optional<std::string> last;
+  int linkGroup = 0;  // cards with the same group > 0 are one person
+  std::vector<std::pair<const char*, std::string>> phones;
+  std::vector<std::pair<const char*, std::string>> emails;
+  std::optional<PictureSpec> thumbnail;
+  std::optional<PictureSpec> fullSize;
+};
+
+constexpr const char* kMobile = "_$!<Mobile>!$_";
+constexpr const char* kHome = "_$!<Home>!$_";
+constexpr const char* kWork = "_$!<Work>!$_";
+constexpr const char* kIPhone = "iPhone";
+constexpr const char* kOther = "_$!<Other>!$_";
+
+// Every case the system meets, in record order (the first is record 1).
+std::vector<HandPickedPerson> handPickedPeople() {
+  using K = PictureKind;
+  using F = PictureFormat;
+  return {
+      {"John",
+       "Appleseed",
+       0,
+       {{kMobile, "+1 (555) 010-0100"}, {kWork, "555-010-0101"}},
+       {{kHome, "John.Appleseed@Example.com"}, {kWork, "john@appleseed.example"}},
+       PictureSpec{K::Face, 120, 120, 1, F::JPEG},
+       PictureSpec{K::Face, 320, 320, 1, F::JPEG}},
+      {"Kate",
+       "Bell",
+       0,
+       {{kMobile, "(555) 564-8583"}, {kWork, "+1 415 555 3695"}},
+       {{kWork, "kate-bell@mac.example"}},
+       PictureSpec{K::Pattern, 160, 90, 2, F::PNG},
+       std::nullopt},
+      {"Anna",
+       "Haro",
+       0,
+       {{kHome, "555-522-8243"}},
+       {{kHome, "anna-haro@mac.example"}},
+       std::nullopt,
+       std::nullopt},
+      // One person on two cards; only the second card has the photo.
+      {"David", "Taylor", 1, {{kMobile, "555-610-6679"}}, {}, std::nullopt, std::nullopt},
+      {"David",
+       "Taylor",
+       1,
+       {},
+       {{kWork, "david.taylor@work.example"}},
+       PictureSpec{K::Face, 90, 160, 4, F::PNG},
+       std::nullopt},
+      {"Madonna", std::nullopt, 0, {{kMobile, "5550100102"}}, {}, std::nullopt, std::nullopt},
+      {std::nullopt, "Smith", 0, {{kHome, "555 010 0103"}}, {}, std::nullopt, std::nullopt},
+      {std::nullopt,
+       std::nullopt,
+       0,
+       {{kOther, "+1 555-010-0104"}},
+       {{kOther, "unknown.caller@example.com"}},
+       std::nullopt,
+       std::nullopt},
+      {"Dr. John",
+       "Smith",
+       0,
+       {{kWork, "555.010.0105"}},
+       {{kWork, "dr.smith@clinic.example"}},
+       PictureSpec{K::Pattern, 200, 150, 5, F::JPEG},
+       std::nullopt},
+      {"\"Bobby\"", "Fischer", 0, {{kMobile, "555-010-0106"}}, {}, std::nullopt, std::nullopt},
+      {"Shaquille",
+       "O'Neil",
+       0,
+       {{kMobile, "555-010-0107"}},
+       {{kHome, "shaq.o'neil@example.com"}},
+       std::nullopt,
+       std::nullopt},
+      {"Mary-Jane",
+       "Watson",
+       0,
+       {{kMobile, "555-010-0108"}},
+       {{kHome, "mj_watson@example.com"}},
+       std::nullopt,
+       std::nullopt},
+      {"Mary Ann",
+       "Smith Jones",
+       0,
+       {{kIPhone, "555-010-0109"}},
+       {{kWork, "mary.ann%work@example.com"}},
+       std::nullopt,
+       std::nullopt},
+      {std::nullopt, "van Dijk", 0, {{kMobile, "+31 20 555 0110"}}, {}, std::nullopt, std::nullopt},
+      {"محمد", "العلي", 0, {{kMobile, "+971 4 555 0111"}}, {}, std::nullopt, std::nullopt},
+      {"דוד", "לוי", 0, {{kMobile, "+972 3-555-0112"}}, {}, std::nullopt, std::nullopt},
+      {"Γιώργος",
+       "Παπαδόπουλος",
+       0,
+       {{kMobile, "+30 21 0555 0113"}},
+       {},
+       std::nullopt,
+       std::nullopt},
+      {"Анна",
+       "Иванова",
+       0,
+       {{kMobile, "+7 495 555-01-14"}},
+       {{kHome, "anna.ivanova@example.ru"}},
+       std::nullopt,
+       std::nullopt},
+      {"伟", "王", 0, {{kMobile, "+86 10 5555 0115"}}, {}, std::nullopt, std::nullopt},
+      {"花子",
+       "山田",
+       0,
+       {{kMobile, "+81 3-5555-0116"}},
+       {},
+       PictureSpec{K::Face, 64, 64, 6, F::PNG},
+       std::nullopt},
+      {"😀Sunny", "Day", 0, {{kMobile, "555-010-0117"}}, {}, std::nullopt, std::nullopt},
+      // Letters outside the Basic Multilingual Plane (Deseret).
+      {"𐐔𐐯𐑅𐐨𐑉𐐯𐐻", "Smith", 0, {{kMobile, "555-010-0118"}}, {}, std::nullopt, std::nullopt},
+      // Two people sharing a home number, written differently.
+      {"Alice",
+       "Martin",
+       0,
+       {{kHome, "(555) 010-0150"}},
+       {{kHome, "alice@martin.example"}},
+       PictureSpec{K::Face, 100, 100, 7, F::JPEG},
+       PictureSpec{K::Face, 240, 300, 7, F::JPEG}},
+      {"Bob",
+       "Martin",
+       0,
+       {{kHome, "555-010-0150"}, {kMobile, "+1 555 010 0151"}},
+       {{kHome, "bob@martin.example"}},
+       std::nullopt,
+       std::nullopt},
+      // Addresses that differ only where "_" would be a wildcard.
+      {"Jon", "Doe", 0, {}, {{kHome, "john_doe@example.com"}}, std::nullopt, std::nullopt},
+      {"Johnx", "Doe", 0, {}, {{kHome, "johnxdoe@example.com"}}, std::nullopt, std::nullopt},
+      {"--", std::nullopt, 0, {{kOther, "555-010-0127"}}, {}, std::nullopt, std::nullopt},
+      {"Conor",
+       "O'Brien",
+       0,
+       {{kMobile, "+353 1 555 0128"}},
+       {{kHome, "conor.o'brien@example.ie"}},
+       PictureSpec{K::Face, 48, 48, 8, F::JPEG},
+       std::nullopt},
+      {"Adolph Blaine Charles David Earl Frederick Gerald Hubert Irvin John",
+       "Wolfeschlegelsteinhausenbergerdorff",
+       0,
+       {{kHome, "555-010-0129"}},
+       {},
+       std::nullopt,
+       std::nullopt},
+      {"Oliver",
+       "Twist",
+       0,
+       {{kWork, "+44 20 7946 0018"}, {kHome, "011 44 20 7946 0019"}},
+       {{kHome, "OLIVER.TWIST@EXAMPLE.CO.UK"}},
+       PictureSpec{K::Pattern, 30, 120, 9, F::PNG},
+       std::nullopt},
+  };
+}
+
+std::string displayName(const std::optional<std::string>& first,
+                        const std::optional<std::string>& last) {
+  std::string name = first.value_or("");
+  if (last) name += (name.empty() ? "" : " ") + *last;
+  return name.empty() ? "(no name)" : name;
+}
+
+std::string describe(const Picture& picture) {
+  return std::string(formatName(picture.format)) + " " + std::to_string(picture.width) + "x" +
+         std::to_string(picture.height) + " (" + std::to_string(picture.bytes.size()) + " bytes)";
+}
+
+Picture draw(const PictureSpec& spec) {
+  return drawPicture(spec.kind, spec.width, spec.height, spec.variant, spec.format);
+}
+
+void addLine(SampleReport* report, std::string line) {
+  if (report) report->push_back(std::move(line));
+}
+
+bool finish(AddressBookWriter& writer, std::string* error) {
+  if (writer.commit()) return true;
+  if (error) *error = writer.error();
+  return false;
+}
+
+}  // namespace
+
+bool writeDeviceFiles(const std::string& root, const SampleOptions& options, SampleReport* report,
+                      std::string* error) {
+  std::string reason;
+  if (!sim::initDevice(root, options.profile, &reason)) {
+    if (error) *error = reason;
+    return false;
+  }
+  const DeviceProfile& p = options.profile;
+  char line[256];
+  std::snprintf(line, sizeof line, "device profile: %s (%s, %s, %g x %g @%gx, region %s)",
+                sim::profilePath(root).c_str(), p.systemVersion.c_str(), p.machine.c_str(), p.width,
+                p.height, p.scale, p.region.c_str());
+  addLine(report, line);
+  addLine(report, "preferences: " + root + "/private/var/mobile/Library/Preferences");
+  return true;
+}
+
+bool writeHandPickedAddressBook(const std::string& root, const std::string& region,
+                                SampleReport* report, std::string* error) {
+  AddressBookWriter writer(root, region);
+  std::vector<HandPickedPerson> people = handPickedPeople();
+  std::map<int, int64_t> links;
+  std::map<int, ABRecordID> firstCardOfLink;
+  std::vector<std::string> lines;
+  for (std::size_t i = 0; i < people.size(); ++i) {
+    const HandPickedPerson& person = people[i];
+    int64_t link = -1;
+    if (person.linkGroup > 0) {
+      if (!links.count(person.linkGroup)) {
+        links[person.linkGroup] = writer.addLink(displayName(person.first, person.last));
+      }
+      link = links[person.linkGroup];
+    }
+    ABRecordID id = writer.addPerson(person.first, person.last,
+                                     kBaseDate + static_cast<int64_t>(i) * 3600, link);
+    std::string line = "  " + std::to_string(id) + "  " + displayName(person.first, person.last);
+    if (person.linkGroup > 0) {
+      if (firstCardOfLink.count(person.linkGroup)) {
+        line += "  [linked with " + std::to_string(firstCardOfLink[person.linkGroup]) + "]";
+      } else {
+        firstCardOfLink[person.linkGroup] = id;
+      }
+    }
+    for (const auto& [label, value] : person.phones) {
+      writer.addPhone(id, value, label);
+      line += "  tel " + value;
+    }
+    for (const auto& [label, value] : person.emails) {
+      writer.addEmail(id, value, label);
+      line += "  mail " + value;
+    }
+    if (person.thumbnail) {
+      Picture picture = draw(*person.thumbnail);
+      writer.addThumbnail(id, picture);
+      line += "  thumbnail " + describe(picture);
+    }
+    if (person.fullSize) {
+      Picture picture = draw(*person.fullSize);
+      writer.addFullSizeImage(id, picture);
+      line += "  photo " + describe(picture);
+    }
+    lines.push_back(line);
+  }
+  if (!finish(writer, error)) return false;
+  addLine(report, "address book: " + AddressBookWriter::databasePath(root) + " (" +
+                      std::to_string(people.size()) + " hand-picked contacts)");
+  addLine(report, "address-book images: " + AddressBookWriter::imagesDatabasePath(root));
+  for (std::string& line : lines) addLine(report, std::move(line));
+  return true;
+}
+
+bool writeGeneratedAddressBook(const std::string& root, const std::string& region, int contacts,
+                               uint64_t seed, SampleReport* report, std::string* error) {
+  static const char* const firstNames[] = {
+      "James",   "Mary",      "Robert", "Patricia", "Michael", "Jennifer", "William", "Linda",
+      "David",   "Elizabeth", "Sofia",  "Lucas",    "Emma",    "Noah",     "Olivia",  "Liam",
+      "Mia",     "Mateo",     "Chloé",  "Jürgen",   "Zoë",     "José",     "Ana",     "Yuki",
+      "Hiroshi", "Wei",       "Li",     "Priya",    "Arjun",   "Fatima",   "Omar",    "Ivan",
+      "Olga",    "Nikos",     "Eleni",  "Sven",     "Ingrid",  "Kwame",    "Amara",   "Siobhán",
+      "Анна",    "Дмитрий",   "Μαρία",  "محمد",     "שרה",     "美咲",     "翔太",    "明",
+      "Thảo",    "Nguyễn"};
+  static const char* const lastNames[] = {"Smith",     "Johnson",
+                                          "Williams",  "Brown",
+                                          "Jones",     "Garcia",
+                                          "Miller",    "Davis",
+                                          "Rodriguez", "Martinez",
+                                          "Hernández", "Lopez",
+                                          "Gonzalez",  "Wilson",
+                                          "Anderson",  "Thomas",
+                                          "Taylor",    "Moore",
+                                          "Jackson",   "Martin",
+                                          "Lee",       "O'Connor",
+                                          "Müller",    "Schmidt",
+                                          "Rossi",     "Dubois",
+                                          "Nakamura",  "Tanaka",
+                                          "Wang",      "Zhang",
+                                          "Kumar",     "Singh",
+                                          "Haddad",    "Cohen",
+                                          "Petrov",    "Papadopoulos",
+                                          "Andersson", "Nowak",
+                                          "Okafor",    "van der Berg",
+                                          "Иванов",    "Κωνσταντίνου",
+                                          "الحسن",     "לוי",
+                                          "佐藤",      "李"};
+  static const char* const domains[] = {"example.com", "example.net", "example.org", "mail.example",
+                                        "work.example"};
+  static const char* const phoneLabels[] = {kMobile, kHome, kWork, kIPhone};
+  std::mt19937_64 random(seed);
+  auto pick = [&random](std::size_t n) { return static_cast<std::size_t>(random() % n); };
+  auto digits = [&](int count) {
+    std::string text;
+    for (int i = 0; i < count; ++i) text += static_cast<char>('0' + pick(10));
+    return text;
+  };
+  auto phoneNumber = [&] {
+    std::string area = std::to_string(201 + pick(780)), exchange = std::to_string(200 + pick(800));
+    std::string line = digits(4);
+    switch (pick(5)) {
+      case 0:
+        return "(" + area + ") " + exchange + "-" + line;
+      case 1:
+        return area + "-" + exchange + "-" + line;
+      case 2:
+        return "+1 " + area + " " + exchange + " " + line;
+      case 3:
+        return "1" + area + exchange + line;
+      default:
+        return area + "." + exchange + "." + line;
+    }
+  };
+
+  // A small pool of thumbnails keeps a large book quick to write.
+  std::vector<Picture> pool;
+  for (uint32_t i = 0; i < 24; ++i) {
+    int size = 60 + 20 * static_cast<int>(i % 4);
+    pool.push_back(drawPicture(i % 3 == 2 ? PictureKind::Pattern : PictureKind::Face, size,
+                               i % 5 == 4 ? size * 3 / 4 : size, i,
+                               i % 4 == 3 ? PictureFormat::PNG : PictureFormat::JPEG));
+  }
+
+  AddressBookWriter writer(root, region);
+  int phones = 0, emails = 0, thumbnails = 0, linked = 0;
+  std::string firstPhone, firstEmail;
+  for (int i = 0; i < contacts && writer.ok(); ++i) {
+    std::string first = firstNames[pick(std::size(firstNames))];
+    std::string last = lastNames[pick(std::size(lastNames))];
+    // About one in twenty people has a second card; its photo is on that card only.
+    bool twoCards = i + 1 < contacts && pick(20) == 0;
+    int64_t link = twoCards ? writer.addLink(first + " " + last) : -1;
+    ABRecordID id = writer.addPerson(first, last, kBaseDate + i * 60, link);
+    int numbers = 1 + static_cast<int>(pick(3) == 0) + static_cast<int>(pick(6) == 0);
+    for (int n = 0; n < numbers; ++n) {
+      std::string number = phoneNumber();
+      if (firstPhone.empty()) firstPhone = number;
+      writer.addPhone(id, number, phoneLabels[pick(std::size(phoneLabels))]);
+      ++phones;
+    }
+    if (pick(3) != 0) {
+      auto plain = [](const std::string& text) {
+        return std::all_of(text.begin(), text.end(),
+                           [](char c) { return static_cast<unsigned char>(c) < 0x80 && c != ' '; });
+      };
+      bool ascii = plain(first) && plain(last);
+      std::string local = ascii ? first + "." + last : "contact" + std::to_string(id) + ".";
+      local.erase(std::remove(local.begin(), local.end(), '\''), local.end());
+      std::string address =
+          local + std::to_string(pick(1000)) + "@" + domains[pick(std::size(domains))];
+      if (firstEmail.empty()) firstEmail = address;
+      writer.addEmail(id, address, kHome);
+      ++emails;
+    }
+    ABRecordID photoCard = id;
+    if (twoCards) {
+      photoCard = writer.addPerson(first, last, kBaseDate + i * 60 + 30, link);
+      ++linked;
+      ++i;
+    }
+    if (twoCards || pick(5) == 0) {
+      writer.addThumbnail(photoCard, pool[pick(pool.size())]);
+      ++thumbnails;
+    }
+  }
+  if (!finish(writer, error)) return false;
+  addLine(report, "address book: " + AddressBookWriter::databasePath(root) + " (" +
+                      std::to_string(contacts) + " generated contacts, seed " +
+                      std::to_string(seed) + ")");
+  addLine(report, "  " + std::to_string(phones) + " phone numbers, " + std::to_string(emails) +
+                      " e-mail addresses, " + std::to_string(linked) + " people on two cards");
+  addLine(report, "address-book images: " + AddressBookWriter::imagesDatabasePath(root) + " (" +
+                      std::to_string(thumbnails) + " thumbnails)");
+  if (!firstPhone.empty()) addLine(report, "  first phone number: " + firstPhone);
+  if (!firstEmail.empty()) addLine(report, "  first e-mail address: " + firstEmail);
+  return true;
+}
+
+bool writeSampleDevice(const std::string& root, const SampleOptions& options, SampleReport* report,
+                       std::string* error) {
+  if (!writeDeviceFiles(root, options, report, error)) return false;
+  if (options.contacts) {
+    return writeGeneratedAddressBook(root, options.profile.region, *options.contacts, options.seed,
+                                     report, error);
+  }
+  return writeHandPickedAddressBook(root, options.profile.region, report, error);
+}
+
+}  // namespace sample

@@ -1,0 +1,33 @@
+// sample: writes a whole simulated phone.
+#include <cstdio>
+
+#include "CliContext.h"
+#include "DeviceOptions.h"
+#include "SampleDevice.h"
+
+void addSampleCommand(CLI::App& app, CliContext& context) {
+  auto* command = app.add_subcommand(
+      "sample", "Writes a simulated phone with a sample address book into --root");
+  static DeviceOptions device;
+  static int contacts = -1;
+  static uint64_t seed = 1;
+  device.addTo(command);
+  command
+      ->add_option("--contacts", contacts,
+                   "Generate this many contacts instead of the hand-picked address book")
+      ->check(CLI::Range(0, 10'000'000));
+  command->add_option("--seed", seed, "Seed of the generated contacts")->capture_default_str();
+  command->callback([&context] {
+    if (context.root.empty()) return context.usageError("sample needs --root DIR");
+    sample::SampleOptions options;
+    options.profile = device.profile();
+    if (contacts >= 0) options.contacts = contacts;
+    options.seed = seed;
+    sample::SampleReport report;
+    std::string error;
+    if (!sample::writeSampleDevice(context.root, options, &report, &error)) {
+      return context.failure(error);
+    }
+    for (const std::string& line : report) std::printf("%s\n", line.c_str());
+  });
+}
