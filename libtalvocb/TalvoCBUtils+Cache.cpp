@@ -2,6 +2,7 @@
 #include <mutex>
 
 #include "ContactLookupState.h"
+#include "ImageCacheState.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBUtils.h"
 #include "foundation/Device.h"
@@ -79,8 +80,14 @@ bool TalvoCBUtils::removeImageFromCache(int32_t contactID) {
   return removed;
 }
 
-void TalvoCBUtils::clearImageCache() {
+void TalvoCBEmptyImageCache() {
   imageCache().removeAllObjects();
+}
+
+std::size_t TalvoCBImageCacheCount() { return imageCache().count(); }
+
+void TalvoCBUtils::clearImageCache() {
+  TalvoCBEmptyImageCache();
   TalvoCBResetContactLookup();
 }
 

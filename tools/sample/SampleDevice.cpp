@@ -1,4 +1,5 @@
 #include "SampleDevice.h"
+#include "BundlePictures.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -224,6 +225,12 @@ bool writeDeviceFiles(const std::string& root, const SampleOptions& options, Sam
                 p.height, p.scale, p.region.c_str());
   addLine(report, line);
   addLine(report, "preferences: " + root + "/private/var/mobile/Library/Preferences");
+  if (!installBundlePictures(root, &reason)) {
+    if (error) *error = reason;
+    return false;
+  }
+  addLine(report, "settings pane pictures: " + root +
+                      "/System/Library/PreferenceBundles/TalvoCBSettings.bundle");
   return true;
 }
 

@@ -21,5 +21,6 @@ void addDeviceCommands(CLI::App& app, CliContext& context);
 void addProbeCommand(CLI::App& app, CliContext& context);
 void addSettingsCommands(CLI::App& app, CliContext& context);
 void addPictureCommands(CLI::App& app, CliContext& context);
+void addContactSheetCommand(CLI::App& app, CliContext& context);
 void addSampleCommand(CLI::App& app, CliContext& context);
 void addAddressBookCommands(CLI::App& app, CliContext& context);

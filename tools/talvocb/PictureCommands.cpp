@@ -1,9 +1,11 @@
-// monogram: the library's pictures written as PNG files.
+// picture, monogram and preload: the library's pictures written as PNG files.
 #include <cstdio>
 #include <vector>
 
 #include "CliContext.h"
+#include "ImageCacheState.h"
 #include "TalvoCBUtils.h"
+#include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
 
 namespace {
@@ -11,6 +13,13 @@ struct MonogramOptions {
   std::string text;
   long contactID = 0;
   std::vector<double> size{40, 40};
+  std::string output;
+};
+
+struct PictureOptions {
+  int32_t contactID = 0;
+  std::vector<double> size{60, 60};
+  bool newImage = false;
   std::string output;
 };
 
@@ -41,4 +50,32 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
                                              CGSizeMake(monogram.size[0], monogram.size[1]));
     writePicture(context, image, monogram.output);
   });
+
+  static PictureOptions picture;
+  auto* pictureCommand = app.add_subcommand(
+      "picture",
+      "Writes the picture of contact N (getContactImageOnly:monogramText:newImage:size:font:, "
+      "with the monogram text read from the address book and the system font) as a PNG file");
+  pictureCommand->add_option("--id", picture.contactID, "The contact identifier")->required();
+  pictureCommand->add_option("--size", picture.size, "Width and height in points of a monogram")
+      ->expected(2)
+      ->check(CLI::Range(1.0, 1024.0))
+      ->capture_default_str();
+  pictureCommand->add_flag("--new", picture.newImage, "Look at the address book again (newImage)");
+  pictureCommand->add_option("-o,--output", picture.output, "The PNG file to write")->required();
+  pictureCommand->callback([&context] {
+    context.enterDevice("picture");
+    auto text = TalvoCBUtils::getMonogramTextFromAB(picture.contactID);
+    auto image = TalvoCBUtils::getContactImageOnly(picture.contactID, text, picture.newImage,
+                                                   CGSizeMake(picture.size[0], picture.size[1]),
+                                                   UIFont::systemFontOfSize(17.0));
+    writePicture(context, image, picture.output);
+  });
+
+  app.add_subcommand("preload", "Runs prepareImageCache and prints how many pictures it holds")
+      ->callback([&context] {
+        context.enterDevice("preload");
+        TalvoCBUtils::prepareImageCache();
+        std::printf("%zu\n", TalvoCBImageCacheCount());
+      });
 }

@@ -29,6 +29,7 @@ int main(int argc, char** argv) {
   addProbeCommand(app, context);
   addSettingsCommands(app, context);
   addPictureCommands(app, context);
+  addContactSheetCommand(app, context);
   addSampleCommand(app, context);
   addAddressBookCommands(app, context);
   try {

@@ -1,0 +1,51 @@
+// Refilling the image cache from the thumbnail store in one pass.
+#include <sqlite3.h>
+
+#include <vector>
+
+#include "ImageCacheState.h"
+#include "TalvoCBLog.h"
+#include "TalvoCBUtils.h"
+#include "foundation/Device.h"
+#include "foundation/NSFileManager.h"
+
+namespace {
+constexpr const char* kThumbnailStore =
+    "/private/var/mobile/Library/AddressBook/AddressBookImages.sqlitedb";
+}
+
+void TalvoCBUtils::prepareImageCache() {
+  TalvoCBEmptyImageCache();
+  // Read-only, and a missing store is not created.
+  if (!NSFileManager::defaultManager().fileExistsAtPath(kThumbnailStore)) {
+    TALCB_SHORT_ERROR("Error while opening database connection: '%s'", "no such file");
+    return;
+  }
+  sqlite3* db = nullptr;
+  if (sqlite3_open_v2(fileSystemRepresentation(kThumbnailStore).c_str(), &db, SQLITE_OPEN_READONLY,
+                      nullptr) != SQLITE_OK) {
+    TALCB_SHORT_ERROR("Error while opening database connection: '%s'",
+                      db ? sqlite3_errmsg(db) : "out of memory");
+    sqlite3_close(db);
+    return;
+  }
+  std::string query = stringWithFormat(
+      "SELECT record_id, data FROM %s WHERE FORMAT=0 AND DATA IS NOT NULL", "ABThumbnailImage");
+  sqlite3_stmt* statement = nullptr;
+  if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    TALCB_SHORT_ERROR("Error while opening database connection: '%s'", sqlite3_errmsg(db));
+    sqlite3_finalize(statement);
+    sqlite3_close(db);
+    return;
+  }
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    int32_t contactID = sqlite3_column_int(statement, 0);
+    auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, 1));
+    int length = sqlite3_column_bytes(statement, 1);
+    auto data = make<NSData>(bytes && length > 0 ? std::vector<uint8_t>(bytes, bytes + length)
+                                                 : std::vector<uint8_t>());
+    setContactImage(getImageFromImageData(data), contactID);
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+}
