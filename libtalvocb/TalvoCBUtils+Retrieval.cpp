@@ -22,6 +22,11 @@ constexpr const char* kThumbnailStore =
 // A store that stays locked holds a caller for at most two one-second waits.
 constexpr int32_t kThumbnailReadAttempts = 3;
 
+// One second before the next attempt; none after the last, which would only delay the answer.
+void waitBeforeAnotherAttempt(int32_t attempt) {
+  if (attempt + 1 < kThumbnailReadAttempts) ::sleep(1);
+}
+
 // The thumbnails of the person's other linked cards, in the book's order.
 NSDataPtr linkedCardThumbnail(ABRecordRef person, int32_t contactID) {
   std::vector<ABRecordRef> linked = ABPersonCopyArrayOfAllLinkedPeople(person);
@@ -65,7 +70,7 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
       TALCB_ERROR("Error while opening database connection: '%s'",
                   db ? sqlite3_errmsg(db) : "out of memory");
       sqlite3_close(db);
-      ::sleep(1);
+      waitBeforeAnotherAttempt(attempt);
       continue;
     }
     sqlite3_stmt* statement = nullptr;
@@ -76,7 +81,7 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
       TALCB_ERROR("Error while preparing statement: '%s'", sqlite3_errmsg(db));
       sqlite3_finalize(statement);
       sqlite3_close(db);
-      ::sleep(1);
+      waitBeforeAnotherAttempt(attempt);
       continue;
     }
     sqlite3_bind_int(statement, 1, contactID);
