@@ -1,5 +1,7 @@
 #include "TalvoCBPaths.h"
 #include "TalvoCBRoundedRect.h"
+#include "TalvoCBUtils.h"
+#include "uikit/UIImage.h"
 
 void appendRoundedRectPath(CGContextRef context, CGRect rect, float ovalWidth, float ovalHeight) {
   if (ovalWidth == 0 || ovalHeight == 0) {
@@ -34,4 +36,25 @@ CGMutablePathRef createRoundedCornerPath(CGRect rect, CGFloat radius) {
   CGPathAddLineToPoint(path, nullptr, x, y + r);
   CGPathAddQuadCurveToPoint(path, nullptr, x, y, x + r, y);
   return path;
+}
+
+std::shared_ptr<UIImage> drawWithCornerRule(const std::shared_ptr<UIImage>& image,
+                                            std::size_t width, std::size_t height) {
+  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
+  CGContextRef context = CGBitmapContextCreate(nullptr, width, height, 8, width * 4, space,
+                                               kCGImageAlphaPremultipliedFirst);
+  CGColorSpaceRelease(space);
+  if (!context) return nullptr;
+  CGRect rect = CGRectMake(0, 0, width, height);
+  float oval = TalvoCBUtils::isRoundedPicsEnabled() ? 40.0f : 5.0f;
+  CGContextBeginPath(context);
+  appendRoundedRectPath(context, rect, oval, oval);
+  CGContextClosePath(context);
+  CGContextClip(context);
+  if (image) CGContextDrawImage(context, rect, image->CGImage());
+  CGImageRef bitmap = CGBitmapContextCreateImage(context);
+  CGContextRelease(context);
+  auto picture = UIImage::imageWithCGImage(bitmap);
+  CGImageRelease(bitmap);
+  return picture;
 }

@@ -84,7 +84,9 @@ void TalvoCBEmptyImageCache() {
   imageCache().removeAllObjects();
 }
 
-std::size_t TalvoCBImageCacheCount() { return imageCache().count(); }
+std::size_t TalvoCBImageCacheCount() {
+  return imageCache().count();
+}
 
 void TalvoCBUtils::clearImageCache() {
   TalvoCBEmptyImageCache();

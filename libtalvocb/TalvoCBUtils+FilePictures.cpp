@@ -19,24 +19,8 @@ UIImagePtr drawFilePicture(const UIImagePtr& image, CGSize size) {
       size.height > kCGImageMaxDimension) {
     return nullptr;
   }
-  auto width = static_cast<size_t>(size.width), height = static_cast<size_t>(size.height);
-  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  CGContextRef context = CGBitmapContextCreate(nullptr, width, height, 8, width * 4, space,
-                                               kCGImageAlphaPremultipliedFirst);
-  CGColorSpaceRelease(space);
-  if (!context) return nullptr;
-  CGRect rect = CGRectMake(0, 0, width, height);
-  float oval = TalvoCBUtils::isRoundedPicsEnabled() ? 40.0f : 5.0f;
-  CGContextBeginPath(context);
-  appendRoundedRectPath(context, rect, oval, oval);
-  CGContextClosePath(context);
-  CGContextClip(context);
-  if (image) CGContextDrawImage(context, rect, image->CGImage());
-  CGImageRef bitmap = CGBitmapContextCreateImage(context);
-  CGContextRelease(context);
-  auto picture = UIImage::imageWithCGImage(bitmap);
-  CGImageRelease(bitmap);
-  return picture;
+  return drawWithCornerRule(image, static_cast<size_t>(size.width),
+                            static_cast<size_t>(size.height));
 }
 }  // namespace
 

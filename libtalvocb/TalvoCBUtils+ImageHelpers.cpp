@@ -15,24 +15,7 @@ constexpr size_t kPictureSide = 80;
 UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data) {
   if (!data || data->length() == 0) return nullptr;
   // Data that does not decode still gives the picture, with nothing drawn in it.
-  auto decoded = UIImage::imageWithData(data);
-  CGColorSpaceRef space = CGColorSpaceCreateDeviceRGB();
-  CGContextRef context =
-      CGBitmapContextCreate(nullptr, kPictureSide, kPictureSide, 8, kPictureSide * 4, space,
-                            kCGImageAlphaPremultipliedFirst);
-  CGRect rect = CGRectMake(0, 0, kPictureSide, kPictureSide);
-  float oval = isRoundedPicsEnabled() ? 40.0f : 5.0f;
-  CGContextBeginPath(context);
-  appendRoundedRectPath(context, rect, oval, oval);
-  CGContextClosePath(context);
-  CGContextClip(context);
-  if (decoded) CGContextDrawImage(context, rect, decoded->CGImage());
-  CGImageRef image = CGBitmapContextCreateImage(context);
-  CGContextRelease(context);
-  CGColorSpaceRelease(space);
-  auto picture = UIImage::imageWithCGImage(image);
-  CGImageRelease(image);
-  return picture;
+  return drawWithCornerRule(UIImage::imageWithData(data), kPictureSide, kPictureSide);
 }
 
 UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int withHeight) {

@@ -26,8 +26,9 @@ struct alignas(64) ReaderRecord {
 std::atomic<ReaderRecord*> readerRecords{nullptr};
 
 [[gnu::tls_model("initial-exec")]] thread_local ReaderRecord* threadRecord = nullptr;
-// Recency clock of the thread; see nextStamp.
-[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadClock = 0;
+// The epoch this thread last stamped in, and how many reads it stamped since; see nextStamp.
+[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadEpoch = 0;
+[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadReads = 0;
 
 struct RecordRelease {
   ReaderRecord* record = nullptr;
@@ -93,26 +94,21 @@ void waitForReaders() {
   }
 }
 
-// Recency stamps, comparable across every cache of the process. Each thread counts on from the
-// shared clock; writes advance the shared clock, and a reading thread publishes its count only
-// every so often. A single thread thus sees exact least-recently-used order, threads never drift
-// more than a few dozen reads apart, and a hit writes no line that every other hit reads.
-std::atomic<uint64_t> sharedClock{0};
-constexpr uint64_t kPublishEvery = 64;
+// Recency stamps, comparable across every cache of the process: the epoch in the high half,
+// advanced by every store, and the thread's count of reads in that epoch in the low half. One
+// thread thus sees exact least-recently-used order; reads of different threads within one epoch
+// are ordered only roughly. A hit reads the epoch and writes nothing that another hit reads.
+alignas(64) std::atomic<uint64_t> sharedEpoch{0};
 
-void advanceSharedClock(uint64_t to) {
-  uint64_t current = sharedClock.load(std::memory_order_relaxed);
-  while (current < to &&
-         !sharedClock.compare_exchange_weak(current, to, std::memory_order_relaxed)) {
+uint64_t nextStamp(bool store) {
+  uint64_t epoch = store ? sharedEpoch.fetch_add(1, std::memory_order_relaxed) + 1
+                         : sharedEpoch.load(std::memory_order_relaxed);
+  if (epoch != threadEpoch) {
+    threadEpoch = epoch;
+    threadReads = 0;
   }
-}
-
-uint64_t nextStamp(bool publish) {
-  uint64_t shared = sharedClock.load(std::memory_order_relaxed);
-  uint64_t now = std::max(threadClock, shared) + 1;
-  threadClock = now;
-  if (publish || now - shared >= kPublishEvery) advanceSharedClock(now);
-  return now;
+  if (threadReads < 0xffffffffu) ++threadReads;
+  return (epoch << 32) | threadReads;
 }
 }  // namespace
 

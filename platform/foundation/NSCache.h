@@ -55,7 +55,8 @@ class NSCache : public NSObject {
       return x == y || x->isEqual(*y);
     }
   };
-  struct Entry {
+  // A cache line each, so that hits on different entries write no common line.
+  struct alignas(64) Entry {
     Entry(id v, std::size_t c, uint64_t s) : value(std::move(v)), cost(c), stamp(s) {}
     id value;
     std::size_t cost;
