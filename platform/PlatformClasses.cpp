@@ -1,6 +1,6 @@
 // Registers the platform's stand-in classes so that objc_getClass finds them by name.
-#include "foundation/NSCache.h"
 #include "addressbook/ABAddressBook.h"
+#include "foundation/NSCache.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
@@ -11,13 +11,14 @@
 #include "uikit/UIView.h"
 
 void sim_registerPlatformClasses() {
-  for (Class cls :
-       {NSObject::class_(), NSString::class_(), NSNumber::class_(), NSData::class_(),
-        NSDate::class_(), NSArray::class_(), NSDictionary::class_(), NSNotification::class_(),
-        NSCache::class_(), NSOperationQueue::class_(), UIDevice::class_(), UIScreen::class_(),
-        UIApplication::class_(), UIImage::class_(), UIColor::class_(), UIFont::class_(),
-        CALayer::class_(), UIView::class_(), UIImageView::class_(), UITableView::class_(),
-        UITableViewCell::class_(), ABPhoneFormatting::class_()}) {
+  for (Class cls : {NSObject::class_(),         NSString::class_(),       NSNumber::class_(),
+                    NSData::class_(),           NSDate::class_(),         NSArray::class_(),
+                    NSDictionary::class_(),     NSNotification::class_(), NSCache::class_(),
+                    NSOperationQueue::class_(), UIDevice::class_(),       UIScreen::class_(),
+                    UIApplication::class_(),    UIImage::class_(),        UIColor::class_(),
+                    UIFont::class_(),           CALayer::class_(),        UIView::class_(),
+                    UIImageView::class_(),      UITableView::class_(),    UITableViewCell::class_(),
+                    ABPhoneFormatting::class_()}) {
     (void)cls;
   }
 }
