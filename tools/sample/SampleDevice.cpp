@@ -15,7 +15,7 @@ namespace {
 // Seconds since 1 January 2001 (the platform's reference date) of 1 June 2015.
 constexpr int64_t kBaseDate = 454'809'600;
 
-struct PictureSpec {
+struct PictureRecipe {
   PictureKind kind;
   int width;
   int height;
@@ -29,8 +29,8 @@ struct HandPickedPerson {
   int linkGroup = 0;  // cards with the same group > 0 are one person
   std::vector<std::pair<const char*, std::string>> phones;
   std::vector<std::pair<const char*, std::string>> emails;
-  std::optional<PictureSpec> thumbnail;
-  std::optional<PictureSpec> fullSize;
+  std::optional<PictureRecipe> thumbnail;
+  std::optional<PictureRecipe> fullSize;
 };
 
 constexpr const char* kMobile = "_$!<Mobile>!$_";
@@ -49,14 +49,14 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kMobile, "+1 (555) 010-0100"}, {kWork, "555-010-0101"}},
        {{kHome, "John.Appleseed@Example.com"}, {kWork, "john@appleseed.example"}},
-       PictureSpec{K::Face, 120, 120, 1, F::JPEG},
-       PictureSpec{K::Face, 320, 320, 1, F::JPEG}},
+       PictureRecipe{K::Face, 120, 120, 1, F::JPEG},
+       PictureRecipe{K::Face, 320, 320, 1, F::JPEG}},
       {"Kate",
        "Bell",
        0,
        {{kMobile, "(555) 564-8583"}, {kWork, "+1 415 555 3695"}},
        {{kWork, "kate-bell@mac.example"}},
-       PictureSpec{K::Pattern, 160, 90, 2, F::PNG},
+       PictureRecipe{K::Pattern, 160, 90, 2, F::PNG},
        std::nullopt},
       {"Anna",
        "Haro",
@@ -72,7 +72,7 @@ std::vector<HandPickedPerson> handPickedPeople() {
        1,
        {},
        {{kWork, "david.taylor@work.example"}},
-       PictureSpec{K::Face, 90, 160, 4, F::PNG},
+       PictureRecipe{K::Face, 90, 160, 4, F::PNG},
        std::nullopt},
       {"Madonna", std::nullopt, 0, {{kMobile, "5550100102"}}, {}, std::nullopt, std::nullopt},
       {std::nullopt, "Smith", 0, {{kHome, "555 010 0103"}}, {}, std::nullopt, std::nullopt},
@@ -88,7 +88,7 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kWork, "555.010.0105"}},
        {{kWork, "dr.smith@clinic.example"}},
-       PictureSpec{K::Pattern, 200, 150, 5, F::JPEG},
+       PictureRecipe{K::Pattern, 200, 150, 5, F::JPEG},
        std::nullopt},
       {"\"Bobby\"", "Fischer", 0, {{kMobile, "555-010-0106"}}, {}, std::nullopt, std::nullopt},
       {"Shaquille",
@@ -135,7 +135,7 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kMobile, "+81 3-5555-0116"}},
        {},
-       PictureSpec{K::Face, 64, 64, 6, F::PNG},
+       PictureRecipe{K::Face, 64, 64, 6, F::PNG},
        std::nullopt},
       {"😀Sunny", "Day", 0, {{kMobile, "555-010-0117"}}, {}, std::nullopt, std::nullopt},
       // Letters outside the Basic Multilingual Plane (Deseret).
@@ -146,8 +146,8 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kHome, "(555) 010-0150"}},
        {{kHome, "alice@martin.example"}},
-       PictureSpec{K::Face, 100, 100, 7, F::JPEG},
-       PictureSpec{K::Face, 240, 300, 7, F::JPEG}},
+       PictureRecipe{K::Face, 100, 100, 7, F::JPEG},
+       PictureRecipe{K::Face, 240, 300, 7, F::JPEG}},
       {"Bob",
        "Martin",
        0,
@@ -164,7 +164,7 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kMobile, "+353 1 555 0128"}},
        {{kHome, "conor.o'brien@example.ie"}},
-       PictureSpec{K::Face, 48, 48, 8, F::JPEG},
+       PictureRecipe{K::Face, 48, 48, 8, F::JPEG},
        std::nullopt},
       {"Adolph Blaine Charles David Earl Frederick Gerald Hubert Irvin John",
        "Wolfeschlegelsteinhausenbergerdorff",
@@ -178,7 +178,7 @@ std::vector<HandPickedPerson> handPickedPeople() {
        0,
        {{kWork, "+44 20 7946 0018"}, {kHome, "011 44 20 7946 0019"}},
        {{kHome, "OLIVER.TWIST@EXAMPLE.CO.UK"}},
-       PictureSpec{K::Pattern, 30, 120, 9, F::PNG},
+       PictureRecipe{K::Pattern, 30, 120, 9, F::PNG},
        std::nullopt},
   };
 }
@@ -195,8 +195,8 @@ std::string describe(const Picture& picture) {
          std::to_string(picture.height) + " (" + std::to_string(picture.bytes.size()) + " bytes)";
 }
 
-Picture draw(const PictureSpec& spec) {
-  return drawPicture(spec.kind, spec.width, spec.height, spec.variant, spec.format);
+Picture draw(const PictureRecipe& recipe) {
+  return drawPicture(recipe.kind, recipe.width, recipe.height, recipe.variant, recipe.format);
 }
 
 void addLine(SampleReport* report, std::string line) {
