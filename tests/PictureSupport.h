@@ -3,7 +3,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#include <jpeglib.h>
 
 #include <cstdio>
 #include <functional>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "BundlePictures.h"
+#include "SamplePictures.h"
 #include "TALCBSettings.h"
 #include "TalvoCBUtils.h"
 #include "TemporaryDevice.h"
@@ -44,32 +44,11 @@ inline size_t pixelWidth(const UIImagePtr& image) {
 
 // A baseline JPEG of the picture (opaque pixels), quality 90.
 inline std::shared_ptr<NSData> jpegData(const UIImagePtr& image) {
-  size_t w = CGImageGetWidth(image->CGImage()), h = CGImageGetHeight(image->CGImage());
-  jpeg_compress_struct cinfo;
-  jpeg_error_mgr error;
-  cinfo.err = jpeg_std_error(&error);
-  jpeg_create_compress(&cinfo);
-  unsigned char* out = nullptr;
-  unsigned long length = 0;
-  jpeg_mem_dest(&cinfo, &out, &length);
-  cinfo.image_width = static_cast<JDIMENSION>(w);
-  cinfo.image_height = static_cast<JDIMENSION>(h);
-  cinfo.input_components = 4;
-  cinfo.in_color_space = JCS_EXT_BGRA;
-  jpeg_set_defaults(&cinfo);
-  jpeg_set_quality(&cinfo, 90, TRUE);
-  jpeg_start_compress(&cinfo, TRUE);
-  const uint8_t* pixels = CGImageGetPixels(image->CGImage());
-  size_t stride = CGImageGetBytesPerRow(image->CGImage());
-  while (cinfo.next_scanline < cinfo.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(pixels + cinfo.next_scanline * stride);
-    jpeg_write_scanlines(&cinfo, &row, 1);
-  }
-  jpeg_finish_compress(&cinfo);
-  jpeg_destroy_compress(&cinfo);
-  std::vector<uint8_t> bytes(out, out + length);
-  std::free(out);
-  return make<NSData>(std::move(bytes));
+  CGImageRef bitmap = image->CGImage();
+  return make<NSData>(sample::encodeJPEG(CGImageGetPixels(bitmap),
+                                         static_cast<int>(CGImageGetWidth(bitmap)),
+                                         static_cast<int>(CGImageGetHeight(bitmap)),
+                                         static_cast<int>(CGImageGetBytesPerRow(bitmap)), 90));
 }
 
 inline ::testing::AssertionResult colourNear(CGPixel p, int r, int g, int b, int tolerance = 12) {

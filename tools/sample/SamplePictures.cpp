@@ -99,13 +99,10 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
   return CAIRO_STATUS_SUCCESS;
 }
 
-std::vector<uint8_t> encodeJPEG(cairo_surface_t* surface) {
-  cairo_surface_flush(surface);
-  int width = cairo_image_surface_get_width(surface);
-  int height = cairo_image_surface_get_height(surface);
-  int stride = cairo_image_surface_get_stride(surface);
-  const unsigned char* pixels = cairo_image_surface_get_data(surface);
+}  // namespace
 
+std::vector<uint8_t> encodeJPEG(const uint8_t* pixels, int width, int height, int stride,
+                                int quality) {
   jpeg_compress_struct info{};
   jpeg_error_mgr errors{};
   info.err = jpeg_std_error(&errors);
@@ -115,23 +112,15 @@ std::vector<uint8_t> encodeJPEG(cairo_surface_t* surface) {
   jpeg_mem_dest(&info, &buffer, &size);
   info.image_width = static_cast<JDIMENSION>(width);
   info.image_height = static_cast<JDIMENSION>(height);
-  info.input_components = 3;
-  info.in_color_space = JCS_RGB;
+  // Native-order 32-bit ARGB words are B, G, R, A bytes on the little-endian machines we run on.
+  info.input_components = 4;
+  info.in_color_space = JCS_EXT_BGRA;
   jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, 85, TRUE);
+  jpeg_set_quality(&info, quality, TRUE);
   jpeg_start_compress(&info, TRUE);
-  std::vector<unsigned char> row(static_cast<size_t>(width) * 3);
   while (info.next_scanline < info.image_height) {
-    // Opaque ARGB32 in native byte order: the pixel is one 32-bit word.
-    const auto* source = reinterpret_cast<const uint32_t*>(
-        pixels + static_cast<size_t>(info.next_scanline) * stride);
-    for (int x = 0; x < width; ++x) {
-      row[x * 3] = static_cast<unsigned char>(source[x] >> 16);
-      row[x * 3 + 1] = static_cast<unsigned char>(source[x] >> 8);
-      row[x * 3 + 2] = static_cast<unsigned char>(source[x]);
-    }
-    JSAMPROW rows[] = {row.data()};
-    jpeg_write_scanlines(&info, rows, 1);
+    JSAMPROW row = const_cast<uint8_t*>(pixels + static_cast<size_t>(info.next_scanline) * stride);
+    jpeg_write_scanlines(&info, &row, 1);
   }
   jpeg_finish_compress(&info);
   jpeg_destroy_compress(&info);
@@ -139,8 +128,6 @@ std::vector<uint8_t> encodeJPEG(cairo_surface_t* surface) {
   std::free(buffer);
   return bytes;
 }
-
-}  // namespace
 
 const char* formatName(PictureFormat format) {
   return format == PictureFormat::JPEG ? "jpeg" : "png";
@@ -164,7 +151,9 @@ Picture drawPicture(PictureKind kind, int width, int height, uint32_t variant,
   picture.height = height;
   picture.format = format;
   if (format == PictureFormat::JPEG) {
-    picture.bytes = encodeJPEG(surface.get());
+    cairo_surface_flush(surface.get());
+    picture.bytes = encodeJPEG(cairo_image_surface_get_data(surface.get()), width, height,
+                               cairo_image_surface_get_stride(surface.get()), 85);
   } else {
     cairo_surface_write_to_png_stream(surface.get(), appendBytes, &picture.bytes);
   }
