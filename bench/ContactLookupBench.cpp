@@ -14,6 +14,7 @@
 
 #include "AddressBookWriter.h"
 #include "ContactLookupState.h"
+#include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
 #include "foundation/NSLog.h"
@@ -144,11 +145,4 @@ BENCHMARK(BM_MonogramTextFromDatabase)->Arg(10000)->Arg(100000)->Unit(benchmark:
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  int devNull = ::open("/dev/null", O_WRONLY);
-  if (devNull >= 0) ::dup2(devNull, STDERR_FILENO);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+QUIET_BENCHMARK_MAIN()

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
 #include "TALCBSettings.h"
 #include "TalvoCBUtils.h"
@@ -143,11 +144,4 @@ BENCHMARK(BM_PrepareImageCache10000)->Unit(benchmark::kMillisecond)->Iterations(
 
 }  // namespace
 
-int main(int argc, char** argv) {
-  int devNull = ::open("/dev/null", O_WRONLY);
-  if (devNull >= 0) ::dup2(devNull, STDERR_FILENO);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
-}
+QUIET_BENCHMARK_MAIN()

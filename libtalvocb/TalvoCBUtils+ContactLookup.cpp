@@ -6,6 +6,7 @@
 #include <string>
 #include <unordered_map>
 
+#include "AddressBookFiles.h"
 #include "ContactLookupState.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
@@ -15,8 +16,6 @@
 #include "foundation/NSLog.h"
 
 namespace {
-constexpr const char* kAddressBookDatabase =
-    "/private/var/mobile/Library/AddressBook/AddressBook.sqlitedb";
 
 struct LookupState {
   std::mutex lock;
@@ -42,8 +41,7 @@ int32_t contactIDForEmail(const std::string& address) {
   if (!NSFileManager::defaultManager().fileExistsAtPath(kAddressBookDatabase)) return -1;
   int32_t result = -1;
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(fileSystemRepresentation(kAddressBookDatabase).c_str(), &db,
-                      SQLITE_OPEN_READONLY, nullptr) == SQLITE_OK) {
+  if (openAddressBookFile(kAddressBookDatabase, &db) == SQLITE_OK) {
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db,
                            "Select record_id from ABMULTIVALUE where value = ? COLLATE NOCASE "

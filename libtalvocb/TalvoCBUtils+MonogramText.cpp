@@ -10,6 +10,7 @@
 #include <thread>
 #include <vector>
 
+#include "AddressBookFiles.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
@@ -17,8 +18,6 @@
 #include "foundation/NSFileManager.h"
 
 namespace {
-constexpr const char* kAddressBookDatabase =
-    "/private/var/mobile/Library/AddressBook/AddressBook.sqlitedb";
 // Attempts before the address-book interface is asked instead; each failed one waits a second.
 constexpr int32_t kMaxReadAttempts = 4;
 
@@ -120,8 +119,7 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
   bool readFailed = false;
   OptionalString first, last;
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(fileSystemRepresentation(kAddressBookDatabase).c_str(), &db,
-                      SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+  if (openAddressBookFile(kAddressBookDatabase, &db) != SQLITE_OK) {
     TALCB_ERROR("Error while opening database connection: '%s'", sqlite3_errmsg(db));
     readFailed = true;
   } else {

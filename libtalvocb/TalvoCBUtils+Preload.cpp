@@ -3,16 +3,12 @@
 
 #include <vector>
 
+#include "AddressBookFiles.h"
 #include "ImageCacheState.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBUtils.h"
 #include "foundation/Device.h"
 #include "foundation/NSFileManager.h"
-
-namespace {
-constexpr const char* kThumbnailStore =
-    "/private/var/mobile/Library/AddressBook/AddressBookImages.sqlitedb";
-}
 
 void TalvoCBUtils::prepareImageCache() {
   TalvoCBEmptyImageCache();
@@ -22,8 +18,7 @@ void TalvoCBUtils::prepareImageCache() {
     return;
   }
   sqlite3* db = nullptr;
-  if (sqlite3_open_v2(fileSystemRepresentation(kThumbnailStore).c_str(), &db, SQLITE_OPEN_READONLY,
-                      nullptr) != SQLITE_OK) {
+  if (openAddressBookFile(kThumbnailStore, &db) != SQLITE_OK) {
     TALCB_SHORT_ERROR("Error while opening database connection: '%s'",
                       db ? sqlite3_errmsg(db) : "out of memory");
     sqlite3_close(db);

@@ -5,6 +5,7 @@
 
 #include <vector>
 
+#include "AddressBookFiles.h"
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBUtils.h"
@@ -17,8 +18,6 @@
 
 namespace {
 
-constexpr const char* kThumbnailStore =
-    "/private/var/mobile/Library/AddressBook/AddressBookImages.sqlitedb";
 // A store that stays locked holds a caller for at most two one-second waits.
 constexpr int32_t kThumbnailReadAttempts = 3;
 
@@ -65,8 +64,7 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
     // is created in the platform's folder.
     if (!NSFileManager::defaultManager().fileExistsAtPath(kThumbnailStore)) return nullptr;
     sqlite3* db = nullptr;
-    if (sqlite3_open_v2(fileSystemRepresentation(kThumbnailStore).c_str(), &db,
-                        SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
+    if (openAddressBookFile(kThumbnailStore, &db) != SQLITE_OK) {
       TALCB_ERROR("Error while opening database connection: '%s'",
                   db ? sqlite3_errmsg(db) : "out of memory");
       sqlite3_close(db);
