@@ -1,9 +1,8 @@
 // Installing one row of the hook table. A class or selector the process lacks installs nothing
-// and leaves the slot empty; a replacement of the wrong signature is a programming error that
-// stops the host at once rather than corrupting it later.
+// and leaves the slot empty. A host method whose type differs from the replacement's (another
+// version of the host) is logged and left alone: the host must not go down at load time, and
+// the other rows still go in.
 #pragma once
-
-#include <cstdlib>
 
 #include "TalvoCBLog.h"
 #include "runtime/objc.h"
@@ -14,8 +13,8 @@ void hookMessage(const char* className, const char* selector, R (*replacement)(i
   try {
     MSHookMessageEx(objc_getClass(className), sel_registerName(selector), replacement, slot);
   } catch (const objc_runtime_error& error) {
-    TALCB_SHORT_ERROR("Cannot hook -[%s %s]: %s", className, selector, error.what());
-    std::abort();
+    TALCB_SHORT_ERROR("Cannot hook -[%s %s], left as it is: %s", className, selector, error.what());
+    *slot = nullptr;
   }
 }
 

@@ -4,14 +4,20 @@
 #include "foundation/NSNotificationCenter.h"
 
 namespace {
-void addressBookChanged(CFNotificationCenterRef, void*, const std::string& name, const void*,
-                        const void*) {
-  TALCB_INFO("Received %s", name.c_str());
+void talvoCBAddressBookChangedCallBack(CFNotificationCenterRef, void*, const std::string& name,
+                                       const void*, const void*) {
+  TALCB_INFO(
+      "void talvoCBAddressBookChangedCallBack(CFNotificationCenterRef, void *, CFStringRef, const "
+      "void *, CFDictionaryRef)",
+      "Received %s", name.c_str());
 }
 
-void settingsChanged(CFNotificationCenterRef, void*, const std::string& name, const void*,
-                     const void*) {
-  TALCB_INFO("Received %s", name.c_str());
+void talvoCBSettingsChangedCallBack(CFNotificationCenterRef, void*, const std::string& name,
+                                    const void*, const void*) {
+  TALCB_INFO(
+      "void talvoCBSettingsChangedCallBack(CFNotificationCenterRef, void *, CFStringRef, const "
+      "void *, CFDictionaryRef)",
+      "Received %s", name.c_str());
 }
 }  // namespace
 
@@ -21,7 +27,7 @@ void registerNotificationObservers() {
     CFNotificationCenterAddObserver(center, nullptr, handler, name, nullptr,
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
   };
-  observe("__ABDataBaseChangedByOtherProcessNotification", addressBookChanged);
+  observe("__ABDataBaseChangedByOtherProcessNotification", talvoCBAddressBookChangedCallBack);
   for (const char* name : {"com.quorvik.TalvoCBEnabledNotification",
                            "com.quorvik.TalvoCBRoundedPicturesEnabledNotification",
                            "com.quorvik.TalvoCBMonogramPicturesEnabledNotification",
@@ -29,6 +35,6 @@ void registerNotificationObservers() {
                            "com.quorvik.TalvoCBPhoneEnabledNotification",
                            "com.quorvik.TalvoCBRecentsEnabledNotification",
                            "com.quorvik.TalvoCBContactsEnabledNotification"}) {
-    observe(name, settingsChanged);
+    observe(name, talvoCBSettingsChangedCallBack);
   }
 }

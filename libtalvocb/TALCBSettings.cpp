@@ -13,7 +13,7 @@ std::shared_ptr<TALCBSettings> TALCBSettings::sharedSettings() {
   static std::shared_ptr<TALCBSettings> shared;
   static std::once_flag once;
   std::call_once(once, [] {
-    TALCB_INFO("Initiallizing settings for first time..");
+    TALCB_INFO("+[TALCBSettings sharedSettings]", "Initiallizing settings for first time..");
     shared = make<TALCBSettings>();
   });
   return shared;
@@ -38,7 +38,7 @@ void TALCBSettings::loadSettings() {
   setIsShowPicturesOnPhone(read("TalvoCBEnabledPhone"));
   setIsShowPicturesOnRecents(read("TalvoCBEnabledRecents"));
   setIsShowPicturesOnContacts(read("TalvoCBEnabledContacts"));
-  TALCB_INFO("Loading settings completed..");
+  TALCB_INFO("-[TALCBSettings loadSettings]", "Loading settings completed..");
 }
 
 std::string TALCBSettings::description() const {

@@ -34,7 +34,7 @@ UIImagePtr asImage(id obj) {
 void TalvoCBUtils::initImageCache() {
   std::lock_guard guard(cacheCreation);
   if (imageCacheSlot) return;
-  TALCB_INFO("Creating image cache for %s.",
+  TALCB_INFO("+[TalvoCBUtils initImageCache]", "Creating image cache for %s.",
              NSBundle::mainBundle().bundleIdentifier().value_or("(null)").c_str());
   auto cache = make<NSCache>();
   cache->setCountLimit(100);
@@ -44,7 +44,8 @@ void TalvoCBUtils::initImageCache() {
 
 void TalvoCBUtils::setContactImage(const UIImagePtr& image, const id& withID) {
   if (!image || !withID) {
-    TALCB_ERROR("Image or key %s is nil.", describe(withID).c_str());
+    TALCB_ERROR("+[TalvoCBUtils setContactImage:withID:]", "Image or key %s is nil.",
+                describe(withID).c_str());
     return;
   }
   imageCache().setObject(image, withID);

@@ -50,7 +50,7 @@ UIImagePtr TalvoCBUtils::getImage(const std::string& path, CGSize size) {
     result = drawn;
     setContactImage(drawn, key);
   } catch (const std::exception& exception) {
-    TALCB_ERROR("Exception => %s", exception.what());
+    TALCB_ERROR("+[TalvoCBUtils getImage:size:]", "Exception => %s", exception.what());
   }
   return result;
 }

@@ -120,25 +120,29 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
   OptionalString first, last;
   sqlite3* db = nullptr;
   if (openAddressBookFile(kAddressBookDatabase, &db) != SQLITE_OK) {
-    TALCB_ERROR("Error while opening database connection: '%s'", sqlite3_errmsg(db));
+    TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
+                "Error while opening database connection: '%s'", sqlite3_errmsg(db));
     readFailed = true;
   } else {
     std::string query =
         stringWithFormat("Select FIRST, LAST from ABPERSON where ROWID=%d", contactID);
     sqlite3_stmt* statement = nullptr;
     if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
-      TALCB_ERROR("Error while preparing statement: '%s'", sqlite3_errmsg(db));
+      TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
+                  "Error while preparing statement: '%s'", sqlite3_errmsg(db));
       readFailed = true;
     } else {
       int step = sqlite3_step(statement);
       if (step == SQLITE_DONE) {
-        TALCB_ERROR("No contact info found in ABPERSON for '%d'.", contactID);
+        TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
+                    "No contact info found in ABPERSON for '%d'.", contactID);
       } else if (step == SQLITE_ROW) {
         first = columnText(statement, 0);
         last = columnText(statement, 1);
       } else {
         // Locked after the statement was prepared: the same as locked before.
-        TALCB_ERROR("Error while reading statement: '%s'", sqlite3_errmsg(db));
+        TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
+                    "Error while reading statement: '%s'", sqlite3_errmsg(db));
         readFailed = true;
       }
     }
@@ -151,7 +155,8 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
       std::this_thread::sleep_for(std::chrono::seconds(1));
       return getMonogramTextFromAB(contactID, currentReadCount + 1);
     }
-    TALCB_INFO("Max waiting attempts over, hence returning monogram thorugh AB API for contact: %d",
+    TALCB_INFO("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
+               "Max waiting attempts over, hence returning monogram thorugh AB API for contact: %d",
                contactID);
     return monogramTextFromContactID(contactID);
   }

@@ -222,7 +222,7 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
   if (!isMonogramEnabled()) return source;
   if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
   if (!source) {
-    TALCB_ERROR("Source image is nil.");
+    TALCB_ERROR("+[TalvoCBUtils getMonogramImage:source:size:color:]", "Source image is nil.");
     return nullptr;
   }
   auto view = make<UIImageView>(CGRectMake(0, 0, size.width, size.height));

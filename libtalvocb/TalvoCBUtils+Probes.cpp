@@ -119,18 +119,20 @@ std::string TalvoCBUtils::getCancelButtonText() {
 void TalvoCBUtils::removeItemAtPath(const std::string& path) {
   NSFileManager& files = NSFileManager::defaultManager();
   if (!files.fileExistsAtPath(path)) {
-    TALCB_ERROR("Item doesn't exist at %s", path.c_str());
+    TALCB_ERROR("+[TalvoCBUtils removeItemAtPath:]", "Item doesn't exist at %s", path.c_str());
     return;
   }
-  TALCB_INFO("Item exists at '%s'.", path.c_str());
+  TALCB_INFO("+[TalvoCBUtils removeItemAtPath:]", "Item exists at '%s'.", path.c_str());
   std::string error;
   if (files.removeItemAtPath(path, &error)) {
     const std::string stars(103, '*');
     NSLog("%s", stars.c_str());
-    TALCB_INFO("Item at path '%s' is removed successfully.", path.c_str());
+    TALCB_INFO("+[TalvoCBUtils removeItemAtPath:]", "Item at path '%s' is removed successfully.",
+               path.c_str());
     NSLog("%s", callStackSymbols().c_str());
     NSLog("%s", stars.c_str());
   } else {
-    TALCB_ERROR("Unable to remove item at path '%s' and error => %s", path.c_str(), error.c_str());
+    TALCB_ERROR("+[TalvoCBUtils removeItemAtPath:]",
+                "Unable to remove item at path '%s' and error => %s", path.c_str(), error.c_str());
   }
 }

@@ -65,7 +65,8 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
     if (!NSFileManager::defaultManager().fileExistsAtPath(kThumbnailStore)) return nullptr;
     sqlite3* db = nullptr;
     if (openAddressBookFile(kThumbnailStore, &db) != SQLITE_OK) {
-      TALCB_ERROR("Error while opening database connection: '%s'",
+      TALCB_ERROR("NSData *getContactImageFromABForID(int, int)",
+                  "Error while opening database connection: '%s'",
                   db ? sqlite3_errmsg(db) : "out of memory");
       sqlite3_close(db);
       waitBeforeAnotherAttempt(attempt);
@@ -76,7 +77,8 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
                            "SELECT data FROM ABThumbnailImage WHERE RECORD_ID=? AND FORMAT=0 AND "
                            "DATA IS NOT NULL",
                            -1, &statement, nullptr) != SQLITE_OK) {
-      TALCB_ERROR("Error while preparing statement: '%s'", sqlite3_errmsg(db));
+      TALCB_ERROR("NSData *getContactImageFromABForID(int, int)",
+                  "Error while preparing statement: '%s'", sqlite3_errmsg(db));
       sqlite3_finalize(statement);
       sqlite3_close(db);
       waitBeforeAnotherAttempt(attempt);
@@ -100,7 +102,7 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
 }
 
 NSDataPtr TalvoCBUtils::getContactImageDataFromAB(int32_t contactID) {
-  TALCB_INFO("Getting image for %d", contactID);
+  TALCB_INFO("+[TalvoCBUtils getContactImageDataFromAB:]", "Getting image for %d", contactID);
   ABAddressBookRef book = ABAddressBookCreate();
   NSDataPtr data;
   ABRecordRef person = ABAddressBookGetPersonWithRecordID(book, contactID);
@@ -154,7 +156,8 @@ UIImagePtr TalvoCBUtils::getContactImage(int32_t contactID) {
 
 UIImagePtr TalvoCBUtils::getContactImageByNumber(const OptionalString& party) {
   int32_t contactID = getContactID(party);
-  TALCB_INFO("Found contact ID %d for %s", contactID, party.value_or("(null)").c_str());
+  TALCB_INFO("+[TalvoCBUtils getContactImageByNumber:]", "Found contact ID %d for %s", contactID,
+             party.value_or("(null)").c_str());
   return contactID < 1 ? nullptr : getContactImage(contactID);
 }
 
@@ -164,7 +167,8 @@ UIImagePtr TalvoCBUtils::getContactImageFromAB(int32_t contactID, const Optional
     return own;
   }
   if (!isIOS_7()) return nullptr;
-  TALCB_INFO("Getting contact image from AB.. %d", contactID);
+  TALCB_INFO("+[TalvoCBUtils getContactImageFromAB:monogramText:]",
+             "Getting contact image from AB.. %d", contactID);
   return pictureFromData(getContactImageDataFromAB(contactID), contactID);
 }
 

@@ -204,3 +204,53 @@ TEST(Startup, DarwinNotificationsCrossProcesses) {
   EXPECT_NE(device.readFile("/tmp/quorvik.log").find("com.quorvik.TalvoCBPhoneEnabledNotification"),
             std::string::npos);
 }
+
+TEST(Startup, CompleteFileIsRewrittenAndTheLinesSaySo) {
+  TemporaryDevice device;
+  // The first start creates the file and says nothing of an old one.
+  status(device, std::string(kSpringBoard));
+  std::string firstLog = device.readFile("/tmp/quorvik.log");
+  EXPECT_EQ(firstLog.find("Settings file exists"), std::string::npos);
+
+  // A complete file in the pane's binary format is read, and written back whole as XML.
+  auto complete = settingsOf(device);
+  ASSERT_TRUE(complete);
+  complete->setObject(NSNumber::numberWithBool(false), "TalvoCBEnabledRecents");
+  auto bytes = dataWithPropertyList(complete, NSPropertyListBinaryFormat_v1_0);
+  ASSERT_TRUE(bytes && writeRealFile(device.settingsFile(), *bytes, false));
+  status(device, std::string(kSpringBoard));
+  std::string log = device.readFile("/tmp/quorvik.log").substr(firstLog.size());
+  EXPECT_NE(log.find("] com.quorvik.TalvoCB => Info: Settings file exists, checking version..\n"),
+            std::string::npos)
+      << log;
+  EXPECT_NE(log.find("] com.quorvik.TalvoCB => Info: Old settings file found, updating it with "
+                     "latest one. [settings count] => 7\n"),
+            std::string::npos)
+      << log;
+  std::string rewritten =
+      device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist");
+  EXPECT_EQ(rewritten.rfind("<?xml", 0), 0u);
+  auto settings = settingsOf(device);
+  ASSERT_TRUE(settings);
+  EXPECT_EQ(settings->count(), 7u);
+  EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabledRecents")));
+}
+
+TEST(Startup, HostMethodOfAnotherTypeIsLoggedAndSkipped) {
+  TemporaryDevice device;
+  ProcessResult result = runProgram(
+      hostCommand(device, std::string(kSpringBoard),
+                  {"--mistyped", "CallBarControllerModern setCurrentCall:", "--do", "status"}));
+  ASSERT_EQ(result.status, 0) << result.err;
+  // The other rows of the same family and of the others still go in.
+  EXPECT_NE(result.out.find("hook -[CallBarControllerModern dismissRootView]: replaced"),
+            std::string::npos);
+  EXPECT_NE(result.out.find("hook -[ABMemberCell layoutSubviews]: replaced"), std::string::npos);
+  EXPECT_NE(result.out.find("observers: 8"), std::string::npos);
+
+  std::string log = device.readFile("/tmp/quorvik.log");
+  std::size_t first = log.find("Cannot hook -[CallBarControllerModern setCurrentCall:]");
+  ASSERT_NE(first, std::string::npos) << log;
+  EXPECT_EQ(log.find("Cannot hook", first + 1), std::string::npos);
+  EXPECT_NE(log.rfind("com.quorvik.TalvoCB => Error: ", first), std::string::npos);
+}

@@ -1,5 +1,6 @@
 #include "hosts/HostClasses.h"
 
+#include <algorithm>
 #include <mutex>
 
 namespace sim::hosts {
@@ -40,9 +41,20 @@ CGSize drawNothing(id, SEL, id, id, id, CGSize, CGPoint, float, id, long) {
   return {};
 }
 
+std::vector<std::string>& mistyped() {
+  static std::vector<std::string> methods;
+  return methods;
+}
+void takeTwoIntegers(id, SEL, long long, long long) {}
+
 template <class R, class... A>
 void define(Class cls, const char* selector, R (*imp)(id, SEL, A...), const char* types) {
   SEL sel = sel_registerName(selector);
+  std::string name = std::string(class_getName(cls)) + " " + selector;
+  if (std::find(mistyped().begin(), mistyped().end(), name) != mistyped().end()) {
+    class_addMethod(cls, sel, takeTwoIntegers, "v@:qq");
+    return;
+  }
   if (class_addMethod(cls, sel, imp, types)) {
     std::lock_guard guard(registryLock());
     registry().push_back({class_getName(cls), selector, reinterpret_cast<IMP>(imp)});
@@ -101,6 +113,10 @@ void registerAddressBookUIClasses() {
   define(source, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
   Class filtered = classNamed("ABMembersFilteredDataSource", source);
   define(filtered, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+}
+
+void setMistypedHostMethods(std::vector<std::string> methods) {
+  mistyped() = std::move(methods);
 }
 
 const std::vector<HostMethod>& registeredHostMethods() {

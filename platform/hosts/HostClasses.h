@@ -35,6 +35,10 @@ void registerContactsClasses();
 // AddressBook UI: ABMonogrammer, ABMemberCell, ABMembersDataSource, ABMembersFilteredDataSource.
 void registerAddressBookUIClasses();
 
+// Host methods ("Class selector") to register with another type than their own, as a host
+// version that changed them would; set before the families are registered.
+void setMistypedHostMethods(std::vector<std::string> methods);
+
 // A host method as the host registered it, to tell later whether it was replaced.
 struct HostMethod {
   std::string className;

@@ -39,6 +39,9 @@ int main(int argc, char** argv) {
       ->check(CLI::IsMember({"auto", "yes", "no"}));
   app.add_option("--addressbook-ui", addressBookUI, "AddressBook UI classes")
       ->check(CLI::IsMember({"yes", "no"}));
+  std::vector<std::string> mistyped;
+  app.add_option("--mistyped", mistyped,
+                 "A host method, \"Class selector\", registered with another type (repeatable)");
   app.add_option("--do", actions, "An action to carry out (repeatable)");
   app.add_flag("--stdin", fromStandardInput, "Then read actions from standard input");
   try {
@@ -59,6 +62,7 @@ int main(int argc, char** argv) {
   sim::setDeviceRoot(root);
   sim::setMainBundleIdentifier(bundleIdentifier.empty() ? std::nullopt
                                                         : std::optional(bundleIdentifier));
+  sim::hosts::setMistypedHostMethods(mistyped);
   if (callBar == "yes") sim::hosts::registerCallBarClasses();
   bool version9 = NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
   if (contacts == "yes" || (contacts == "auto" && version9)) sim::hosts::registerContactsClasses();

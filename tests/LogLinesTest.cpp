@@ -1,0 +1,64 @@
+// The log lines that support reads: each names its method or function as the platform writes it.
+#include <gtest/gtest.h>
+
+#include <regex>
+
+#include "TALCBSettings.h"
+#include "TalvoCBUtils.h"
+#include "TemporaryDevice.h"
+
+namespace {
+// The log lines written while the action runs, without the time stamp and process prefix.
+template <class Action>
+std::vector<std::string> linesLoggedBy(Action action) {
+  testing::internal::CaptureStderr();
+  action();
+  std::string text = testing::internal::GetCapturedStderr();
+  std::vector<std::string> lines;
+  std::regex prefix(R"(^\S+ \S+ \S+\[\d+:[0-9a-f]+\] )");
+  std::size_t start = 0;
+  for (std::size_t end; (end = text.find('\n', start)) != std::string::npos; start = end + 1) {
+    lines.push_back(std::regex_replace(text.substr(start, end - start), prefix, ""));
+  }
+  return lines;
+}
+
+// Replaces the source line number, which moves with every edit.
+std::string withoutLineNumber(const std::string& line) {
+  return std::regex_replace(line, std::regex(R"(\[Line \d+\])"), "[Line N]");
+}
+}  // namespace
+
+TEST(LogLines, NameMethodsAndFunctionsAsThePlatformDoes) {
+  TemporaryDevice device;
+  auto settingsLines = linesLoggedBy([] { make<TALCBSettings>(); });
+  ASSERT_EQ(settingsLines.size(), 1u);
+  EXPECT_EQ(withoutLineNumber(settingsLines[0]),
+            "com.quorvik.TalvoCB: Information => -[TALCBSettings loadSettings], [Line N], Loading "
+            "settings completed..");
+
+  auto missing = linesLoggedBy([] { TalvoCBUtils::removeItemAtPath("/tmp/nothing-here"); });
+  ASSERT_EQ(missing.size(), 1u);
+  EXPECT_EQ(withoutLineNumber(missing[0]),
+            "com.quorvik.TalvoCB: Error => +[TalvoCBUtils removeItemAtPath:], [Line N], Item "
+            "doesn't exist at /tmp/nothing-here");
+
+  auto nilKey = linesLoggedBy([] { TalvoCBUtils::setContactImage(nullptr, id()); });
+  ASSERT_EQ(nilKey.size(), 1u);
+  EXPECT_EQ(withoutLineNumber(nilKey[0]),
+            "com.quorvik.TalvoCB: Error => +[TalvoCBUtils setContactImage:withID:], [Line N], "
+            "Image or key (null) is nil.");
+}
+
+TEST(LogLines, ThumbnailReaderNamesItsCSignature) {
+  TemporaryDevice device;
+  // A thumbnail store that opens but has no table: preparing the statement fails.
+  device.writeFile("/private/var/mobile/Library/AddressBook/AddressBookImages.sqlitedb", "");
+  auto lines = linesLoggedBy([] { TalvoCBUtils::getContactImageABUIPerson(nullptr); });
+  EXPECT_TRUE(lines.empty());
+  lines = linesLoggedBy([] { getContactImageFromABForID(1, 2); });
+  ASSERT_FALSE(lines.empty());
+  EXPECT_EQ(withoutLineNumber(lines[0]),
+            "com.quorvik.TalvoCB: Error => NSData *getContactImageFromABForID(int, int), [Line N], "
+            "Error while preparing statement: 'no such table: ABThumbnailImage'");
+}
