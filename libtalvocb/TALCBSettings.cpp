@@ -1,5 +1,11 @@
 #include "TALCBSettings.h"
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <mutex>
 
 #include "TalvoCBLog.h"
@@ -62,7 +68,33 @@ std::string notificationForKey(const std::string& key) {
   return "com.quorvik.TalvoCB" + suffix + "EnabledNotification";
 }
 
-bool completeAtStartup() {
+WriteLock::WriteLock() {
+  std::string path = fileSystemRepresentation(pathInHome() + ".lock");
+  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  if (fd_ < 0) {
+    failure_ = path + ": cannot be opened: " + std::strerror(errno);
+    return;
+  }
+  while (::flock(fd_, LOCK_EX) != 0) {
+    if (errno == EINTR) continue;
+    failure_ = path + ": cannot be locked: " + std::strerror(errno);
+    ::close(fd_);
+    fd_ = -1;
+    return;
+  }
+}
+
+WriteLock::~WriteLock() {
+  if (fd_ >= 0) ::close(fd_);
+}
+
+bool completeAtStartup(std::string* reason) {
+  auto fail = [reason](const std::string& why) {
+    if (reason) *reason = why;
+    return false;
+  };
+  // Start-up has no failure path: without the lock it completes the file all the same.
+  WriteLock lock;
   std::string path = pathInHome();
   if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
     TALCB_SHORT_INFO("Settings file exists, checking version..");
@@ -70,15 +102,24 @@ bool completeAtStartup() {
     TALCB_SHORT_INFO("Old settings file found, updating it with latest one. [settings count] => %d",
                      settings ? static_cast<int>(settings->count()) : 0);
     // A file that does not read as a dictionary stays as it is: nothing of it is lost.
-    if (!settings) return false;
+    if (!settings) {
+      return fail(fileSystemRepresentation(path) +
+                  ": not a property-list dictionary; left unchanged");
+    }
     for (const char* key : kKeys) {
       if (!settings->objectForKey(key)) settings->setObject(NSNumber::numberWithBool(true), key);
     }
-    return settings->writeToFile(path, true);
+    if (!settings->writeToFile(path, true)) {
+      return fail(fileSystemRepresentation(path) + ": cannot be written");
+    }
+    return true;
   }
   auto settings = make<NSDictionary>();
   for (const char* key : kKeys) settings->setObject(NSNumber::numberWithBool(true), key);
-  return settings->writeToFile(path, true);
+  if (!settings->writeToFile(path, true)) {
+    return fail(fileSystemRepresentation(path) + ": cannot be written");
+  }
+  return true;
 }
 
 }  // namespace TalvoCBSettingsFile

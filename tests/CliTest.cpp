@@ -3,9 +3,12 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <memory>
 
 #include "Subprocess.h"
 #include "TemporaryDevice.h"
+#include "foundation/NSValueTypes.h"
+#include "foundation/PropertyList.h"
 
 namespace {
 int lines(const std::string& text) {
@@ -47,4 +50,33 @@ TEST(Cli, SettingsSetKeepsOtherKeysAndRefusesAnUnreadableFile) {
   EXPECT_EQ(refused.status, 1);
   EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"),
             "garbage");
+}
+
+TEST(Cli, ConcurrentSetsOfDifferentKeysLoseNothing) {
+  TemporaryDevice device;
+  const std::vector<std::string> keys = {
+      "TalvoCBEnabled",          "TalvoCBEnabledRoundedPictures", "TalvoCBEnabledMonogramPictures",
+      "TalvoCBEnabledFavorites", "TalvoCBEnabledPhone",           "TalvoCBEnabledRecents",
+      "TalvoCBEnabledContacts"};
+  for (int trial = 0; trial < 3; ++trial) {
+    ASSERT_EQ(runProgram({"talvocb", "--root", device.root(), "settings", "init"}).status, 0);
+    // Every key is turned off by its own runs, all at once; none may undo another's change.
+    std::vector<std::unique_ptr<RunningProgram>> runs;
+    for (int round = 0; round < 3; ++round) {
+      for (const std::string& key : keys) {
+        runs.push_back(std::make_unique<RunningProgram>(std::vector<std::string>{
+            "talvocb", "--root", device.root(), "settings", "set", key, "off"}));
+      }
+    }
+    for (auto& run : runs) EXPECT_EQ(run->wait(), 0);
+    ProcessResult show = runProgram({"talvocb", "--root", device.root(), "settings", "show"});
+    EXPECT_EQ(show.out,
+              "Talvo For CallBar Enabled: 0\nRound Pictures Enabled: 0\nMonogram Enabled: 0\n"
+              "Talvo on Favorites: 0\nTalvo on Recents:0\nTalvo on Contacts:0.\n")
+        << "trial " << trial;
+    auto settings = cast<NSDictionary>(readPropertyListFile(device.settingsFile()));
+    ASSERT_TRUE(settings);
+    EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabledPhone")));
+    std::filesystem::remove(device.settingsFile());
+  }
 }

@@ -14,9 +14,15 @@ void printDescription() {
   std::printf("%s\n", make<TALCBSettings>()->description().c_str());
 }
 
-// Writes one switch: the whole dictionary is read, changed and written back atomically. A file
-// that exists but is no dictionary is refused rather than replaced, so nothing in it is lost.
+// Writes one switch: the whole dictionary is read, changed and written back atomically, under the
+// settings file's write lock so that runs changing other keys at the same time lose nothing. A
+// file that exists but is no dictionary is refused rather than replaced, so nothing in it is lost.
 bool writeSwitch(CliContext& context, const std::string& key, bool on) {
+  TalvoCBSettingsFile::WriteLock lock;
+  if (!lock.held()) {
+    context.failure(lock.failure());
+    return false;
+  }
   std::string path = TalvoCBSettingsFile::pathInHome();
   auto settings = make<NSDictionary>();
   if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
@@ -49,7 +55,8 @@ void addSettingsCommands(CLI::App& app, CliContext& context) {
   settings->add_subcommand("init", "Creates or completes the settings file as the start-up does")
       ->callback([&context] {
         context.enterDevice("settings init");
-        TalvoCBSettingsFile::completeAtStartup();
+        std::string reason;
+        if (!TalvoCBSettingsFile::completeAtStartup(&reason)) return context.failure(reason);
         printDescription();
       });
 
