@@ -80,3 +80,34 @@ TEST(Cli, ConcurrentSetsOfDifferentKeysLoseNothing) {
     std::filesystem::remove(device.settingsFile());
   }
 }
+
+TEST(Cli, FailuresSayWhyAndChangeNothing) {
+  TemporaryDevice device;
+  struct Case {
+    std::vector<std::string> argv;
+    int status;
+    std::string reason;
+  };
+  std::string missing = device.root() + "/nonexistent";
+  for (const Case& c : std::vector<Case>{
+           {{"talvocb", "--root", missing, "probe"}, 1, "no such device folder"},
+           {{"talvocb", "--root", missing, "settings", "show"}, 1, "no such device folder"},
+           {{"talvocb", "--root", device.root(), "picture", "--id", "1", "--size", "nan", "nan",
+             "-o", device.root() + "/out.png"},
+            2,
+            "not in range"},
+           {{"talvocb", "--root", device.root(), "monogram", "JS", "--size", "inf", "40", "-o",
+             device.root() + "/out.png"},
+            2,
+            "not in range"},
+           {{"talvocb", "--root", missing, "device", "init", "--width", "nan"}, 2, "not in range"},
+       }) {
+    ProcessResult result = runProgram(c.argv);
+    EXPECT_EQ(result.status, c.status) << result.err;
+    EXPECT_EQ(lines(result.err), 1) << result.err;
+    EXPECT_NE(result.err.find(c.reason), std::string::npos) << result.err;
+    EXPECT_TRUE(result.out.empty()) << result.out;
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
+  EXPECT_FALSE(std::filesystem::exists(device.root() + "/out.png"));
+}

@@ -2,13 +2,20 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <stdexcept>
 #include <string>
+
+// A command that cannot be carried out: one line on standard error, exit status 1.
+struct CliFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
 
 struct CliContext {
   std::string root;
   int status = 0;
 
-  // Enters the device of --root; a missing --root is a usage error.
+  // Enters the device of --root; a missing --root is a usage error, a --root that is no device
+  // folder, or whose profile cannot be read, a failure.
   void enterDevice(const char* command);
   // Reports a usage error in one line on standard error; exit status 2.
   void usageError(const std::string& message);

@@ -1,5 +1,7 @@
 #include "DeviceOptions.h"
 
+#include "NumberRange.h"
+
 void DeviceOptions::addTo(CLI::App* command) {
   command->add_option("--version", version, "System version")->capture_default_str();
   command->add_option("--machine", machine, "Machine identifier")->capture_default_str();
@@ -7,10 +9,10 @@ void DeviceOptions::addTo(CLI::App* command) {
       ->check(CLI::IsMember({1.0, 2.0, 3.0}))
       ->capture_default_str();
   command->add_option("--width", width, "Screen width in points")
-      ->check(CLI::Range(1.0, 10000.0))
+      ->check(FiniteRange(1.0, 10000.0))
       ->capture_default_str();
   command->add_option("--height", height, "Screen height in points")
-      ->check(CLI::Range(1.0, 10000.0))
+      ->check(FiniteRange(1.0, 10000.0))
       ->capture_default_str();
   command->add_option("--idiom", idiom, "phone or pad")
       ->check(CLI::IsMember({"phone", "pad"}))

@@ -4,6 +4,7 @@
 
 #include "CliContext.h"
 #include "ImageCacheState.h"
+#include "NumberRange.h"
 #include "TalvoCBUtils.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
@@ -41,7 +42,7 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
   command->add_option("--id", monogram.contactID, "The contact identifier")->capture_default_str();
   command->add_option("--size", monogram.size, "Width and height in points")
       ->expected(2)
-      ->check(CLI::Range(1.0, 1024.0))
+      ->check(FiniteRange(1.0, 1024.0))
       ->capture_default_str();
   command->add_option("-o,--output", monogram.output, "The PNG file to write")->required();
   command->callback([&context] {
@@ -59,7 +60,7 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
   pictureCommand->add_option("--id", picture.contactID, "The contact identifier")->required();
   pictureCommand->add_option("--size", picture.size, "Width and height in points of a monogram")
       ->expected(2)
-      ->check(CLI::Range(1.0, 1024.0))
+      ->check(FiniteRange(1.0, 1024.0))
       ->capture_default_str();
   pictureCommand->add_flag("--new", picture.newImage, "Look at the address book again (newImage)");
   pictureCommand->add_option("-o,--output", picture.output, "The PNG file to write")->required();

@@ -1,12 +1,17 @@
 // talvocb: the command-line tool over a simulated device. Results go to standard output, the
 // system's own log lines to standard error.
 #include <cstdio>
+#include <filesystem>
 
 #include "CliContext.h"
 #include "foundation/Device.h"
 
 void CliContext::enterDevice(const char* command) {
   if (root.empty()) throw CLI::ValidationError(std::string(command) + " needs --root DIR");
+  std::error_code error;
+  if (!std::filesystem::is_directory(root, error)) {
+    throw CliFailure(root + ": no such device folder (talvocb sample or device init writes one)");
+  }
   sim::setDeviceRoot(root);
 }
 
@@ -42,6 +47,8 @@ int main(int argc, char** argv) {
     return 0;
   } catch (const CLI::Error& error) {
     context.usageError(error.what());
+  } catch (const CliFailure& failure) {
+    context.failure(failure.what());
   }
   return context.status;
 }
