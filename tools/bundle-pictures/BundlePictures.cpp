@@ -56,8 +56,9 @@ bool writeBundlePictures(const std::string& realFolder, std::string* error) {
   std::filesystem::create_directories(realFolder, ec);
   for (const char* name : {"recent", "user_monogram", "user_monogram_round"}) {
     for (int scale : {1, 2, 3}) {
-      std::string file = realFolder + "/" + name +
-                         (scale == 1 ? std::string(".png") : "@" + std::to_string(scale) + "x.png");
+      std::string file = realFolder + "/" + name;
+      file.append(scale == 1 ? std::string(".png")
+                             : std::string("@").append(std::to_string(scale)).append("x.png"));
       if (!UIImageWritePNGToFile(drawPicture(name, scale), file)) {
         if (error) *error = file + ": cannot be written";
         return false;
