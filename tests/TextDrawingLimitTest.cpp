@@ -26,8 +26,7 @@ bool isCharacterBoundary(const std::string& text, std::size_t at) {
 
 TEST(TextDrawingLimitTest, ShortTextIsShapedWhole) {
   for (const std::string& text :
-       {std::string(), std::string("Dr. John Smith"), std::string(256, 'x'), repeated("é", 256),
-        repeated("王", 256), "a" + repeated(kAcute, 100)}) {
+       {std::string(256, 'x'), repeated("王", 256), "a" + repeated(kAcute, 100)}) {
     EXPECT_EQ(NSStringDrawnPrefix(text), text) << text.size();
   }
 }

@@ -56,9 +56,6 @@ TEST_F(ThumbnailDecodeTest, JpegsDecodeAtTheSmallestScalingThatCoversTheSize) {
   // Smaller than the size: its own size.
   auto small = dataOf(jpegBytes(redOverBlue(CGSizeMake(160, 40))));
   EXPECT_EQ(pixelSize(UIImage::imageWithDataCovering(small, 80, 80)), CGSizeMake(160, 40));
-  // PNGs decode whole.
-  auto png = UIImagePNGRepresentation(redOverBlue(CGSizeMake(200, 200)));
-  EXPECT_EQ(pixelSize(UIImage::imageWithDataCovering(png, 80, 80)), CGSizeMake(200, 200));
 
   // The contact picture of a large photo is drawn from the small decoding, upright.
   auto picture = TalvoCBUtils::getImageFromImageData(wide);
