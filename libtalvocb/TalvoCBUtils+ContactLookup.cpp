@@ -2,6 +2,7 @@
 // identifier, remembered per process.
 #include <sqlite3.h>
 
+#include <cstddef>
 #include <mutex>
 #include <string>
 #include <unordered_map>
@@ -16,6 +17,10 @@
 #include "foundation/NSLog.h"
 
 namespace {
+
+// Longer party text is no telephone number: it matches nobody and never reaches the matcher,
+// whose parsing time grows far faster than the text.
+constexpr std::size_t kLongestPhoneNumber = 256;
 
 struct LookupState {
   std::mutex lock;
@@ -93,6 +98,7 @@ int32_t TalvoCBUtils::getContactID(const OptionalString& party, ABAddressBookRef
 
   int32_t contactID;
   if (party->find('@') == std::string::npos) {
+    if (party->size() > kLongestPhoneNumber) return remembered;
     ABRecordRef person = ABCFindPersonMatchingPhoneNumber(addressBook, *party, 0, 0);
     if (!person) return remembered;
     contactID = ABRecordGetRecordID(person);

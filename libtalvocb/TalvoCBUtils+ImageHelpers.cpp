@@ -14,8 +14,10 @@ constexpr size_t kPictureSide = 80;
 
 UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data) {
   if (!data || data->length() == 0) return nullptr;
-  // Data that does not decode still gives the picture, with nothing drawn in it.
-  return drawWithCornerRule(UIImage::imageWithData(data), kPictureSide, kPictureSide);
+  // Data that does not decode still gives the picture, with nothing drawn in it. The photo is
+  // decoded no larger than the picture needs, whatever size its file declares.
+  return drawWithCornerRule(UIImage::imageWithDataCovering(data, kPictureSide, kPictureSide),
+                            kPictureSide, kPictureSide);
 }
 
 UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int withHeight) {

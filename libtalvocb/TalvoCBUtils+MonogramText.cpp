@@ -5,13 +5,12 @@
 #include <unicode/ustring.h>
 #include <unicode/utf16.h>
 
-#include <chrono>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "AddressBookFiles.h"
 #include "TalvoCBLog.h"
+#include "TalvoCBRetry.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
 #include "foundation/Device.h"
@@ -116,21 +115,24 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
     return monogramTextFromName(std::nullopt);
   }
 
-  bool readFailed = false;
+  // The status of a failed read; SQLITE_OK while the read goes well.
+  int failure = SQLITE_OK;
   OptionalString first, last;
   sqlite3* db = nullptr;
-  if (openAddressBookFile(kAddressBookDatabase, &db) != SQLITE_OK) {
+  int status = openAddressBookFile(kAddressBookDatabase, &db);
+  if (status != SQLITE_OK) {
     TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
                 "Error while opening database connection: '%s'", sqlite3_errmsg(db));
-    readFailed = true;
+    failure = status;
   } else {
     std::string query =
         stringWithFormat("Select FIRST, LAST from ABPERSON where ROWID=%d", contactID);
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr) != SQLITE_OK) {
+    status = sqlite3_prepare_v2(db, query.c_str(), -1, &statement, nullptr);
+    if (status != SQLITE_OK) {
       TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
                   "Error while preparing statement: '%s'", sqlite3_errmsg(db));
-      readFailed = true;
+      failure = status;
     } else {
       int step = sqlite3_step(statement);
       if (step == SQLITE_DONE) {
@@ -143,16 +145,17 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
         // Locked after the statement was prepared: the same as locked before.
         TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
                     "Error while reading statement: '%s'", sqlite3_errmsg(db));
-        readFailed = true;
+        failure = step;
       }
     }
     sqlite3_finalize(statement);
   }
   sqlite3_close(db);
 
-  if (readFailed) {
-    if (currentReadCount < kMaxReadAttempts) {
-      std::this_thread::sleep_for(std::chrono::seconds(1));
+  if (failure != SQLITE_OK) {
+    // Only a locked file is worth waiting for; any other failure answers as the last attempt.
+    if (TalvoCBIsWorthRetrying(failure) && currentReadCount < kMaxReadAttempts) {
+      TalvoCBWaitBeforeRetrying();
       return getMonogramTextFromAB(contactID, currentReadCount + 1);
     }
     TALCB_INFO("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",

@@ -1,13 +1,13 @@
 // Which picture shows a contact: the cache, the contact's thumbnail, a linked card's thumbnail, a
 // monogram, and finally the placeholder picture.
 #include <sqlite3.h>
-#include <unistd.h>
 
 #include <vector>
 
 #include "AddressBookFiles.h"
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
+#include "TalvoCBRetry.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
 #include "foundation/Device.h"
@@ -21,9 +21,12 @@ namespace {
 // A store that stays locked holds a caller for at most two one-second waits.
 constexpr int32_t kThumbnailReadAttempts = 3;
 
-// One second before the next attempt; none after the last, which would only delay the answer.
-void waitBeforeAnotherAttempt(int32_t attempt) {
-  if (attempt + 1 < kThumbnailReadAttempts) ::sleep(1);
+// Whether to make another attempt after a failed one, having waited for it. Only a locked store
+// is waited for; no wait follows the last attempt, which would only delay the answer.
+bool waitForAnotherAttempt(int status, int32_t attempt) {
+  if (!TalvoCBIsWorthRetrying(status) || attempt + 1 >= kThumbnailReadAttempts) return false;
+  TalvoCBWaitBeforeRetrying();
+  return true;
 }
 
 // The thumbnails of the person's other linked cards, in the book's order.
@@ -64,25 +67,27 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
     // is created in the platform's folder.
     if (!NSFileManager::defaultManager().fileExistsAtPath(kThumbnailStore)) return nullptr;
     sqlite3* db = nullptr;
-    if (openAddressBookFile(kThumbnailStore, &db) != SQLITE_OK) {
+    int status = openAddressBookFile(kThumbnailStore, &db);
+    if (status != SQLITE_OK) {
       TALCB_ERROR("NSData *getContactImageFromABForID(int, int)",
                   "Error while opening database connection: '%s'",
                   db ? sqlite3_errmsg(db) : "out of memory");
       sqlite3_close(db);
-      waitBeforeAnotherAttempt(attempt);
-      continue;
+      if (waitForAnotherAttempt(status, attempt)) continue;
+      return nullptr;
     }
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "SELECT data FROM ABThumbnailImage WHERE RECORD_ID=? AND FORMAT=0 AND "
-                           "DATA IS NOT NULL",
-                           -1, &statement, nullptr) != SQLITE_OK) {
+    status = sqlite3_prepare_v2(db,
+                                "SELECT data FROM ABThumbnailImage WHERE RECORD_ID=? AND FORMAT=0 "
+                                "AND DATA IS NOT NULL",
+                                -1, &statement, nullptr);
+    if (status != SQLITE_OK) {
       TALCB_ERROR("NSData *getContactImageFromABForID(int, int)",
                   "Error while preparing statement: '%s'", sqlite3_errmsg(db));
       sqlite3_finalize(statement);
       sqlite3_close(db);
-      waitBeforeAnotherAttempt(attempt);
-      continue;
+      if (waitForAnotherAttempt(status, attempt)) continue;
+      return nullptr;
     }
     sqlite3_bind_int(statement, 1, contactID);
     NSDataPtr result;

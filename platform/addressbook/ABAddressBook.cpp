@@ -118,7 +118,13 @@ std::string lastFour(const std::string& digits) {
   return digits.size() <= 4 ? digits : digits.substr(digits.size() - 4);
 }
 
+bool isOverlong(const std::string& text) {
+  return text.size() > kABPhoneNumberMaxLength;
+}
+
+// Overlong text is refused here, before the parser sees it.
 bool parseNumber(const std::string& text, const std::string& region, PhoneNumber* number) {
+  if (isOverlong(text)) return false;
   return PhoneNumberUtil::GetInstance()->Parse(text, region, number) ==
          PhoneNumberUtil::NO_PARSING_ERROR;
 }
@@ -272,7 +278,7 @@ std::vector<ABRecordRef> ABPersonCopyArrayOfAllLinkedPeople(ABRecordRef person) 
 
 ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
                                              const std::string& number, int, int) {
-  if (!addressBook) return nullptr;
+  if (!addressBook || isOverlong(number)) return nullptr;
   std::lock_guard guard(addressBook->lock);
   std::string key = ABPhoneLastFourKey(number, addressBook->region);
   if (key.empty()) return nullptr;
@@ -287,7 +293,8 @@ ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
   if (indexed.valid()) {
     indexed.bind(1, key);
     while (indexed.step()) {
-      if (auto value = indexed.text(1)) {
+      auto value = indexed.text(1);
+      if (value && !isOverlong(*value)) {
         candidates.emplace_back(static_cast<ABRecordID>(indexed.integer(0)), *value);
       }
     }
@@ -297,7 +304,7 @@ ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
     Statement all(db, "SELECT record_id, value FROM ABMultiValue ORDER BY record_id");
     while (all.step()) {
       auto value = all.text(1);
-      if (value && value->find('@') == std::string::npos) {
+      if (value && !isOverlong(*value) && value->find('@') == std::string::npos) {
         candidates.emplace_back(static_cast<ABRecordID>(all.integer(0)), *value);
       }
     }

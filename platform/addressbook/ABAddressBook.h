@@ -6,6 +6,7 @@
 // the thread that made the book; each thread makes its own book.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -26,6 +27,10 @@ constexpr ABPropertyID kABPersonPhoneProperty = 3;
 constexpr ABPropertyID kABPersonEmailProperty = 4;
 constexpr ABPersonImageFormat kABPersonImageFormatThumbnail = 0;
 constexpr ABPersonImageFormat kABPersonImageFormatOriginalSize = 2;
+
+// No telephone number is longer than a few dozen characters; longer text is no number and is
+// never handed to the number parser, whose time grows far faster than the text.
+constexpr std::size_t kABPhoneNumberMaxLength = 256;
 
 // A book over the device's files. It never answers NULL: with missing or unreadable files the
 // book is empty.
@@ -48,7 +53,8 @@ std::shared_ptr<NSData> ABPersonCopyImageDataWithFormat(ABRecordRef person,
 std::vector<ABRecordRef> ABPersonCopyArrayOfAllLinkedPeople(ABRecordRef person);
 
 // The person holding the number, compared as phone numbers of the device's region; when several
-// hold it, the lowest record identifier. NULL when nobody does.
+// hold it, the lowest record identifier. NULL when nobody does. Text longer than
+// kABPhoneNumberMaxLength matches nobody, and stored values that long are no candidates.
 ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
                                              const std::string& number, int unused1, int unused2);
 
@@ -58,7 +64,7 @@ class ABPhoneFormatting : public NSObject {
   static Class class_();
   ABPhoneFormatting();
   // The number as the address book shows it: national form for the device's region, international
-  // otherwise; text that is no phone number comes back unchanged.
+  // otherwise; text that is no phone number (or longer than any) comes back unchanged.
   static std::optional<std::string> abCopyPhoneNumberFromString(
       const std::optional<std::string>& number);
 };

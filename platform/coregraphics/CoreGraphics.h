@@ -69,6 +69,11 @@ CGImageRef CGImageCreateWithPNGData(const uint8_t* bytes, size_t length);
 CGImageRef CGImageCreateWithJPEGData(const uint8_t* bytes, size_t length);
 // PNG or JPEG, told apart by their signatures.
 CGImageRef CGImageCreateWithEncodedData(const uint8_t* bytes, size_t length);
+// The same for a picture that is drawn at most width x height pixels: a JPEG is decoded at the
+// smallest of its scalings by M/8 that still covers that size, so a small file that declares a
+// large picture never costs a large bitmap. Other pictures decode at their own size.
+CGImageRef CGImageCreateWithEncodedDataCovering(const uint8_t* bytes, size_t length, size_t width,
+                                                size_t height);
 
 // A drawing context.
 struct CGContext;

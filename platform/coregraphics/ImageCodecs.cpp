@@ -81,8 +81,22 @@ struct JpegError {
 }
 
 void jpegMessage(j_common_ptr cinfo, int level) {
-  // A picture cut short would otherwise come out padded with grey: refuse it instead.
-  if (level < 0 && cinfo->err->msg_code == JWRN_JPEG_EOF) jpegFail(cinfo);
+  // A picture cut short would otherwise come out padded with grey: refuse it instead, whether the
+  // bytes simply end or a marker (the end-of-image one, say) comes before the data does.
+  int code = cinfo->err->msg_code;
+  if (level < 0 && (code == JWRN_JPEG_EOF || code == JWRN_HIT_MARKER)) jpegFail(cinfo);
+}
+
+// The smallest scaling M/8 whose output still covers width x height; the full size when none
+// does. 0 x 0 asks for the full size.
+void scaleToCover(jpeg_decompress_struct* cinfo, size_t width, size_t height) {
+  if (width == 0 || height == 0) return;
+  cinfo->scale_denom = 8;
+  for (unsigned m = 1; m <= 8; ++m) {
+    cinfo->scale_num = m;
+    jpeg_calc_output_dimensions(cinfo);
+    if (cinfo->output_width >= width && cinfo->output_height >= height) return;
+  }
 }
 
 // Progressive pictures with thousands of scans cost time out of all proportion to their size.
@@ -94,7 +108,8 @@ void jpegProgress(j_common_ptr cinfo) {
 }
 
 // Only plain data lives in this frame, so that leaving it by longjmp skips no destructor.
-cairo_surface_t* decodeJpeg(const uint8_t* bytes, size_t length) {
+cairo_surface_t* decodeJpeg(const uint8_t* bytes, size_t length, size_t coverWidth,
+                            size_t coverHeight) {
   jpeg_decompress_struct cinfo;
   JpegError error;
   jpeg_progress_mgr progress;
@@ -117,6 +132,7 @@ cairo_surface_t* decodeJpeg(const uint8_t* bytes, size_t length) {
     return nullptr;
   }
   cinfo.out_color_space = JCS_EXT_BGRA;
+  scaleToCover(&cinfo, coverWidth, coverHeight);
   jpeg_start_decompress(&cinfo);
   surface = newSurface(cinfo.output_width, cinfo.output_height);
   if (!surface) {
@@ -137,16 +153,28 @@ cairo_surface_t* decodeJpeg(const uint8_t* bytes, size_t length) {
 }
 }  // namespace
 
-CGImageRef CGImageCreateWithJPEGData(const uint8_t* bytes, size_t length) {
+namespace {
+CGImageRef createWithJPEGData(const uint8_t* bytes, size_t length, size_t coverWidth,
+                              size_t coverHeight) {
   if (!bytes || length < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8 || bytes[2] != 0xFF) {
     return nullptr;
   }
-  cairo_surface_t* s = decodeJpeg(bytes, length);
+  cairo_surface_t* s = decodeJpeg(bytes, length, coverWidth, coverHeight);
   return s ? CGImageCreateWithSurface(s) : nullptr;
+}
+}  // namespace
+
+CGImageRef CGImageCreateWithJPEGData(const uint8_t* bytes, size_t length) {
+  return createWithJPEGData(bytes, length, 0, 0);
 }
 
 CGImageRef CGImageCreateWithEncodedData(const uint8_t* bytes, size_t length) {
+  return CGImageCreateWithEncodedDataCovering(bytes, length, 0, 0);
+}
+
+CGImageRef CGImageCreateWithEncodedDataCovering(const uint8_t* bytes, size_t length, size_t width,
+                                                size_t height) {
   if (!bytes || length < 3) return nullptr;
-  if (bytes[0] == 0xFF && bytes[1] == 0xD8) return CGImageCreateWithJPEGData(bytes, length);
+  if (bytes[0] == 0xFF && bytes[1] == 0xD8) return createWithJPEGData(bytes, length, width, height);
   return CGImageCreateWithPNGData(bytes, length);
 }

@@ -2,8 +2,11 @@
 
 #include <pango/pangocairo.h>
 
+#include <string_view>
+
 #include <cmath>
 
+#include "uikit/NSStringDrawingLimit.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 
@@ -41,7 +44,8 @@ struct Layout {
                                              (font ? font->pointSize() : 17.0) * PANGO_SCALE);
     pango_layout_set_font_description(layout, description);
     pango_font_description_free(description);
-    pango_layout_set_text(layout, text.data(), static_cast<int>(text.size()));
+    std::string_view shaped = NSStringDrawnPrefix(text);
+    pango_layout_set_text(layout, shaped.data(), static_cast<int>(shaped.size()));
   }
   ~Layout() { g_object_unref(layout); }
   Layout(const Layout&) = delete;

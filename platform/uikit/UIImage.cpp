@@ -44,6 +44,17 @@ std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& d
   return result;
 }
 
+std::shared_ptr<UIImage> UIImage::imageWithDataCovering(const std::shared_ptr<NSData>& data,
+                                                        size_t width, size_t height) {
+  if (!data || data->bytes.empty()) return nullptr;
+  CGImageRef image =
+      CGImageCreateWithEncodedDataCovering(data->bytes.data(), data->bytes.size(), width, height);
+  if (!image) return nullptr;
+  auto result = make<UIImage>(image, 1.0);
+  CGImageRelease(image);
+  return result;
+}
+
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
   if (path.empty()) return nullptr;
   FILE* file = std::fopen(fileSystemRepresentation(path).c_str(), "rb");

@@ -18,6 +18,10 @@ class UIImage : public NSObject {
   // nil for data that is empty, truncated, not a PNG or JPEG picture, or too large.
   static std::shared_ptr<UIImage> imageWithData(const std::shared_ptr<NSData>& data);
   static std::shared_ptr<UIImage> imageWithData(const std::shared_ptr<NSData>& data, CGFloat scale);
+  // For a picture drawn at most width x height pixels, at scale 1: decoded no larger than needed
+  // to cover that size (see CGImageCreateWithEncodedDataCovering). nil as imageWithData.
+  static std::shared_ptr<UIImage> imageWithDataCovering(const std::shared_ptr<NSData>& data,
+                                                        size_t width, size_t height);
   // A device path; a name ending in "@2x" or "@3x" before the extension gives that scale.
   static std::shared_ptr<UIImage> imageWithContentsOfFile(const std::string& path);
   static std::shared_ptr<UIImage> imageWithCGImage(CGImageRef image, CGFloat scale = 1.0);
