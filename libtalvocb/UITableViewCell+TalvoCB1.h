@@ -3,7 +3,7 @@
 
 #include <memory>
 
-#include "uikit/UIView.h"
+#include "uikit/UITableView.h"
 
 // The nearest ancestor of the cell (through superview) that is a table view; nil when none.
 std::shared_ptr<UITableView> parentTableView(const std::shared_ptr<UIView>& cell);

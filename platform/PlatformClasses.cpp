@@ -4,21 +4,29 @@
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
+#include "uikit/NSIndexPath.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
+#include "uikit/UITableView.h"
+#include "uikit/UITableViewCell.h"
 #include "uikit/UIView.h"
+#include "uikit/UIViewController.h"
 
 void sim_registerPlatformClasses() {
-  for (Class cls : {NSObject::class_(),         NSString::class_(),       NSNumber::class_(),
-                    NSData::class_(),           NSDate::class_(),         NSArray::class_(),
-                    NSDictionary::class_(),     NSNotification::class_(), NSCache::class_(),
-                    NSOperationQueue::class_(), UIDevice::class_(),       UIScreen::class_(),
-                    UIApplication::class_(),    UIImage::class_(),        UIColor::class_(),
-                    UIFont::class_(),           CALayer::class_(),        UIView::class_(),
-                    UIImageView::class_(),      UITableView::class_(),    UITableViewCell::class_(),
-                    ABPhoneFormatting::class_()}) {
+  for (Class cls : {NSObject::class_(),        NSString::class_(),
+                    NSNumber::class_(),        NSData::class_(),
+                    NSDate::class_(),          NSArray::class_(),
+                    NSDictionary::class_(),    NSNotification::class_(),
+                    NSCache::class_(),         NSOperationQueue::class_(),
+                    UIDevice::class_(),        UIScreen::class_(),
+                    UIApplication::class_(),   UIImage::class_(),
+                    UIColor::class_(),         UIFont::class_(),
+                    CALayer::class_(),         UIView::class_(),
+                    UIImageView::class_(),     UITableView::class_(),
+                    UITableViewCell::class_(), ABPhoneFormatting::class_(),
+                    NSIndexPath::class_(),     UIViewController::class_()}) {
     (void)cls;
   }
 }

@@ -8,6 +8,7 @@
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
+#include "uikit/UITableViewCell.h"
 #include "uikit/UIView.h"
 
 namespace {

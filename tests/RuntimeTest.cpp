@@ -111,5 +111,91 @@ TEST(Runtime, AssociatedObjectsAndInstanceVariables) {
   object_setInstanceVariable(object, "_count", 3);
   EXPECT_EQ(object_getIvar<int>(object, "_count"), 3);
   EXPECT_EQ(object_getIvar<int>(object, "_missing", -1), -1);
-  EXPECT_EQ(object_getIvar<std::string>(object, "_count", "wrong type"), "wrong type");
+  // A read of another type is an error, not a quiet fallback.
+  EXPECT_THROW(object_getIvar<std::string>(object, "_count", "wrong type"), objc_runtime_error);
+}
+
+namespace {
+long noArgumentCalls = 0;
+void countCall(id, SEL) {
+  ++noArgumentCalls;
+}
+id answerSelf(id self, SEL) {
+  return self;
+}
+int superGreet(id self, SEL cmd, int x) {
+  return objc_msgSendSuper<int(int)>(objc_getClass("RuntimeDerivedSuper"), self, cmd, x) + 1000;
+}
+int (*replacedBySuperCaller)(id, SEL, int);
+int hookCallingSuper(id self, SEL cmd, int x) {
+  // From a replacement on RuntimeOtherSuper, super is RuntimeBaseSuper whatever was replaced.
+  return objc_msgSendSuper<int(int)>(objc_getClass("RuntimeOtherSuper"), self, cmd, x) * 3;
+}
+}  // namespace
+
+TEST(Runtime, InstanceVariablesKeepOneConventionAndRefuseOtherTypes) {
+  id object = make<NSObject>();
+  object_setInstanceVariable(object, "onlyMissed", true);
+  object_setInstanceVariable(object, "_total", 5L);
+  object_setInstanceVariable(object, "_entries", make<NSArray>());
+  object_setInstanceVariable(object, "_nothing", nullptr);
+
+  EXPECT_TRUE(object_getIvar<bool>(object, "onlyMissed"));
+  // Integers are their width: a long, a long long and an int64_t are one type.
+  EXPECT_EQ(object_getIvar<int64_t>(object, "_total"), 5);
+  EXPECT_EQ(object_getIvar<long long>(object, "_total"), 5);
+  // Objects are ids, readable as the class they are.
+  EXPECT_TRUE(cast<NSArray>(object_getIvar<id>(object, "_entries")));
+  EXPECT_TRUE(object_getIvar<std::shared_ptr<NSArray>>(object, "_entries"));
+  EXPECT_EQ(object_getIvar<id>(object, "_nothing"), nullptr);
+
+  try {
+    object_getIvar<int>(object, "onlyMissed");  // a BOOL read as an int
+    ADD_FAILURE() << "read a BOOL as an int";
+  } catch (const objc_runtime_error& error) {
+    EXPECT_NE(std::string(error.what()).find("onlyMissed"), std::string::npos) << error.what();
+  }
+  EXPECT_THROW(object_getIvar<int32_t>(object, "_total"), objc_runtime_error);
+  EXPECT_THROW(object_getIvar<std::shared_ptr<NSDictionary>>(object, "_entries"),
+               objc_runtime_error);
+
+  // A missing variable or a nil object is not an error.
+  std::shared_ptr<NSArray> entries;
+  EXPECT_FALSE(object_getInstanceVariable(object, "_allEntries", &entries));
+  EXPECT_TRUE(object_getInstanceVariable(object, "_entries", &entries));
+  EXPECT_TRUE(entries);
+  EXPECT_FALSE(object_getIvar<bool>(nullptr, "onlyMissed"));
+}
+
+TEST(Runtime, PerformSelectorWithNilReachesAMethodWithoutArgument) {
+  Classes c = makeClasses("Perform");
+  class_addMethod(c.base, sel_registerName("cleanupFavoritesButtons"), countCall, "v@:");
+  class_addMethod(c.base, sel_registerName("me"), answerSelf, "@@:");
+  id object = class_createInstance(c.derived);
+  noArgumentCalls = 0;
+  EXPECT_EQ(performSelector(object, sel_registerName("cleanupFavoritesButtons"), nullptr), nullptr);
+  EXPECT_EQ(noArgumentCalls, 1);
+  EXPECT_EQ(performSelector(object, sel_registerName("me"), nullptr), object);
+  // An object that the method could not take is still an error.
+  EXPECT_THROW(performSelector(object, sel_registerName("cleanupFavoritesButtons"), object),
+               objc_runtime_error);
+  EXPECT_EQ(noArgumentCalls, 1);
+}
+
+TEST(Runtime, SuperReachesTheSuperclassFromOverridesAndReplacements) {
+  Classes c = makeClasses("Super");
+  SEL greet = sel_registerName("greet:");
+  class_addMethod(c.derived, greet, superGreet, "i@:i");
+  EXPECT_EQ(objc_msgSend<int(int)>(class_createInstance(c.derived), greet, 1), 1002);
+
+  // The replacement installed on "other" asks for super: the base's method, not itself.
+  MSHookMessageEx(c.other, greet, hookCallingSuper, &replacedBySuperCaller);
+  EXPECT_EQ(objc_msgSend<int(int)>(class_createInstance(c.other), greet, 1), 6);
+  EXPECT_EQ(replacedBySuperCaller(class_createInstance(c.other), greet, 1), 2);
+
+  // Checked like every send; nil answers zero; above the base there is no greet: at all.
+  id object = class_createInstance(c.derived);
+  EXPECT_THROW(objc_msgSendSuper<long(long)>(c.derived, object, greet, 1L), objc_runtime_error);
+  EXPECT_EQ(objc_msgSendSuper<int(int)>(c.derived, nullptr, greet, 1), 0);
+  EXPECT_THROW(objc_msgSendSuper<void()>(c.base, object, "greet:"), objc_runtime_error);
 }

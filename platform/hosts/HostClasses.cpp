@@ -34,9 +34,22 @@ id noMonogramForContact(id, SEL, id, bool*) {
 id noMonogramForPerson(id, SEL, ABRecordRef, bool*) {
   return nullptr;
 }
-id initWithStyle(id self, SEL, long, id) {
-  return self;
+// Bodies that do what the platform's class does and nothing of their own: [super cmd ...] from
+// the host class named.
+template <const char* ClassName>
+void callSuper(id self, SEL cmd) {
+  objc_msgSendSuper<void()>(objc_getClass(ClassName), self, cmd);
 }
+template <const char* ClassName>
+id initWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
+  return objc_msgSendSuper<id(long, id)>(objc_getClass(ClassName), self, cmd, style,
+                                         reuseIdentifier);
+}
+constexpr char kCallBarController[] = "CallBarControllerModern";
+constexpr char kCallBarList[] = "CallBarABViewController";
+constexpr char kCallBarCell[] = "CallBarTableViewTransparentCell";
+constexpr char kContactListCell[] = "CNContactListTableViewCell";
+constexpr char kMemberCell[] = "ABMemberCell";
 CGSize drawNothing(id, SEL, id, id, id, CGSize, CGPoint, float, id, long) {
   return {};
 }
@@ -68,22 +81,22 @@ Class classNamed(const char* name, Class superclass) {
 }  // namespace
 
 void registerCallBarClasses() {
-  Class controller = classNamed("CallBarControllerModern", objc_getClass("UIViewController"));
-  define(controller, "viewDidLoad", doNothing, "v@:");
+  Class controller = classNamed(kCallBarController, objc_getClass("UIViewController"));
+  define(controller, "viewDidLoad", callSuper<kCallBarController>, "v@:");
   define(controller, "monogrammer", answerNil, "@@:");
   define(controller, "contactImageView", answerNil, "@@:");
   define(controller, "setCurrentCall:", doNothingWithObject, "v@:@");
   define(controller, "dismissRootView", doNothing, "v@:");
   define(controller, "dismissRootViewWithDuration:", doNothingWithDuration, "v@:d");
 
-  Class list = classNamed("CallBarABViewController", objc_getClass("UIViewController"));
-  define(list, "viewDidLoad", doNothing, "v@:");
+  Class list = classNamed(kCallBarList, objc_getClass("UIViewController"));
+  define(list, "viewDidLoad", callSuper<kCallBarList>, "v@:");
   define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
-  define(list, "dealloc", doNothing, "v@:");
+  define(list, "dealloc", callSuper<kCallBarList>, "v@:");
 
-  Class cell = classNamed("CallBarTableViewTransparentCell", objc_getClass("UITableViewCell"));
-  define(cell, "initWithStyle:reuseIdentifier:", initWithStyle, "@@:q@");
-  define(cell, "layoutSubviews", doNothing, "v@:");
+  Class cell = classNamed(kCallBarCell, objc_getClass("UITableViewCell"));
+  define(cell, "initWithStyle:reuseIdentifier:", initWithStyle<kCallBarCell>, "@@:q@");
+  define(cell, "layoutSubviews", callSuper<kCallBarCell>, "v@:");
 }
 
 void registerContactsClasses() {
@@ -94,8 +107,8 @@ void registerContactsClasses() {
 
   Class list = classNamed("CNContactListViewController", objc_getClass("UIViewController"));
   define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
-  Class cell = classNamed("CNContactListTableViewCell", objc_getClass("UITableViewCell"));
-  define(cell, "layoutSubviews", doNothing, "v@:");
+  Class cell = classNamed(kContactListCell, objc_getClass("UITableViewCell"));
+  define(cell, "layoutSubviews", callSuper<kContactListCell>, "v@:");
 }
 
 void registerAddressBookUIClasses() {
@@ -104,11 +117,11 @@ void registerAddressBookUIClasses() {
   define(monogrammer, "_copyMonogramWithImageData:", answerNilForObject, "@@:@");
   define(monogrammer, "monogramForPerson:isPersonImage:", noMonogramForPerson, "@@:^v^B");
 
-  Class cell = classNamed("ABMemberCell", objc_getClass("UITableViewCell"));
+  Class cell = classNamed(kMemberCell, objc_getClass("UITableViewCell"));
   define(cell,
          "_drawText:withColor:shadowColor:shadowOffset:atPoint:forWidth:withFont:lineBreakMode:",
          drawNothing, "{CGSize=dd}@:@@@{CGSize=dd}{CGPoint=dd}f@q");
-  define(cell, "layoutSubviews", doNothing, "v@:");
+  define(cell, "layoutSubviews", callSuper<kMemberCell>, "v@:");
   Class source = classNamed("ABMembersDataSource", nullptr);
   define(source, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
   Class filtered = classNamed("ABMembersFilteredDataSource", source);

@@ -1,6 +1,10 @@
 // The host applications' own classes that the hook module replaces methods of: CallBar's
 // controller, list controller and cell, the system's monogrammers and contact lists. A host
 // program registers the families it has; a process without CallBar simply lacks those classes.
+// The controllers subclass UIViewController and the cells UITableViewCell, so that
+// class_createInstance makes real controllers and cells; where a host class has its own body of a
+// platform method (viewDidLoad, layoutSubviews, initWithStyle:reuseIdentifier:, dealloc), that
+// body calls super.
 #pragma once
 
 #include <string>

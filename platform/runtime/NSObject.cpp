@@ -5,8 +5,17 @@
 
 #include "runtime/objc.h"
 
+namespace {
+// The end of every dealloc chain; the C++ destructor frees the object afterwards.
+void rootDealloc(id, SEL) {}
+}  // namespace
+
 Class NSObject::class_() {
-  static Class cls = objc_registerClass("NSObject", nullptr, nullptr);
+  static Class cls = [] {
+    Class root = objc_registerClass("NSObject", nullptr, nullptr);
+    class_addMethod(root, sel_registerName("dealloc"), rootDealloc, "v@:");
+    return root;
+  }();
   return cls;
 }
 
@@ -59,7 +68,9 @@ id objc_getAssociatedObject(const id& obj, const void* key) {
   return nullptr;
 }
 
-std::any object_getInstanceVariable(const id& obj, const char* name) {
+namespace objc_detail {
+
+std::any getIvar(const id& obj, const char* name) {
   if (!obj || !name) return {};
   std::lock_guard guard(NSObjectInternals::lock(*obj));
   auto& table = NSObjectInternals::ivars(*obj);
@@ -67,8 +78,17 @@ std::any object_getInstanceVariable(const id& obj, const char* name) {
   return it == table.end() ? std::any() : it->second;
 }
 
-void object_setInstanceVariable(const id& obj, const char* name, std::any value) {
+void setIvar(const id& obj, const char* name, std::any value) {
   if (!obj || !name) return;
   std::lock_guard guard(NSObjectInternals::lock(*obj));
   NSObjectInternals::ivars(*obj)[name] = std::move(value);
 }
+
+void throwIvarMismatch(const id& obj, const char* name, const std::type_info& stored,
+                       const std::type_info& asked) {
+  throw objc_runtime_error(std::string("instance variable ") + name + " of " +
+                           object_getClassName(obj) + " holds " + describeSignature(stored) +
+                           ", read as " + describeSignature(asked));
+}
+
+}  // namespace objc_detail

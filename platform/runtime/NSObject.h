@@ -1,4 +1,13 @@
 // The root object. Objects are reference counted with shared_ptr; nil is an empty pointer.
+//
+// dealloc: an object made by make<T> or class_createInstance is sent `dealloc` through the
+// runtime exactly once, when its last strong reference goes, before its C++ destructor runs. So a
+// replacement of a host's dealloc runs whenever the host lets go of the object (a dismissed
+// controller that nobody else holds, say), and can call the implementation it replaced; NSObject's
+// own dealloc does nothing, and the C++ destructor frees the object whatever dealloc did. Inside
+// dealloc, self is a pointer that owns nothing: weak references to the object are already empty,
+// shared_from_this fails, and self must not be kept. Nobody else sends dealloc. A dealloc of
+// another signature, or one that throws, is reported on standard error and the object is freed.
 #pragma once
 
 #include <any>
@@ -41,10 +50,24 @@ class NSObject : public std::enable_shared_from_this<NSObject> {
   std::map<std::string, std::any> ivars_;
 };
 
+// The deleter of every object the runtime makes: sends dealloc, then deletes.
+struct objc_deleter {
+  void operator()(NSObject* obj) const noexcept;
+};
+
+// Makes objects with objc_deleter. A stand-in class whose runtime constructor (the one its
+// factory calls with the class) is protected names objc_alloc a friend.
+struct objc_alloc {
+  template <class T, class... Args>
+  static std::shared_ptr<T> make(Args&&... args) {
+    return std::shared_ptr<T>(new T(std::forward<Args>(args)...), objc_deleter());
+  }
+};
+
 // Makes an object of a stand-in class: make<UIImage>(...).
 template <class T, class... Args>
 std::shared_ptr<T> make(Args&&... args) {
-  return std::make_shared<T>(std::forward<Args>(args)...);
+  return objc_alloc::make<T>(std::forward<Args>(args)...);
 }
 
 // Checked downcast, nil when the object is not a T.

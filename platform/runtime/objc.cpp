@@ -2,7 +2,9 @@
 
 #include <cxxabi.h>
 
+#include <cstdio>
 #include <cstdlib>
+#include <mutex>
 #include <shared_mutex>
 #include <unordered_map>
 
@@ -15,23 +17,39 @@ struct objc_class {
   Class superclass = nullptr;
   objc_factory factory = nullptr;
   std::unordered_map<SEL, std::unique_ptr<objc_method>> methods;
+  bool isMeta = false;
+  Class metaclass = nullptr;      // of a class
+  Class instanceClass = nullptr;  // of a metaclass
+  std::once_flag objectOnce;
+  id object;  // the class as an object, made on first use
 };
 
 namespace {
 
 // One lock for the class table, the selector table and every method table. Methods are never
 // removed, so a Method handed out stays valid; replacing swaps the implementation under the lock.
+// The tables are never destroyed: objects that die while the process exits are still sent
+// dealloc, which looks the method up.
 std::shared_mutex& tableLock() {
-  static std::shared_mutex lock;
-  return lock;
+  static auto* lock = new std::shared_mutex;
+  return *lock;
 }
 std::unordered_map<std::string, std::unique_ptr<objc_class>>& classTable() {
-  static std::unordered_map<std::string, std::unique_ptr<objc_class>> table;
-  return table;
+  static auto* table = new std::unordered_map<std::string, std::unique_ptr<objc_class>>;
+  return *table;
 }
 std::unordered_map<std::string, std::unique_ptr<objc_selector>>& selectorTable() {
-  static std::unordered_map<std::string, std::unique_ptr<objc_selector>> table;
-  return table;
+  static auto* table = new std::unordered_map<std::string, std::unique_ptr<objc_selector>>;
+  return *table;
+}
+// Metaclasses are not found by name in the class table; they live here.
+std::vector<std::unique_ptr<objc_class>>& metaclassTable() {
+  static auto* table = new std::vector<std::unique_ptr<objc_class>>;
+  return *table;
+}
+
+const char* methodPrefix(Class cls) {
+  return cls && cls->isMeta ? "+[" : "-[";
 }
 
 Method findMethod(Class cls, SEL sel) {
@@ -73,7 +91,12 @@ Class objc_getClass(const char* name) {
   return it == classTable().end() ? nullptr : it->second.get();
 }
 
+Class objc_getMetaClass(const char* name) {
+  return object_getClass(objc_getClass(name));
+}
+
 Class objc_registerClass(const char* name, Class superclass, objc_factory factory) {
+  if (!name || (superclass && superclass->isMeta)) return nullptr;
   std::unique_lock write(tableLock());
   auto& slot = classTable()[name];
   if (!slot) {
@@ -81,6 +104,14 @@ Class objc_registerClass(const char* name, Class superclass, objc_factory factor
     slot->name = name;
     slot->superclass = superclass;
     slot->factory = factory;
+    auto meta = std::make_unique<objc_class>();
+    meta->name = name;
+    meta->isMeta = true;
+    meta->instanceClass = slot.get();
+    // The root's class methods fall back to its instance methods, as on the platform.
+    meta->superclass = superclass ? superclass->metaclass : slot.get();
+    slot->metaclass = meta.get();
+    metaclassTable().push_back(std::move(meta));
   }
   return slot.get();
 }
@@ -91,13 +122,29 @@ const char* class_getName(Class cls) {
 Class class_getSuperclass(Class cls) {
   return cls ? cls->superclass : nullptr;
 }
+bool class_isMetaClass(Class cls) {
+  return cls && cls->isMeta;
+}
 
 id class_createInstance(Class cls) {
-  if (!cls) return nullptr;
+  if (!cls || cls->isMeta) return nullptr;
   for (Class c = cls; c; c = c->superclass) {
     if (c->factory) return c->factory(cls);
   }
-  return std::make_shared<NSObject>(cls);
+  return make<NSObject>(cls);
+}
+
+id objc_classObject(Class cls) {
+  if (!cls || cls->isMeta) return nullptr;
+  // Not made with make<>: a class is never deallocated.
+  std::call_once(cls->objectOnce,
+                 [cls] { cls->object = std::make_shared<NSObject>(cls->metaclass); });
+  return cls->object;
+}
+
+Class class_fromObject(const id& obj) {
+  Class isa = object_getClass(obj);
+  return isa && isa->isMeta ? isa->instanceClass : nullptr;
 }
 
 Method class_getOwnMethod(Class cls, SEL sel) {
@@ -126,6 +173,13 @@ bool class_respondsToSelector(Class cls, SEL sel) {
 
 Class object_getClass(const id& obj) {
   return obj ? obj->isa() : nullptr;
+}
+Class object_getClass(Class cls) {
+  if (!cls) return nullptr;
+  if (!cls->isMeta) return cls->metaclass;
+  Class root = cls;
+  while (root->superclass && root->superclass->isMeta) root = root->superclass;
+  return root;
 }
 const char* object_getClassName(const id& obj) {
   return class_getName(object_getClass(obj));
@@ -167,8 +221,8 @@ IMP replaceMethod(Class cls, SEL sel, IMP imp, std::type_index signature) {
   Method inherited = findMethod(cls, sel);
   if (!inherited) return nullptr;
   if (inherited->signature != signature) {
-    throw objc_runtime_error(std::string("MSHookMessageEx: -[") + cls->name + " " + sel->name +
-                             "] is " + describeSignature(inherited->signature) +
+    throw objc_runtime_error(std::string("MSHookMessageEx: ") + methodPrefix(cls) + cls->name +
+                             " " + sel->name + "] is " + describeSignature(inherited->signature) +
                              ", the replacement is " + describeSignature(signature));
   }
   IMP previous = inherited->imp.load();
@@ -182,17 +236,45 @@ IMP replaceMethod(Class cls, SEL sel, IMP imp, std::type_index signature) {
 }
 
 void throwMismatch(Class cls, SEL sel, Method m, std::type_index expected) {
-  throw objc_runtime_error(std::string("-[") + class_getName(cls) + " " + sel_getName(sel) +
-                           "] is " + describeSignature(m->signature) + ", called as " +
-                           describeSignature(expected));
+  throw objc_runtime_error(std::string(methodPrefix(cls)) + class_getName(cls) + " " +
+                           sel_getName(sel) + "] is " + describeSignature(m->signature) +
+                           ", called as " + describeSignature(expected));
 }
 
 void throwUnrecognized(Class cls, SEL sel) {
-  throw objc_runtime_error(std::string("-[") + class_getName(cls) + " " + sel_getName(sel) +
-                           "]: unrecognized selector sent to instance");
+  throw objc_runtime_error(std::string(methodPrefix(cls)) + class_getName(cls) + " " +
+                           sel_getName(sel) + "]: unrecognized selector sent to " +
+                           (class_isMetaClass(cls) ? "class" : "instance"));
+}
+
+void sendDealloc(NSObject* obj) noexcept {
+  static SEL dealloc = sel_registerName("dealloc");
+  Class cls = obj->isa();
+  Method m = class_getInstanceMethod(cls, dealloc);
+  if (!m) return;
+  if (m->signature != typeid(TypedIMP<void>)) {
+    std::fprintf(stderr, "-[%s dealloc] is %s, not sent\n", class_getName(cls),
+                 describeSignature(m->signature).c_str());
+    return;
+  }
+  // The object is dying: self owns nothing, so that nothing inside dealloc can revive it.
+  id self(std::shared_ptr<NSObject>(), obj);
+  try {
+    reinterpret_cast<TypedIMP<void>>(m->imp.load())(self, dealloc);
+  } catch (const std::exception& error) {
+    std::fprintf(stderr, "-[%s dealloc] raised: %s\n", class_getName(cls), error.what());
+  } catch (...) {
+    std::fprintf(stderr, "-[%s dealloc] raised\n", class_getName(cls));
+  }
 }
 
 }  // namespace objc_detail
+
+void objc_deleter::operator()(NSObject* obj) const noexcept {
+  if (!obj) return;
+  objc_detail::sendDealloc(obj);
+  delete obj;
+}
 
 id performSelector(const id& obj, SEL sel) {
   if (!obj) return nullptr;
@@ -211,5 +293,9 @@ id performSelector(const id& obj, SEL sel, const id& withObject) {
     objc_send<void(id)>::call(obj, sel, withObject);
     return nullptr;
   }
+  // The platform passes the object in a register that a method without argument never reads.
+  bool takesNothing = m && (m->signature == typeid(objc_detail::TypedIMP<void>) ||
+                            m->signature == typeid(objc_detail::TypedIMP<id>));
+  if (takesNothing && !withObject) return performSelector(obj, sel);
   return objc_send<id(id)>::call(obj, sel, withObject);
 }

@@ -9,10 +9,30 @@
 #include "uikit/UIImage.h"
 
 SIM_DEFINE_CLASS(CALayer, NSObject)
-SIM_DEFINE_CLASS(UIView, NSObject)
-SIM_DEFINE_CLASS(UIImageView, UIView)
-SIM_DEFINE_CLASS(UITableView, UIView)
-SIM_DEFINE_CLASS(UITableViewCell, UIView)
+
+namespace {
+id makeView(Class cls) {
+  return objc_alloc::make<UIView>(cls, CGRect{});
+}
+id makeImageView(Class cls) {
+  return objc_alloc::make<UIImageView>(cls, CGRect{});
+}
+void layoutNothing(id, SEL) {}
+}  // namespace
+
+Class UIView::class_() {
+  static Class cls = [] {
+    Class view = objc_registerClass("UIView", NSObject::class_(), makeView);
+    class_addMethod(view, sel_registerName("layoutSubviews"), layoutNothing, "v@:");
+    return view;
+  }();
+  return cls;
+}
+
+Class UIImageView::class_() {
+  static Class cls = objc_registerClass("UIImageView", UIView::class_(), makeImageView);
+  return cls;
+}
 
 UIView::UIView(CGRect frame) : UIView(class_(), frame) {}
 
@@ -21,11 +41,29 @@ UIView::UIView(Class cls, CGRect frame)
 
 UIView::~UIView() = default;
 
+void UIView::setFrame(CGRect frame) {
+  if (!(frame.size == frame_.size)) needsLayout_ = true;
+  frame_ = frame;
+}
+
 void UIView::addSubview(const std::shared_ptr<UIView>& view) {
   if (!view || view.get() == this) return;
   view->removeFromSuperview();
   view->superview_ = std::static_pointer_cast<UIView>(self());
   subviews_.push_back(view);
+  needsLayout_ = true;
+}
+
+void UIView::layoutIfNeeded() {
+  if (needsLayout_) {
+    needsLayout_ = false;
+    objc_msgSend<void()>(self(), "layoutSubviews");
+  }
+  // A copy: layoutSubviews of a subview may add or remove its siblings.
+  auto subviews = subviews_;
+  for (const auto& view : subviews) {
+    if (view->superview_.lock().get() == this) view->layoutIfNeeded();
+  }
 }
 
 void UIView::removeFromSuperview() {
@@ -105,9 +143,3 @@ UIImageView::UIImageView(const std::shared_ptr<UIImage>& image)
 void UIImageView::drawContent(CGContextRef context) const {
   if (image_) CGContextDrawImage(context, bounds(), image_->CGImage());
 }
-
-UITableView::UITableView(CGRect frame) : UITableView(class_(), frame) {}
-UITableView::UITableView(Class cls, CGRect frame) : UIView(cls, frame) {}
-
-UITableViewCell::UITableViewCell(CGRect frame) : UITableViewCell(class_(), frame) {}
-UITableViewCell::UITableViewCell(Class cls, CGRect frame) : UIView(cls, frame) {}

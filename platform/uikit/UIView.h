@@ -38,7 +38,7 @@ class UIView : public NSObject {
   ~UIView() override;
 
   CGRect frame() const { return frame_; }
-  void setFrame(CGRect frame) { frame_ = frame; }
+  void setFrame(CGRect frame);  // a new size asks for layout
   CGRect bounds() const { return CGRectMake(0, 0, frame_.size.width, frame_.size.height); }
   std::shared_ptr<UIView> superview() const { return superview_.lock(); }
   const std::vector<std::shared_ptr<UIView>>& subviews() const { return subviews_; }
@@ -58,10 +58,19 @@ class UIView : public NSObject {
   // What the view draws over its background, in its bounds (drawRect:).
   virtual void drawContent(CGContextRef context) const;
 
+  // Layout: setNeedsLayout marks the view; layoutIfNeeded sends layoutSubviews through the
+  // runtime to each marked view of the tree, parents before their subviews. A new view, a view
+  // that gains a subview and a view whose size changes are marked.
+  void setNeedsLayout() { needsLayout_ = true; }
+  bool needsLayout() const { return needsLayout_; }
+  void layoutIfNeeded();
+
  protected:
+  friend struct objc_alloc;
   explicit UIView(Class cls, CGRect frame);
 
  private:
+  bool needsLayout_ = true;
   CGRect frame_;
   std::weak_ptr<UIView> superview_;
   std::vector<std::shared_ptr<UIView>> subviews_;
@@ -82,26 +91,9 @@ class UIImageView : public UIView {
   void drawContent(CGContextRef context) const override;
 
  protected:
+  friend struct objc_alloc;
   UIImageView(Class cls, CGRect frame);
 
  private:
   std::shared_ptr<UIImage> image_;
-};
-
-class UITableView : public UIView {
- public:
-  static Class class_();
-  explicit UITableView(CGRect frame = {});
-
- protected:
-  UITableView(Class cls, CGRect frame);
-};
-
-class UITableViewCell : public UIView {
- public:
-  static Class class_();
-  explicit UITableViewCell(CGRect frame = {});
-
- protected:
-  UITableViewCell(Class cls, CGRect frame);
 };
