@@ -2,8 +2,10 @@
 
 #include <pango/pangocairo.h>
 
+#include <algorithm>
 #include <cmath>
 
+#include "foundation/NSValueTypes.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 
@@ -61,15 +63,64 @@ PangoEllipsizeMode ellipsis(NSLineBreakMode mode) {
   }
 }
 
-PangoAlignment alignmentOf(NSTextAlignment alignment) {
+PangoAlignment alignmentOf(NSTextAlignment alignment, bool rightToLeft = false) {
   switch (alignment) {
     case NSTextAlignmentCenter:
       return PANGO_ALIGN_CENTER;
     case NSTextAlignmentRight:
       return PANGO_ALIGN_RIGHT;
+    case NSTextAlignmentNatural:
+      return rightToLeft ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
     default:
       return PANGO_ALIGN_LEFT;
   }
+}
+
+// The thread's context set to a paragraph direction while a label's layout lives; left to
+// right again afterwards, as the other drawing expects.
+struct ParagraphDirection {
+  explicit ParagraphDirection(bool rightToLeft) {
+    pango_context_set_base_dir(threadContext(),
+                               rightToLeft ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR);
+  }
+  ~ParagraphDirection() { pango_context_set_base_dir(threadContext(), PANGO_DIRECTION_LTR); }
+  ParagraphDirection(const ParagraphDirection&) = delete;
+  ParagraphDirection& operator=(const ParagraphDirection&) = delete;
+};
+
+bool truncates(NSLineBreakMode mode) {
+  return ellipsis(mode) != PANGO_ELLIPSIZE_NONE;
+}
+
+// Sets a label's layout up for a width (0: none); answers whether the lines run unwrapped.
+bool configureLabel(PangoLayout* layout, CGFloat width, const NSLabelTextStyle& style) {
+  // The paragraph takes the layout's direction, not the first strong letter of its text, so
+  // that a natural alignment means the same edge for every row.
+  pango_layout_set_auto_dir(layout, FALSE);
+  pango_layout_set_alignment(layout, alignmentOf(style.alignment, style.rightToLeft));
+  bool oneLine = style.numberOfLines == 1;
+  if (oneLine) pango_layout_set_single_paragraph_mode(layout, TRUE);
+  if (oneLine && !truncates(style.lineBreakMode)) return true;
+  if (width > 0) pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
+  if (oneLine) {
+    pango_layout_set_ellipsize(layout, ellipsis(style.lineBreakMode));
+    pango_layout_set_height(layout, -1);
+    return false;
+  }
+  pango_layout_set_wrap(layout, style.lineBreakMode == NSLineBreakByCharWrapping
+                                    ? PANGO_WRAP_CHAR
+                                    : PANGO_WRAP_WORD_CHAR);
+  if (style.numberOfLines > 1) {
+    pango_layout_set_height(layout, -static_cast<int>(std::min(style.numberOfLines, 1000L)));
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+  }
+  return false;
+}
+
+CGSize logicalSize(PangoLayout* layout) {
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  return {double(logical.width) / PANGO_SCALE, double(logical.height) / PANGO_SCALE};
 }
 }  // namespace
 
@@ -112,4 +163,46 @@ CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
   const PangoRectangle& r = (options & NSStringDrawingUsesDeviceMetrics) ? ink : logical;
   return CGRectMake(double(r.x - logical.x) / PANGO_SCALE, double(r.y - logical.y) / PANGO_SCALE,
                     double(r.width) / PANGO_SCALE, double(r.height) / PANGO_SCALE);
+}
+
+void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context || text.empty() || !(rect.size.width > 0)) return;
+  ParagraphDirection direction(style.rightToLeft);
+  Layout label(text, style.font);
+  double x = rect.origin.x;
+  if (configureLabel(label.layout, rect.size.width, style)) {
+    // An unwrapped line is placed by hand: pango aligns only within a set width.
+    double spare = rect.size.width - logicalSize(label.layout).width;
+    PangoAlignment a = alignmentOf(style.alignment, style.rightToLeft);
+    if (a == PANGO_ALIGN_CENTER) x += spare / 2;
+    if (a == PANGO_ALIGN_RIGHT) x += spare;
+  }
+  cairo_t* cr = CGContextGetCairo(context);
+  cairo_save(cr);
+  cairo_move_to(cr, x, rect.origin.y);
+  pango_cairo_show_layout(cr, label.layout);
+  cairo_restore(cr);
+}
+
+CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
+                                const NSLabelTextStyle& style) {
+  if (text.empty()) return {};
+  ParagraphDirection direction(style.rightToLeft);
+  Layout label(text, style.font);
+  NSLabelTextStyle measured = style;
+  // One line is measured whole, as sizeToFit answers it, however it would be cut.
+  if (style.numberOfLines == 1) measured.lineBreakMode = NSLineBreakByClipping;
+  configureLabel(label.layout, maxWidth, measured);
+  return logicalSize(label.layout);
+}
+
+const char* const NSFontAttributeName = "NSFont";
+
+CGSize NSStringSizeWithAttributes(const std::string& text,
+                                  const std::shared_ptr<NSDictionary>& attributes) {
+  auto font = attributes ? cast<UIFont>(attributes->objectForKey(NSFontAttributeName)) : nullptr;
+  if (!font) font = UIFont::systemFontOfSize(12);
+  CGRect line = NSStringBoundingRect(text, {}, 0, font);
+  return {std::ceil(line.size.width), std::ceil(line.size.height)};
 }
