@@ -15,7 +15,9 @@ constexpr size_t kPictureSide = 80;
 UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data) {
   if (!data || data->length() == 0) return nullptr;
   // Data that does not decode still gives the picture, with nothing drawn in it.
-  return drawWithCornerRule(UIImage::imageWithData(data), kPictureSide, kPictureSide);
+  auto picture = drawWithCornerRule(UIImage::imageWithData(data), kPictureSide, kPictureSide);
+  if (picture) picture->setSource("photo");
+  return picture;
 }
 
 UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int withHeight) {
@@ -28,6 +30,7 @@ UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int
   image->drawInRect(rect);
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "resized");
   return result;
 }
 
@@ -44,6 +47,7 @@ UIImagePtr TalvoCBUtils::roundedImage(const UIImagePtr& image, float width, floa
   image->drawAtPoint(CGPointMake(0, 0));
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "rounded");
   return result;
 }
 
@@ -65,5 +69,6 @@ UIImagePtr TalvoCBUtils::scaleImage(const UIImagePtr& image, CGSize toSize) {
                                f * size.height));
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "scaled");
   return result;
 }
