@@ -59,11 +59,11 @@ std::optional<int> runHostLine(const std::string& line, const HostIdentity& iden
     return std::nullopt;
   } catch (const HostUsageError& error) {
     std::fflush(stdout);
-    std::fprintf(stderr, "talvocb-host: %s\n", error.what());
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n", error.what());
     return 2;
   } catch (const HostActionFailure& error) {
     std::fflush(stdout);
-    std::fprintf(stderr, "talvocb-host: %s: %s\n", name.c_str(), error.what());
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s: %s\n", name.c_str(), error.what());
     return 1;
   }
 }

@@ -3,6 +3,7 @@
 // `talvocb-host --help` lists it.
 #pragma once
 
+#include <cstdio>
 #include <functional>
 #include <optional>
 #include <stdexcept>
@@ -11,6 +12,9 @@
 
 struct HostIdentity {
   int originalStandardErrorInode = 0;
+  // The script's own error lines go to the standard error the host started with: in SpringBoard
+  // the module sends standard error to the device's log file.
+  FILE* scriptErrors = stderr;
 };
 
 // A line that names no action, or gives an action the wrong words: exit status 2.

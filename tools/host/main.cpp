@@ -59,6 +59,11 @@ int main(int argc, char** argv) {
   HostIdentity identity;
   struct stat info {};
   if (::fstat(STDERR_FILENO, &info) == 0) identity.originalStandardErrorInode = info.st_ino;
+  int errorsCopy = ::dup(STDERR_FILENO);
+  if (FILE* errors = errorsCopy >= 0 ? ::fdopen(errorsCopy, "w") : nullptr) {
+    std::setvbuf(errors, nullptr, _IONBF, 0);
+    identity.scriptErrors = errors;
+  }
 
   sim::becomeMainThread();
   sim::setDeviceRoot(root);
