@@ -1,6 +1,8 @@
 #include "uikit/NSStringDrawing.h"
 
 #include <pango/pangocairo.h>
+#include <unicode/ubidi.h>
+#include <unicode/unistr.h>
 
 #include <algorithm>
 #include <cmath>
@@ -88,14 +90,28 @@ struct ParagraphDirection {
   ParagraphDirection& operator=(const ParagraphDirection&) = delete;
 };
 
+// A paragraph runs in the direction of its first strong letter, as natural writing direction
+// means; text without one (numbers, punctuation) follows the layout.
+bool paragraphRightToLeft(const std::string& text, bool layoutRightToLeft) {
+  icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text);
+  switch (ubidi_getBaseDirection(utf16.getBuffer(), utf16.length())) {
+    case UBIDI_RTL:
+      return true;
+    case UBIDI_LTR:
+      return false;
+    default:
+      return layoutRightToLeft;
+  }
+}
+
 bool truncates(NSLineBreakMode mode) {
   return ellipsis(mode) != PANGO_ELLIPSIZE_NONE;
 }
 
 // Sets a label's layout up for a width (0: none); answers whether the lines run unwrapped.
 bool configureLabel(PangoLayout* layout, CGFloat width, const NSLabelTextStyle& style) {
-  // The paragraph takes the layout's direction, not the first strong letter of its text, so
-  // that a natural alignment means the same edge for every row.
+  // The paragraph's direction is set by the caller; the alignment names a physical edge (a
+  // natural alignment the layout's leading one), whatever way the text runs.
   pango_layout_set_auto_dir(layout, FALSE);
   pango_layout_set_alignment(layout, alignmentOf(style.alignment, style.rightToLeft));
   bool oneLine = style.numberOfLines == 1;
@@ -168,19 +184,23 @@ CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
 void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
   CGContextRef context = UIGraphicsGetCurrentContext();
   if (!context || text.empty() || !(rect.size.width > 0)) return;
-  ParagraphDirection direction(style.rightToLeft);
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
   Layout label(text, style.font);
-  double x = rect.origin.x;
-  if (configureLabel(label.layout, rect.size.width, style)) {
+  double x = rect.origin.x, y = rect.origin.y;
+  bool unwrapped = configureLabel(label.layout, rect.size.width, style);
+  CGSize size = logicalSize(label.layout);
+  if (style.centredVertically)
+    y += (rect.size.height - std::min(size.height, rect.size.height)) / 2;
+  if (unwrapped) {
     // An unwrapped line is placed by hand: pango aligns only within a set width.
-    double spare = rect.size.width - logicalSize(label.layout).width;
+    double spare = rect.size.width - size.width;
     PangoAlignment a = alignmentOf(style.alignment, style.rightToLeft);
     if (a == PANGO_ALIGN_CENTER) x += spare / 2;
     if (a == PANGO_ALIGN_RIGHT) x += spare;
   }
   cairo_t* cr = CGContextGetCairo(context);
   cairo_save(cr);
-  cairo_move_to(cr, x, rect.origin.y);
+  cairo_move_to(cr, x, y);
   pango_cairo_show_layout(cr, label.layout);
   cairo_restore(cr);
 }
@@ -188,7 +208,7 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
                                 const NSLabelTextStyle& style) {
   if (text.empty()) return {};
-  ParagraphDirection direction(style.rightToLeft);
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
   Layout label(text, style.font);
   NSLabelTextStyle measured = style;
   // One line is measured whole, as sizeToFit answers it, however it would be cut.

@@ -44,16 +44,19 @@ CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
 
 // Text laid out as a label lays it out. One line (numberOfLines 1) is cut by a truncating mode
 // with an ellipsis, or else runs on unwrapped; 0 wraps into the width with no limit; more lines
-// wrap and the last one is cut. The paragraph runs right to left when asked, and a natural
-// alignment then means the right edge.
+// wrap and the last one is cut. The text runs in the direction of its first strong letter (the
+// layout's direction when it has none); a natural alignment means the layout's leading edge.
 struct NSLabelTextStyle {
   std::shared_ptr<UIFont> font;
   NSLineBreakMode lineBreakMode = NSLineBreakByTruncatingTail;
   NSTextAlignment alignment = NSTextAlignmentNatural;
   long numberOfLines = 1;
   bool rightToLeft = false;
+  // The text block in the middle of the rectangle's height, as labels place it.
+  bool centredVertically = false;
 };
-// Draws the text from the rectangle's top in the current image context's fill colour.
+// Draws the text from the rectangle's top (or in its middle) in the current image context's fill
+// colour.
 void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style);
 // The size the text takes: unwrapped for one line; else wrapped in maxWidth (0: no limit).
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,

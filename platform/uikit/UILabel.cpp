@@ -2,8 +2,6 @@
 
 #include <cairo.h>
 
-#include <algorithm>
-
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIFont.h"
@@ -53,17 +51,15 @@ void UILabel::drawContent(CGContextRef context) const {
   if (!text_ || text_->empty() || !context) return;
   CGRect b = bounds();
   NSLabelTextStyle s = style();
-  CGSize needed = NSStringMeasureLabelText(*text_, numberOfLines_ == 1 ? 0 : b.size.width, s);
   // The text block sits in the middle of the label's height; what does not fit is cut off.
-  CGFloat height = std::min(needed.height, b.size.height);
+  s.centredVertically = true;
   cairo_t* cr = CGContextGetCairo(context);
   cairo_save(cr);
   cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
   cairo_clip(cr);
   UIGraphicsPushContext(context);
   textColor_->setFill();
-  NSStringDrawLabelText(*text_, CGRectMake(0, (b.size.height - height) / 2, b.size.width, height),
-                        s);
+  NSStringDrawLabelText(*text_, b, s);
   UIGraphicsPopContext();
   cairo_restore(cr);
 }

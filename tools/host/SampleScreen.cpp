@@ -72,7 +72,10 @@ std::vector<Row> plainRows(int count) {
   std::vector<Row> rows;
   for (int i = 0; i < count; ++i) {
     const double* c = colours[i % 8];
-    rows.push_back({"Caller " + std::to_string(i + 1), "+1 555 010 0" + std::to_string(100 + i),
+    // A number keeps its left-to-right order in a right-to-left list, as the phone formatter
+    // marks it (left-to-right embedding).
+    rows.push_back({"Caller " + std::to_string(i + 1),
+                    "\u202A+1 555 010 0" + std::to_string(100 + i) + "\u202C",
                     colouredPicture(c[0], c[1], c[2])});
   }
   return rows;
