@@ -19,8 +19,20 @@ UIImagePtr drawFilePicture(const UIImagePtr& image, CGSize size) {
       size.height > kCGImageMaxDimension) {
     return nullptr;
   }
-  return drawWithCornerRule(image, static_cast<size_t>(size.width),
-                            static_cast<size_t>(size.height));
+  auto drawn =
+      drawWithCornerRule(image, static_cast<size_t>(size.width), static_cast<size_t>(size.height));
+  // Every file picture is drawn with the corner rule: it still shows the file.
+  if (drawn && image) drawn->setSource(image->source());
+  return drawn;
+}
+
+// "bundle picture recent" for the pane's pictures, "picture file NAME" for others.
+std::string sourceOfFile(const std::string& path) {
+  std::string name = path.substr(path.find_last_of('/') + 1);
+  if (!path.starts_with(kBundleFolder)) return "picture file " + name;
+  std::string stem = name.substr(0, name.find_last_of('.'));
+  if (stem.ends_with("@2x") || stem.ends_with("@3x")) stem.resize(stem.size() - 3);
+  return "bundle picture " + stem;
 }
 }  // namespace
 
@@ -59,6 +71,7 @@ UIImagePtr TalvoCBUtils::imageFromContentOfFile(const std::string& path) {
   auto key = NSString::stringWithUTF8String(path);
   if (auto cached = getContactImageInCacheForKey(key)) return cached;
   auto image = UIImage::imageWithContentsOfFile(path);
+  if (image) image->setSource(sourceOfFile(path));
   setContactImage(image, key);
   return image;
 }

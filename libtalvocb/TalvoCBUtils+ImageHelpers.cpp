@@ -16,8 +16,10 @@ UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data) {
   if (!data || data->length() == 0) return nullptr;
   // Data that does not decode still gives the picture, with nothing drawn in it. The photo is
   // decoded no larger than the picture needs, whatever size its file declares.
-  return drawWithCornerRule(UIImage::imageWithDataCovering(data, kPictureSide, kPictureSide),
-                            kPictureSide, kPictureSide);
+  auto picture = drawWithCornerRule(
+      UIImage::imageWithDataCovering(data, kPictureSide, kPictureSide), kPictureSide, kPictureSide);
+  if (picture) picture->setSource("photo");
+  return picture;
 }
 
 UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int withHeight) {
@@ -30,6 +32,7 @@ UIImagePtr TalvoCBUtils::resizeImage(const UIImagePtr& image, int withWidth, int
   image->drawInRect(rect);
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "resized");
   return result;
 }
 
@@ -46,6 +49,7 @@ UIImagePtr TalvoCBUtils::roundedImage(const UIImagePtr& image, float width, floa
   image->drawAtPoint(CGPointMake(0, 0));
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "rounded");
   return result;
 }
 
@@ -67,5 +71,6 @@ UIImagePtr TalvoCBUtils::scaleImage(const UIImagePtr& image, CGSize toSize) {
                                f * size.height));
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "scaled");
   return result;
 }

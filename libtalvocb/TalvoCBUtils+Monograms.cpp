@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
+#include <cmath>
 #include <memory>
 #include <mutex>
 #include <unordered_map>
@@ -32,6 +33,16 @@ constexpr std::array<const char*, 30> kFullPalette = {
 constexpr std::array<const char*, 13> kDarkPalette = {
     "#4b9484", "#12a9d5", "#576c93", "#898c66", "#4785f2", "#839096", "#a2c257",
     "#a5682a", "#cd6b80", "#d7d242", "#e3b333", "#EE9572", "#f484c6"};
+
+// "#RRGGBB" of a colour, for the picture's source.
+std::string hexOf(const UIColorPtr& color) {
+  CGFloat r = 0, g = 0, b = 0, a = 0;
+  if (!color || !color->getRed(&r, &g, &b, &a)) return "#000000";
+  auto byte = [](CGFloat v) {
+    return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
+  };
+  return stringWithFormat("#%02X%02X%02X", byte(r), byte(g), byte(b));
+}
 
 std::shared_ptr<NSNumber> keyFor(long contactID) {
   return NSNumber::numberWithInteger(contactID);
@@ -168,6 +179,7 @@ UIImagePtr TalvoCBUtils::monogramImage(const OptionalString& text, CGSize size,
   CGContextRestoreGState(context);
   auto image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  if (image) image->setSource("monogram " + initialsToDraw(*text) + " " + hexOf(color));
   // Corners of 5 points cannot change a disc, nor letters that keep out of the corners' rows:
   // the picture would be redrawn pixel for pixel the same, so that pass is skipped.
   constexpr CGFloat kCorner = 5.0;
@@ -238,6 +250,7 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
   view->layer()->renderInContext(UIGraphicsGetCurrentContext());
   auto image = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(image, source, "on " + hexOf(color));
   if (contactID > 0 && image) setContactImage(image, keyFor(contactID));
   return image;
 }

@@ -123,6 +123,7 @@ NSDataPtr TalvoCBUtils::getContactImageABUIPerson(const id& person) {
 
 UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data, int32_t contactId) {
   UIImagePtr picture = getImageFromImageData(data);
+  if (picture) picture->setSource(stringWithFormat("photo of contact %d", contactId));
   if (picture) setContactImage(picture, contactId);
   return picture;
 }

@@ -17,5 +17,6 @@ std::shared_ptr<UIImage> imageWithRoundedCornersRadius(const std::shared_ptr<UII
   image->drawInRect(bounds);
   auto result = UIGraphicsGetImageFromCurrentImageContext();
   UIGraphicsEndImageContext();
+  UIImageSetDerivedSource(result, image, "rounded corners");
   return result;
 }

@@ -177,12 +177,7 @@ std::string NSHomeDirectory() {
   return "/var/mobile";
 }
 
-NSBundle& NSBundle::mainBundle() {
-  static NSBundle bundle;
-  return bundle;
-}
-
-std::optional<std::string> NSBundle::bundleIdentifier() const {
+std::optional<std::string> NSBundle::mainBundleIdentifier() {
   std::lock_guard guard(state().lock);
   return state().bundleIdentifier;
 }

@@ -59,8 +59,4 @@ std::string fileSystemRepresentation(const std::string& devicePath);
 // The mobile user's home as a device path.
 std::string NSHomeDirectory();
 
-class NSBundle {
- public:
-  static NSBundle& mainBundle();
-  std::optional<std::string> bundleIdentifier() const;
-};
+#include "foundation/NSBundle.h"

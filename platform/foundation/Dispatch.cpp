@@ -101,4 +101,10 @@ void stopMainRunLoop() {
   queue->wake.notify_all();
 }
 
+std::size_t mainQueuePendingBlocks() {
+  dispatch_queue_t queue = dispatch_get_main_queue();
+  std::lock_guard guard(queue->lock);
+  return queue->blocks.size();
+}
+
 }  // namespace sim

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstddef>
 #include <functional>
 #include <mutex>
 
@@ -41,4 +42,6 @@ void runMainLoop();
 void runMainLoopFor(std::chrono::milliseconds duration);
 bool runMainLoopUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout);
 void stopMainRunLoop();
+// Blocks waiting on the main queue (not counting one that is running).
+std::size_t mainQueuePendingBlocks();
 }  // namespace sim

@@ -1,11 +1,14 @@
 #include "uikit/NSStringDrawing.h"
 
 #include <pango/pangocairo.h>
+#include <unicode/ubidi.h>
+#include <unicode/unistr.h>
 
+#include <algorithm>
+#include <cmath>
 #include <string_view>
 
-#include <cmath>
-
+#include "foundation/NSValueTypes.h"
 #include "uikit/NSStringDrawingLimit.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
@@ -65,15 +68,78 @@ PangoEllipsizeMode ellipsis(NSLineBreakMode mode) {
   }
 }
 
-PangoAlignment alignmentOf(NSTextAlignment alignment) {
+PangoAlignment alignmentOf(NSTextAlignment alignment, bool rightToLeft = false) {
   switch (alignment) {
     case NSTextAlignmentCenter:
       return PANGO_ALIGN_CENTER;
     case NSTextAlignmentRight:
       return PANGO_ALIGN_RIGHT;
+    case NSTextAlignmentNatural:
+      return rightToLeft ? PANGO_ALIGN_RIGHT : PANGO_ALIGN_LEFT;
     default:
       return PANGO_ALIGN_LEFT;
   }
+}
+
+// The thread's context set to a paragraph direction while a label's layout lives; left to
+// right again afterwards, as the other drawing expects.
+struct ParagraphDirection {
+  explicit ParagraphDirection(bool rightToLeft) {
+    pango_context_set_base_dir(threadContext(),
+                               rightToLeft ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR);
+  }
+  ~ParagraphDirection() { pango_context_set_base_dir(threadContext(), PANGO_DIRECTION_LTR); }
+  ParagraphDirection(const ParagraphDirection&) = delete;
+  ParagraphDirection& operator=(const ParagraphDirection&) = delete;
+};
+
+// A paragraph runs in the direction of its first strong letter, as natural writing direction
+// means; text without one (numbers, punctuation) follows the layout.
+bool paragraphRightToLeft(const std::string& text, bool layoutRightToLeft) {
+  icu::UnicodeString utf16 = icu::UnicodeString::fromUTF8(text);
+  switch (ubidi_getBaseDirection(utf16.getBuffer(), utf16.length())) {
+    case UBIDI_RTL:
+      return true;
+    case UBIDI_LTR:
+      return false;
+    default:
+      return layoutRightToLeft;
+  }
+}
+
+bool truncates(NSLineBreakMode mode) {
+  return ellipsis(mode) != PANGO_ELLIPSIZE_NONE;
+}
+
+// Sets a label's layout up for a width (0: none); answers whether the lines run unwrapped.
+bool configureLabel(PangoLayout* layout, CGFloat width, const NSLabelTextStyle& style) {
+  // The paragraph's direction is set by the caller; the alignment names a physical edge (a
+  // natural alignment the layout's leading one), whatever way the text runs.
+  pango_layout_set_auto_dir(layout, FALSE);
+  pango_layout_set_alignment(layout, alignmentOf(style.alignment, style.rightToLeft));
+  bool oneLine = style.numberOfLines == 1;
+  if (oneLine) pango_layout_set_single_paragraph_mode(layout, TRUE);
+  if (oneLine && !truncates(style.lineBreakMode)) return true;
+  if (width > 0) pango_layout_set_width(layout, static_cast<int>(width * PANGO_SCALE));
+  if (oneLine) {
+    pango_layout_set_ellipsize(layout, ellipsis(style.lineBreakMode));
+    pango_layout_set_height(layout, -1);
+    return false;
+  }
+  pango_layout_set_wrap(layout, style.lineBreakMode == NSLineBreakByCharWrapping
+                                    ? PANGO_WRAP_CHAR
+                                    : PANGO_WRAP_WORD_CHAR);
+  if (style.numberOfLines > 1) {
+    pango_layout_set_height(layout, -static_cast<int>(std::min(style.numberOfLines, 1000L)));
+    pango_layout_set_ellipsize(layout, PANGO_ELLIPSIZE_END);
+  }
+  return false;
+}
+
+CGSize logicalSize(PangoLayout* layout) {
+  PangoRectangle logical;
+  pango_layout_get_extents(layout, nullptr, &logical);
+  return {double(logical.width) / PANGO_SCALE, double(logical.height) / PANGO_SCALE};
 }
 }  // namespace
 
@@ -116,4 +182,50 @@ CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
   const PangoRectangle& r = (options & NSStringDrawingUsesDeviceMetrics) ? ink : logical;
   return CGRectMake(double(r.x - logical.x) / PANGO_SCALE, double(r.y - logical.y) / PANGO_SCALE,
                     double(r.width) / PANGO_SCALE, double(r.height) / PANGO_SCALE);
+}
+
+void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
+  CGContextRef context = UIGraphicsGetCurrentContext();
+  if (!context || text.empty() || !(rect.size.width > 0)) return;
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
+  Layout label(text, style.font);
+  double x = rect.origin.x, y = rect.origin.y;
+  bool unwrapped = configureLabel(label.layout, rect.size.width, style);
+  CGSize size = logicalSize(label.layout);
+  if (style.centredVertically)
+    y += (rect.size.height - std::min(size.height, rect.size.height)) / 2;
+  if (unwrapped) {
+    // An unwrapped line is placed by hand: pango aligns only within a set width.
+    double spare = rect.size.width - size.width;
+    PangoAlignment a = alignmentOf(style.alignment, style.rightToLeft);
+    if (a == PANGO_ALIGN_CENTER) x += spare / 2;
+    if (a == PANGO_ALIGN_RIGHT) x += spare;
+  }
+  cairo_t* cr = CGContextGetCairo(context);
+  cairo_save(cr);
+  cairo_move_to(cr, x, y);
+  pango_cairo_show_layout(cr, label.layout);
+  cairo_restore(cr);
+}
+
+CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
+                                const NSLabelTextStyle& style) {
+  if (text.empty()) return {};
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
+  Layout label(text, style.font);
+  NSLabelTextStyle measured = style;
+  // One line is measured whole, as sizeToFit answers it, however it would be cut.
+  if (style.numberOfLines == 1) measured.lineBreakMode = NSLineBreakByClipping;
+  configureLabel(label.layout, maxWidth, measured);
+  return logicalSize(label.layout);
+}
+
+const char* const NSFontAttributeName = "NSFont";
+
+CGSize NSStringSizeWithAttributes(const std::string& text,
+                                  const std::shared_ptr<NSDictionary>& attributes) {
+  auto font = attributes ? cast<UIFont>(attributes->objectForKey(NSFontAttributeName)) : nullptr;
+  if (!font) font = UIFont::systemFontOfSize(12);
+  CGRect line = NSStringBoundingRect(text, {}, 0, font);
+  return {std::ceil(line.size.width), std::ceil(line.size.height)};
 }

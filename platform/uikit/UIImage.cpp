@@ -78,6 +78,23 @@ CGSize UIImage::size() const {
   return {CGImageGetWidth(image_) / scale_, CGImageGetHeight(image_) / scale_};
 }
 
+std::string UIImage::source() const {
+  std::lock_guard guard(sourceLock_);
+  return source_;
+}
+
+void UIImage::setSource(std::string source) {
+  std::lock_guard guard(sourceLock_);
+  source_ = std::move(source);
+}
+
+void UIImageSetDerivedSource(const std::shared_ptr<UIImage>& made,
+                             const std::shared_ptr<UIImage>& from, const std::string& what) {
+  if (!made || made == from) return;
+  std::string base = from ? from->source() : std::string();
+  made->setSource(base.empty() ? what : base + ", " + what);
+}
+
 void UIImage::drawInRect(CGRect rect) const {
   CGContextDrawImage(UIGraphicsGetCurrentContext(), rect, image_);
 }

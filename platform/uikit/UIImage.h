@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 #include "coregraphics/CoreGraphics.h"
@@ -30,6 +31,11 @@ class UIImage : public NSObject {
   CGFloat scale() const { return scale_; }
   CGImageRef CGImage() const { return image_; }
 
+  // What the picture shows, in a few words for screen dumps ("photo of contact 1",
+  // "monogram JS #1A2B3C"), set where the picture is made; empty when nobody said.
+  std::string source() const;
+  void setSource(std::string source);
+
   // Draw into the current image context, upright.
   void drawInRect(CGRect rect) const;
   void drawAtPoint(CGPoint point) const;
@@ -37,9 +43,16 @@ class UIImage : public NSObject {
  private:
   CGImageRef image_;
   CGFloat scale_;
+  mutable std::mutex sourceLock_;  // a picture may be read on the main thread as a worker makes it
+  std::string source_;
 };
 
 using UIImagePtr = std::shared_ptr<UIImage>;
+
+// Gives the picture made from another that one's source followed by what was done to it
+// ("photo of contact 1, rounded"); nothing for nil.
+void UIImageSetDerivedSource(const std::shared_ptr<UIImage>& made,
+                             const std::shared_ptr<UIImage>& from, const std::string& what);
 
 // The picture as PNG bytes (its pixels; the scale is not recorded); nil for nil.
 std::shared_ptr<NSData> UIImagePNGRepresentation(const UIImagePtr& image);

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <cmath>
 
+#include "foundation/Device.h"
+#include "foundation/NSValueTypes.h"
 #include "uikit/UIColor.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIImage.h"
 
 SIM_DEFINE_CLASS(CALayer, NSObject)
@@ -86,30 +89,79 @@ std::shared_ptr<UIView> UIView::viewWithTag(long tag) {
 
 void UIView::drawContent(CGContextRef) const {}
 
+void UIView::setAlpha(CGFloat alpha) {
+  if (std::isnan(alpha)) return;
+  alpha_ = std::clamp(alpha, 0.0, 1.0);
+}
+
+long UIView::userInterfaceLayoutDirectionForSemanticContentAttribute(
+    UISemanticContentAttribute attribute) {
+  switch (attribute) {
+    case UISemanticContentAttributeForceRightToLeft:
+      return UIUserInterfaceLayoutDirectionRightToLeft;
+    case UISemanticContentAttributeUnspecified:
+      return UIApplication::sharedApplication()->userInterfaceLayoutDirection();
+    default:
+      // Playback controls and spatial layouts keep their left-to-right order.
+      return UIUserInterfaceLayoutDirectionLeftToRight;
+  }
+}
+
+bool UIView::respondsToUserInterfaceLayoutDirection() {
+  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+}
+
 namespace {
-// A rounded rectangle of the bounds, as the layer's corner radius shapes it.
-void addBoundsShape(cairo_t* cr, CGRect b, CGFloat radius) {
-  double r = std::min({radius, b.size.width / 2, b.size.height / 2});
+// A rounded rectangle of the bounds, as the layer's corner radius shapes it, shrunk by the inset
+// on every side (a border's stroke runs inset by half its width).
+void addBoundsShape(cairo_t* cr, CGRect b, CGFloat radius, CGFloat inset = 0) {
+  double w = b.size.width - 2 * inset, h = b.size.height - 2 * inset;
+  double r = std::min({radius - inset, w / 2, h / 2});
   cairo_new_path(cr);
   if (r <= 0) {
-    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
+    cairo_rectangle(cr, inset, inset, w, h);
     return;
   }
-  double w = b.size.width, h = b.size.height;
   cairo_new_sub_path(cr);
-  cairo_arc(cr, w - r, r, r, -M_PI / 2, 0);
-  cairo_arc(cr, w - r, h - r, r, 0, M_PI / 2);
-  cairo_arc(cr, r, h - r, r, M_PI / 2, M_PI);
-  cairo_arc(cr, r, r, r, M_PI, 3 * M_PI / 2);
+  cairo_arc(cr, inset + w - r, inset + r, r, -M_PI / 2, 0);
+  cairo_arc(cr, inset + w - r, inset + h - r, r, 0, M_PI / 2);
+  cairo_arc(cr, inset + r, inset + h - r, r, M_PI / 2, M_PI);
+  cairo_arc(cr, inset + r, inset + r, r, M_PI, 3 * M_PI / 2);
   cairo_close_path(cr);
+}
+
+// Where a picture of the size goes in the bounds under the content mode.
+CGRect fittedRect(CGSize picture, CGRect bounds, UIViewContentMode mode) {
+  double bw = bounds.size.width, bh = bounds.size.height;
+  if (!(picture.width > 0) || !(picture.height > 0)) return bounds;
+  double w = picture.width, h = picture.height;
+  switch (mode) {
+    case UIViewContentModeScaleAspectFit:
+    case UIViewContentModeScaleAspectFill: {
+      double fx = bw / w, fy = bh / h;
+      double f = mode == UIViewContentModeScaleAspectFit ? std::min(fx, fy) : std::max(fx, fy);
+      w *= f;
+      h *= f;
+      break;
+    }
+    case UIViewContentModeCenter:
+      break;
+    default:
+      return bounds;
+  }
+  return CGRectMake((bw - w) / 2, (bh - h) / 2, w, h);
 }
 }  // namespace
 
 void CALayer::renderInContext(CGContextRef context) const {
   cairo_t* cr = CGContextGetCairo(context);
-  if (!cr || !view_ || view_->isHidden()) return;
+  if (!cr || !view_ || view_->isHidden() || !(view_->alpha() > 0)) return;
   CGRect bounds = view_->bounds();
   cairo_save(cr);
+  // A translucent view is drawn whole, then laid over what is below at its opacity, so that its
+  // subviews do not show through one another.
+  bool translucent = view_->alpha() < 1;
+  if (translucent) cairo_push_group(cr);
   if (masksToBounds_) {
     addBoundsShape(cr, bounds, cornerRadius_);
     cairo_clip(cr);
@@ -127,6 +179,16 @@ void CALayer::renderInContext(CGContextRef context) const {
     sub->layer()->renderInContext(context);
     cairo_restore(cr);
   }
+  if (borderWidth_ > 0 && borderColor_) {
+    addBoundsShape(cr, bounds, cornerRadius_, borderWidth_ / 2);
+    CGContextSetFillColorWithColor(context, borderColor_->CGColor());
+    cairo_set_line_width(cr, borderWidth_);
+    cairo_stroke(cr);
+  }
+  if (translucent) {
+    cairo_pop_group_to_source(cr);
+    cairo_paint_with_alpha(cr, view_->alpha());
+  }
   cairo_restore(cr);
 }
 
@@ -141,5 +203,8 @@ UIImageView::UIImageView(const std::shared_ptr<UIImage>& image)
 }
 
 void UIImageView::drawContent(CGContextRef context) const {
-  if (image_) CGContextDrawImage(context, bounds(), image_->CGImage());
+  if (image_) {
+    CGContextDrawImage(context, fittedRect(image_->size(), bounds(), contentMode()),
+                       image_->CGImage());
+  }
 }

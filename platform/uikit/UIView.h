@@ -21,6 +21,11 @@ class CALayer : public NSObject {
   void setCornerRadius(CGFloat radius) { cornerRadius_ = radius > 0 ? radius : 0; }
   bool masksToBounds() const { return masksToBounds_; }
   void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
+  // A border drawn inside the bounds, over the content and the subviews, following the corners.
+  CGFloat borderWidth() const { return borderWidth_; }
+  void setBorderWidth(CGFloat width) { borderWidth_ = width > 0 ? width : 0; }
+  std::shared_ptr<UIColor> borderColor() const { return borderColor_; }
+  void setBorderColor(const std::shared_ptr<UIColor>& color) { borderColor_ = color; }
   // Draws the view, its background and its subviews into the context, from the context's
   // origin (the layer's bounds origin).
   void renderInContext(CGContextRef context) const;
@@ -29,6 +34,23 @@ class CALayer : public NSObject {
   UIView* view_;  // the layer lives and dies with its view
   CGFloat cornerRadius_ = 0;
   bool masksToBounds_ = false;
+  CGFloat borderWidth_ = 0;
+  std::shared_ptr<UIColor> borderColor_;
+};
+
+enum UIViewContentMode : long {
+  UIViewContentModeScaleToFill = 0,
+  UIViewContentModeScaleAspectFit = 1,
+  UIViewContentModeScaleAspectFill = 2,
+  UIViewContentModeCenter = 4,
+};
+
+enum UISemanticContentAttribute : long {
+  UISemanticContentAttributeUnspecified = 0,
+  UISemanticContentAttributePlayback = 1,
+  UISemanticContentAttributeSpatial = 2,
+  UISemanticContentAttributeForceLeftToRight = 3,
+  UISemanticContentAttributeForceRightToLeft = 4,
 };
 
 class UIView : public NSObject {
@@ -54,6 +76,22 @@ class UIView : public NSObject {
   bool isHidden() const { return hidden_; }
   void setHidden(bool hidden) { hidden_ = hidden; }
   const std::shared_ptr<CALayer>& layer() const { return layer_; }
+  // 0 to 1; the view and its subviews are composited at this opacity.
+  CGFloat alpha() const { return alpha_; }
+  void setAlpha(CGFloat alpha);
+  // Clips the subviews to the bounds (the layer's masksToBounds).
+  bool clipsToBounds() const { return layer_->masksToBounds(); }
+  void setClipsToBounds(bool clips) { layer_->setMasksToBounds(clips); }
+  // How an image view fits its picture into its bounds.
+  UIViewContentMode contentMode() const { return contentMode_; }
+  void setContentMode(UIViewContentMode mode) { contentMode_ = mode; }
+  UISemanticContentAttribute semanticContentAttribute() const { return semantic_; }
+  void setSemanticContentAttribute(UISemanticContentAttribute attribute) { semantic_ = attribute; }
+  // +[UIView userInterfaceLayoutDirectionForSemanticContentAttribute:], which came with version
+  // 9: the system's code asks respondsToUserInterfaceLayoutDirection first.
+  static long userInterfaceLayoutDirectionForSemanticContentAttribute(
+      UISemanticContentAttribute attribute);
+  static bool respondsToUserInterfaceLayoutDirection();
 
   // What the view draws over its background, in its bounds (drawRect:).
   virtual void drawContent(CGContextRef context) const;
@@ -78,9 +116,12 @@ class UIView : public NSObject {
   long tag_ = 0;
   bool hidden_ = false;
   std::shared_ptr<CALayer> layer_;
+  CGFloat alpha_ = 1;
+  UIViewContentMode contentMode_ = UIViewContentModeScaleToFill;
+  UISemanticContentAttribute semantic_ = UISemanticContentAttributeUnspecified;
 };
 
-// Shows a picture stretched over its bounds.
+// Shows a picture in its bounds as the content mode fits it.
 class UIImageView : public UIView {
  public:
   static Class class_();

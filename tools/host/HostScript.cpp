@@ -1,96 +1,69 @@
 #include "HostScript.h"
 
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <chrono>
+#include <algorithm>
+#include <cerrno>
 #include <cstdio>
-#include <map>
-#include <set>
+#include <cstdlib>
 #include <sstream>
 
-#include "TALCBSettings.h"
-#include "foundation/Device.h"
-#include "foundation/Dispatch.h"
-#include "foundation/NSNotificationCenter.h"
-#include "hosts/HostClasses.h"
-
-namespace {
-
-std::multiset<std::string>& received() {
-  static std::multiset<std::string> names;
-  return names;
+const std::vector<HostAction>& hostActions() {
+  static const std::vector<HostAction> actions = [] {
+    std::vector<HostAction> all;
+    addProcessActions(all);
+    addScreenActions(all);
+    return all;
+  }();
+  return actions;
 }
 
-void onNotification(CFNotificationCenterRef, void*, const std::string& name, const void*,
-                    const void*) {
-  received().insert(name);
-  std::printf("received %s\n", name.c_str());
-  std::fflush(stdout);
-}
-
-const char* methodState(const sim::hosts::HostMethod& method) {
-  Class cls = objc_getClass(method.className.c_str());
-  IMP now = class_getMethodImplementation(cls, sel_registerName(method.selector.c_str()));
-  return now == method.original ? "original" : "replaced";
-}
-
-void printStatus(const HostIdentity& identity) {
-  auto bundle = NSBundle::mainBundle().bundleIdentifier();
-  std::printf("bundle: %s\n", bundle ? bundle->c_str() : "(none)");
-  for (const auto& method : sim::hosts::registeredHostMethods()) {
-    std::printf("hook -[%s %s]: %s\n", method.className.c_str(), method.selector.c_str(),
-                methodState(method));
+std::string hostActionsHelp() {
+  std::string out = "Actions (--do, or lines on standard input):\n";
+  for (const HostAction& a : hostActions()) {
+    std::string head = a.name + (a.arguments.empty() ? "" : " " + a.arguments);
+    head.resize(std::max<std::size_t>(head.size() + 2, 22), ' ');
+    out += "  " + head + a.help + "\n";
   }
-  for (auto [className, selector] :
-       {std::pair{"CallBarControllerModern", "talvoCBSettingsChanged:"},
-        {"CallBarABViewController", "talvoCBSettingsChanged:"},
-        {"CallBarTableViewTransparentCell", "initialize"}}) {
-    Class cls = objc_getClass(className);
-    if (!cls) continue;
-    bool added = class_getOwnMethod(cls, sel_registerName(selector));
-    std::printf("added -[%s %s]: %s\n", className, selector, added ? "yes" : "no");
-  }
-  std::printf("observers: %zu\n", sim::darwinObserverCount());
-  struct stat info {};
-  bool redirected = ::fstat(STDERR_FILENO, &info) == 0 &&
-                    static_cast<int>(info.st_ino) != identity.originalStandardErrorInode;
-  std::printf("stderr: %s\n", redirected ? "redirected" : "untouched");
+  return out;
 }
 
-}  // namespace
-
-bool runHostAction(const std::string& line, const HostIdentity& identity) {
-  std::istringstream words(line);
-  std::string action, argument;
-  words >> action >> argument;
-  if (action.empty() || action[0] == '#') return true;
-  if (action == "exit") return false;
-  if (action == "status") {
-    printStatus(identity);
-  } else if (action == "settings") {
-    std::printf("%s\n", TALCBSettings::sharedSettings()->description().c_str());
-  } else if (action == "observe") {
-    CFNotificationCenterAddObserver(CFNotificationCenterGetDarwinNotifyCenter(), nullptr,
-                                    onNotification, argument, nullptr,
-                                    CFNotificationSuspensionBehaviorDeliverImmediately);
-  } else if (action == "post") {
-    CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), argument,
-                                         nullptr, nullptr, true);
-  } else if (action == "wait") {
-    long milliseconds = 5000;
-    words >> milliseconds;
-    bool arrived = sim::runMainLoopUntil([&] { return received().count(argument) > 0; },
-                                         std::chrono::milliseconds(milliseconds));
-    if (arrived) received().erase(received().find(argument));
-    if (!arrived) std::printf("timeout %s\n", argument.c_str());
-  } else if (action == "run") {
-    sim::runMainLoopFor(std::chrono::milliseconds(std::stol(argument.empty() ? "0" : argument)));
-  } else if (action == "ready") {
-    std::printf("ready\n");
-  } else {
-    std::printf("error: unknown action '%s'\n", action.c_str());
+long hostNumberArgument(const std::string& action, const std::string& word) {
+  errno = 0;
+  char* end = nullptr;
+  long value = std::strtol(word.c_str(), &end, 10);
+  if (word.empty() || *end != '\0' || errno == ERANGE) {
+    throw HostUsageError(action + ": '" + word + "' is not a whole number");
   }
-  std::fflush(stdout);
-  return true;
+  return value;
+}
+
+std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity) {
+  std::istringstream input(line);
+  std::string name;
+  input >> name;
+  if (name.empty() || name[0] == '#') return std::nullopt;
+  HostArguments words;
+  for (std::string word; input >> word;) words.push_back(word);
+  try {
+    const HostAction* action = nullptr;
+    for (const HostAction& a : hostActions()) {
+      if (a.name == name) action = &a;
+    }
+    if (!action) throw HostUsageError("unknown action '" + name + "' (see --help)");
+    if (words.size() < action->minArguments || words.size() > action->maxArguments) {
+      throw HostUsageError("usage: " + action->name +
+                           (action->arguments.empty() ? "" : " " + action->arguments));
+    }
+    HostStep step = action->run(words, identity);
+    std::fflush(stdout);
+    if (step == HostStep::Exit) return 0;
+    return std::nullopt;
+  } catch (const HostUsageError& error) {
+    std::fflush(stdout);
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n", error.what());
+    return 2;
+  } catch (const HostActionFailure& error) {
+    std::fflush(stdout);
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s: %s\n", name.c_str(), error.what());
+    return 1;
+  }
 }

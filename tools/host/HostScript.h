@@ -1,19 +1,55 @@
-// The actions a host program carries out on its main thread, one line each:
-//   status          what the module did to this process (hooks, observers, standard error)
-//   settings        the shared settings' description
-//   observe NAME    observe a Darwin notification; each delivery prints "received NAME"
-//   post NAME       post a Darwin notification
-//   wait NAME [MS]  run the main loop until NAME was received (default 5000 ms)
-//   run MS          run the main loop for MS milliseconds
-//   ready           print "ready"
-//   exit            end the program
+// The actions a host program carries out on its main thread, one line each: a name and its words.
+// The table of actions (name, usage, what it does) is the one place where actions are added;
+// `talvocb-host --help` lists it.
 #pragma once
 
+#include <cstdio>
+#include <functional>
+#include <optional>
+#include <stdexcept>
 #include <string>
+#include <vector>
 
 struct HostIdentity {
   int originalStandardErrorInode = 0;
+  // The script's own error lines go to the standard error the host started with: in SpringBoard
+  // the module sends standard error to the device's log file.
+  FILE* scriptErrors = stderr;
 };
 
-// Runs one action; answers false on "exit". Unknown actions print an error line on stdout.
-bool runHostAction(const std::string& line, const HostIdentity& identity);
+// A line that names no action, or gives an action the wrong words: exit status 2.
+struct HostUsageError : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+// An action that could not do its work (a file not written, no screen): exit status 1.
+struct HostActionFailure : std::runtime_error {
+  using std::runtime_error::runtime_error;
+};
+
+enum class HostStep { Continue, Exit };
+
+using HostArguments = std::vector<std::string>;
+
+struct HostAction {
+  std::string name;
+  std::string arguments;  // as the usage shows them: "FILE.png", "NAME [MS]"
+  std::string help;
+  std::size_t minArguments = 0;
+  std::size_t maxArguments = 0;
+  std::function<HostStep(const HostArguments&, const HostIdentity&)> run;
+};
+
+// The actions of every family, in the order --help lists them.
+const std::vector<HostAction>& hostActions();
+void addProcessActions(std::vector<HostAction>& actions);
+void addScreenActions(std::vector<HostAction>& actions);
+
+// "name arguments  help" lines for --help.
+std::string hostActionsHelp();
+
+// Runs one line (blank lines and "#" comments do nothing). Answers the exit status the program
+// should end with, or nothing to go on; the reason of a non-zero status is one line on stderr.
+std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity);
+
+// A whole number for an action's argument, else a usage error naming the action.
+long hostNumberArgument(const std::string& action, const std::string& word);

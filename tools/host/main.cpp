@@ -1,7 +1,7 @@
 // talvocb-host: a host application of the simulated device. It takes the identity of a process
 // (a bundle identifier, or none), registers the host classes that process has, loads the hook
 // module with dlopen as the hooking framework would, and carries out a script of actions on its
-// main thread.
+// main thread. Every host starts with a window of its own, so that a snapshot always has a screen.
 #include <dlfcn.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "HostScript.h"
+#include "HostWindows.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSValueTypes.h"
@@ -44,6 +45,7 @@ int main(int argc, char** argv) {
                  "A host method, \"Class selector\", registered with another type (repeatable)");
   app.add_option("--do", actions, "An action to carry out (repeatable)");
   app.add_flag("--stdin", fromStandardInput, "Then read actions from standard input");
+  app.footer(hostActionsHelp());
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
@@ -57,6 +59,11 @@ int main(int argc, char** argv) {
   HostIdentity identity;
   struct stat info {};
   if (::fstat(STDERR_FILENO, &info) == 0) identity.originalStandardErrorInode = info.st_ino;
+  int errorsCopy = ::dup(STDERR_FILENO);
+  if (FILE* errors = errorsCopy >= 0 ? ::fdopen(errorsCopy, "w") : nullptr) {
+    std::setvbuf(errors, nullptr, _IONBF, 0);
+    identity.scriptErrors = errors;
+  }
 
   sim::becomeMainThread();
   sim::setDeviceRoot(root);
@@ -72,13 +79,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "talvocb-host: cannot load %s: %s\n", module.c_str(), ::dlerror());
     return 1;
   }
+  showHostWindow();
   for (const std::string& action : actions) {
-    if (!runHostAction(action, identity)) return 0;
+    if (auto status = runHostLine(action, identity)) return *status;
   }
   if (fromStandardInput) {
     std::string line;
     while (std::getline(std::cin, line)) {
-      if (!runHostAction(line, identity)) return 0;
+      if (auto status = runHostLine(line, identity)) return *status;
     }
   }
   return 0;

@@ -1,0 +1,50 @@
+#include "uikit/ScreenRenderer.h"
+
+#include <cairo.h>
+
+#include <cmath>
+
+#include "foundation/NSLog.h"
+#include "uikit/UIDevice.h"
+
+namespace sim {
+
+void layoutViewTree(const std::shared_ptr<UIView>& root) {
+  if (!root) return;
+  static SEL layout = sel_registerName("layoutSubviews");
+  if (respondsToSelector(root, layout)) {
+    try {
+      objc_msgSend<void()>(root, layout);
+    } catch (const objc_runtime_error& error) {
+      NSLog("layout skipped: %s", error.what());
+    }
+  }
+  // A copy: a layout may add or remove subviews of the views below.
+  std::vector<std::shared_ptr<UIView>> subviews = root->subviews();
+  for (const auto& view : subviews) layoutViewTree(view);
+}
+
+UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {
+  if (!root) return nullptr;
+  if (!(scale > 0)) scale = UIScreen::mainScreen()->scale();
+  if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
+  CGSize size = root->bounds().size;
+  // Whole pixels; a hair over a whole number is rounding noise, not another pixel.
+  auto pixels = [scale](CGFloat points) {
+    double p = points * scale;
+    return p > 0 && p <= kCGImageMaxDimension ? static_cast<size_t>(std::ceil(p - 1e-3)) : 0;
+  };
+  CGContextRef context = CGContextCreateForImage(pixels(size.width), pixels(size.height), scale);
+  if (!context) return nullptr;
+  root->layer()->renderInContext(context);
+  // The picture takes the context's own pixels over: a screen is too big to copy for nothing.
+  cairo_surface_t* pixelsDrawn =
+      cairo_surface_reference(cairo_get_target(CGContextGetCairo(context)));
+  CGContextRelease(context);
+  CGImageRef bitmap = CGImageCreateWithSurface(pixelsDrawn);
+  UIImagePtr image = UIImage::imageWithCGImage(bitmap, scale);
+  CGImageRelease(bitmap);
+  return image;
+}
+
+}  // namespace sim

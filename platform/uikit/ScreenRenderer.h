@@ -1,0 +1,19 @@
+// What a screen shows: a view tree laid out and drawn into a picture at the screen's scale.
+#pragma once
+
+#include <memory>
+
+#include "uikit/UIImage.h"
+#include "uikit/UIView.h"
+
+namespace sim {
+
+// Sends layoutSubviews to every view of the tree whose class answers it, a view before its
+// subviews (which its layout may have added or moved). A view whose layoutSubviews has another
+// type is left as it is.
+void layoutViewTree(const std::shared_ptr<UIView>& root);
+
+// The tree drawn from the root's top-left corner into a picture of the root's size at the scale
+// (0: the main screen's); nil when that size gives no bitmap.
+UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale = 0);
+}  // namespace sim

@@ -1,0 +1,56 @@
+#include "uikit/UISwitch.h"
+
+#include <cairo.h>
+
+#include <cmath>
+
+SIM_DEFINE_CLASS(UISwitch, UIView)
+
+namespace {
+constexpr CGFloat kWidth = 51, kHeight = 31, kRim = 1.5, kKnobInset = 2;
+
+void addPill(cairo_t* cr, double x, double y, double w, double h) {
+  double r = h / 2;
+  cairo_new_path(cr);
+  cairo_arc(cr, x + w - r, y + r, r, -M_PI / 2, M_PI / 2);
+  cairo_arc(cr, x + r, y + r, r, M_PI / 2, 3 * M_PI / 2);
+  cairo_close_path(cr);
+}
+}  // namespace
+
+UISwitch::UISwitch(CGRect frame) : UIView(class_(), frame) {
+  setFrame(frame);
+}
+
+void UISwitch::setFrame(CGRect frame) {
+  UIView::setFrame(CGRectMake(frame.origin.x, frame.origin.y, kWidth, kHeight));
+}
+
+void UISwitch::drawContent(CGContextRef context) const {
+  cairo_t* cr = CGContextGetCairo(context);
+  if (!cr) return;
+  cairo_save(cr);
+  if (on_) {
+    addPill(cr, 0, 0, kWidth, kHeight);
+    cairo_set_source_rgb(cr, 76 / 255.0, 217 / 255.0, 100 / 255.0);
+    cairo_fill(cr);
+  } else {
+    addPill(cr, kRim / 2, kRim / 2, kWidth - kRim, kHeight - kRim);
+    cairo_set_source_rgb(cr, 1, 1, 1);
+    cairo_fill_preserve(cr);
+    cairo_set_source_rgb(cr, 229 / 255.0, 229 / 255.0, 229 / 255.0);
+    cairo_set_line_width(cr, kRim);
+    cairo_stroke(cr);
+  }
+  double r = kHeight / 2 - kKnobInset;
+  double cx = on_ ? kWidth - kKnobInset - r : kKnobInset + r;
+  cairo_new_path(cr);
+  cairo_arc(cr, cx, kHeight / 2, r, 0, 2 * M_PI);
+  cairo_set_source_rgb(cr, 1, 1, 1);
+  cairo_fill_preserve(cr);
+  // The knob's soft edge, so that it shows on the white of an off switch.
+  cairo_set_source_rgba(cr, 0, 0, 0, 0.15);
+  cairo_set_line_width(cr, 0.5);
+  cairo_stroke(cr);
+  cairo_restore(cr);
+}

@@ -1,0 +1,52 @@
+#include "uikit/UIWindow.h"
+
+#include <algorithm>
+#include <mutex>
+
+#include "uikit/UIDevice.h"
+
+SIM_DEFINE_CLASS(UIWindow, UIView)
+
+namespace {
+// Windows belong to the main thread; the lock only keeps a stray reader from a torn list.
+std::mutex& windowsLock() {
+  static std::mutex lock;
+  return lock;
+}
+std::vector<std::shared_ptr<UIWindow>>& visibleWindows() {
+  static std::vector<std::shared_ptr<UIWindow>> windows;
+  return windows;
+}
+}  // namespace
+
+UIWindow::UIWindow() : UIWindow(UIScreen::mainScreen()->bounds()) {}
+
+UIWindow::UIWindow(CGRect frame) : UIView(class_(), frame) {}
+
+void UIWindow::makeKeyAndVisible() {
+  auto self = std::static_pointer_cast<UIWindow>(this->self());
+  setHidden(false);
+  std::lock_guard guard(windowsLock());
+  auto& list = visibleWindows();
+  list.erase(std::remove(list.begin(), list.end(), self), list.end());
+  list.push_back(self);
+}
+
+std::vector<std::shared_ptr<UIWindow>> UIWindow::windows() {
+  std::lock_guard guard(windowsLock());
+  return visibleWindows();
+}
+
+std::shared_ptr<UIWindow> UIWindow::frontmostWindow() {
+  std::lock_guard guard(windowsLock());
+  const auto& list = visibleWindows();
+  for (auto it = list.rbegin(); it != list.rend(); ++it) {
+    if (!(*it)->isHidden()) return *it;
+  }
+  return nullptr;
+}
+
+void UIWindow::removeAllWindows() {
+  std::lock_guard guard(windowsLock());
+  visibleWindows().clear();
+}

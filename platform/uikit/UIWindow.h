@@ -1,0 +1,29 @@
+// Windows: the root view of a screen, sized to the main screen. The application keeps the windows
+// made visible, in order; the last visible one is in front.
+#pragma once
+
+#include <memory>
+#include <vector>
+
+#include "uikit/UIView.h"
+
+class UIWindow : public UIView {
+ public:
+  static Class class_();
+  // A window over the main screen's bounds.
+  UIWindow();
+  explicit UIWindow(CGRect frame);
+
+  // Shows the window in front of the others.
+  void makeKeyAndVisible();
+
+  // The windows made visible, back to front, hidden ones included.
+  static std::vector<std::shared_ptr<UIWindow>> windows();
+  // The frontmost window that is not hidden; nil when there is none.
+  static std::shared_ptr<UIWindow> frontmostWindow();
+  // Forgets every window (tests).
+  static void removeAllWindows();
+
+ protected:
+  UIWindow(Class cls, CGRect frame) : UIView(cls, frame) {}
+};

@@ -1,0 +1,33 @@
+// A view tree described view by view, for screen dumps: classes, frames in the root's points,
+// visibility, and what labels, image views, buttons and switches show.
+#pragma once
+
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "uikit/UIView.h"
+
+namespace sim {
+
+// One view as a screen dump shows it.
+struct ViewRecord {
+  std::string className;  // the runtime class name
+  CGRect frame;           // in the root's points
+  bool hidden = false;
+  CGFloat alpha = 1;
+  long tag = 0;
+  bool hasText = false;  // labels, and buttons with a title
+  std::optional<std::string> text;
+  bool hasImage = false;             // image views, and buttons with a picture
+  std::optional<std::string> image;  // the picture's source; "picture" when it has none
+  std::optional<bool> on;            // switches
+  std::vector<ViewRecord> subviews;
+};
+ViewRecord describeViewTree(const std::shared_ptr<UIView>& root);
+// The records as JSON: {"class": ..., "frame": [x, y, width, height], "hidden": ..., "alpha": ...,
+// "tag": ..., "text": ..., "image": ..., "on": ..., "subviews": [...]}, indented by two spaces.
+std::string viewTreeJSON(const ViewRecord& root);
+
+}  // namespace sim

@@ -1,0 +1,93 @@
+// The host program's script: screens snapshotted and dumped, and how lines fail.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "Subprocess.h"
+#include "TemporaryDevice.h"
+#include "uikit/UIImage.h"
+
+namespace {
+
+ProcessResult host(const TemporaryDevice& device, const std::vector<std::string>& actions,
+                   const std::string& bundle = "com.apple.springboard") {
+  std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id", bundle};
+  for (const auto& a : actions) argv.insert(argv.end(), {"--do", a});
+  return runProgram(argv);
+}
+
+size_t lines(const std::string& text) {
+  return static_cast<size_t>(std::count(text.begin(), text.end(), '\n'));
+}
+
+std::string readAll(const std::string& path) {
+  std::ifstream in(path);
+  std::stringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace
+
+TEST(HostScreen, BadLinesExitTwoWithOneLineAndStopTheScript) {
+  TemporaryDevice device;
+  for (const std::vector<std::string>& script :
+       {std::vector<std::string>{"snapshto /tmp/x.png", "ready"},
+        {"snapshot", "ready"},
+        {"run soon", "ready"},
+        {"tap-alert first"}}) {
+    ProcessResult r = host(device, script);
+    EXPECT_EQ(r.status, 2) << script[0];
+    EXPECT_EQ(lines(r.err), 1u) << r.err;
+    EXPECT_EQ(r.out.find("ready"), std::string::npos);
+  }
+  EXPECT_NE(host(device, {"snapshto x"}).err.find("unknown action 'snapshto'"), std::string::npos);
+}
+
+TEST(HostScreen, FailedActionsExitOneSayingWhy) {
+  TemporaryDevice device;
+  ProcessResult r = host(device, {"snapshot /nonexistent/folder/screen.png"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_EQ(lines(r.err), 1u) << r.err;
+  EXPECT_NE(r.err.find("cannot write /nonexistent/folder/screen.png"), std::string::npos);
+  r = host(device, {"dump /nonexistent/folder/screen.json"});
+  EXPECT_EQ(r.status, 1);
+  r = host(device, {"tap-alert 0"});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("no alert is showing"), std::string::npos);
+}
+
+TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
+  TemporaryDevice device;
+  std::string home = device.real("/tmp/home.png"), sample = device.real("/tmp/sample.png");
+  std::string dump = device.real("/tmp/sample.json");
+  ProcessResult r = host(device, {"snapshot " + home, "sample-screen", "wait-idle",
+                                  "snapshot " + sample, "dump " + dump});
+  ASSERT_EQ(r.status, 0) << r.err;
+  auto homeImage = UIImage::imageWithContentsOfFile("/tmp/home.png");
+  ASSERT_TRUE(homeImage);
+  EXPECT_EQ(CGImageGetWidth(homeImage->CGImage()), 750u);  // 375 points at scale 2
+  EXPECT_EQ(CGImageGetHeight(homeImage->CGImage()), 1334u);
+  CGPixel wallpaper = CGImageGetPixel(homeImage->CGImage(), 300, 300);
+  EXPECT_GT(wallpaper.blue, wallpaper.red);
+
+  // No address book on this device: plain coloured pictures, rounded by their views.
+  auto sampleImage = UIImage::imageWithContentsOfFile("/tmp/sample.png");
+  ASSERT_TRUE(sampleImage);
+  CGPixel corner = CGImageGetPixel(sampleImage->CGImage(), 31, 145);  // (15.5, 72.5) points
+  CGPixel middle = CGImageGetPixel(sampleImage->CGImage(), 70, 184);
+  EXPECT_EQ(corner.red, 255);
+  EXPECT_EQ(corner.green, 255);
+  EXPECT_NE(middle.green, 255);
+
+  std::string json = readAll(dump);
+  for (const char* expected :
+       {"\"class\": \"UIImageView\",\n        \"frame\": [15, 72, 40, 40]",
+        "\"tag\": 3232,\n        \"image\": \"colour #E54C3D\"", "\"class\": \"UITableViewLabel\"",
+        "\"text\": \"Caller 1\"", "\"class\": \"UIDateLabel\"", "\"class\": \"UISwitch\"",
+        "\"on\": true", "\"text\": \"Call Back\""}) {
+    EXPECT_NE(json.find(expected), std::string::npos) << expected;
+  }
+}

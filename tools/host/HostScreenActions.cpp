@@ -1,0 +1,115 @@
+// Actions about what the screen shows: layout, snapshots and dumps of the frontmost window, the
+// sample screen, alerts, and waiting until the work in flight is done.
+#include <chrono>
+#include <cstdio>
+
+#include "HostScript.h"
+#include "HostWindows.h"
+#include "TalvoCBUtils.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSOperationQueue.h"
+#include "foundation/PropertyList.h"
+#include "uikit/ScreenRenderer.h"
+#include "uikit/UIAlertView.h"
+#include "uikit/UIWindow.h"
+#include "uikit/ViewTreeDump.h"
+
+namespace {
+
+std::shared_ptr<UIWindow> frontmost() {
+  auto window = UIWindow::frontmostWindow();
+  if (!window) throw HostActionFailure("no window is showing");
+  return window;
+}
+
+HostStep layout(const HostArguments&, const HostIdentity&) {
+  sim::layoutViewTree(frontmost());
+  return HostStep::Continue;
+}
+
+// What the screen shows is laid out first, as the platform does before it draws.
+HostStep snapshot(const HostArguments& words, const HostIdentity&) {
+  auto window = frontmost();
+  sim::layoutViewTree(window);
+  auto image = sim::renderViewTree(window);
+  if (!image) throw HostActionFailure("the window has no pixels to draw");
+  if (!UIImageWritePNGToFile(image, words[0])) {
+    throw HostActionFailure("cannot write " + words[0]);
+  }
+  return HostStep::Continue;
+}
+
+HostStep dump(const HostArguments& words, const HostIdentity&) {
+  auto window = frontmost();
+  sim::layoutViewTree(window);
+  std::string text = sim::viewTreeJSON(sim::describeViewTree(window));
+  if (!writeRealFile(words[0], std::vector<uint8_t>(text.begin(), text.end()), true)) {
+    throw HostActionFailure("cannot write " + words[0]);
+  }
+  return HostStep::Continue;
+}
+
+// Idle: nothing queued on the library's operation queue nor on the main queue. The operation
+// count is read first: an operation hands its result to the main queue before it ends.
+HostStep waitIdle(const HostArguments& words, const HostIdentity&) {
+  long milliseconds = words.empty() ? 10000 : hostNumberArgument("wait-idle", words[0]);
+  auto queue = TalvoCBUtils::queue();
+  auto idle = [&] {
+    return (!queue || queue->operationCount() == 0) && sim::mainQueuePendingBlocks() == 0;
+  };
+  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
+  while (!idle()) {
+    if (std::chrono::steady_clock::now() >= deadline) {
+      throw HostActionFailure("still busy after " + std::to_string(milliseconds) + " ms");
+    }
+    // Short turns: an operation that ends without handing anything back wakes nobody.
+    sim::runMainLoopUntil(idle, std::chrono::milliseconds(5));
+  }
+  return HostStep::Continue;
+}
+
+HostStep tapAlert(const HostArguments& words, const HostIdentity&) {
+  long index = hostNumberArgument("tap-alert", words[0]);
+  auto alert = UIAlertView::visibleAlert();
+  if (!alert) throw HostActionFailure("no alert is showing");
+  if (!alert->dismissWithClickedButtonIndex(index)) {
+    throw HostActionFailure("the alert has no button " + std::to_string(index) + " (it has " +
+                            std::to_string(alert->numberOfButtons()) + ")");
+  }
+  std::printf("tapped %ld \"%s\"\n", index, alert->buttonTitles()[index].c_str());
+  return HostStep::Continue;
+}
+
+HostStep listAlerts(const HostArguments&, const HostIdentity&) {
+  for (const auto& alert : UIAlertView::shownAlerts()) {
+    std::string buttons;
+    for (const auto& title : alert->buttonTitles())
+      buttons += (buttons.empty() ? "" : ", ") + title;
+    std::printf("alert \"%s\" \"%s\" [%s] %s\n", alert->title().value_or("").c_str(),
+                alert->message().value_or("").c_str(), buttons.c_str(),
+                alert->isVisible() ? "showing" : "dismissed");
+  }
+  return HostStep::Continue;
+}
+
+HostStep sampleScreen(const HostArguments&, const HostIdentity&) {
+  showSampleScreen();
+  return HostStep::Continue;
+}
+
+}  // namespace
+
+void addScreenActions(std::vector<HostAction>& actions) {
+  actions.push_back({"layout", "", "lay the frontmost window out", 0, 0, layout});
+  actions.push_back(
+      {"snapshot", "FILE.png", "draw the frontmost window into a PNG file", 1, 1, snapshot});
+  actions.push_back(
+      {"dump", "FILE.json", "describe the frontmost window's views as JSON", 1, 1, dump});
+  actions.push_back({"wait-idle", "[MS]",
+                     "run the main loop until it and the library's queue are idle (10000 ms)", 0, 1,
+                     waitIdle});
+  actions.push_back({"sample-screen", "", "show the sample screen in front", 0, 0, sampleScreen});
+  actions.push_back(
+      {"tap-alert", "INDEX", "tap a button of the alert showing (0: the first)", 1, 1, tapAlert});
+  actions.push_back({"alerts", "", "list the alerts shown, with their buttons", 0, 0, listAlerts});
+}
