@@ -11,14 +11,29 @@
 #include "uikit/UIView.h"
 
 void sim_registerPlatformClasses() {
-  for (Class cls : {NSObject::class_(),         NSString::class_(),       NSNumber::class_(),
-                    NSData::class_(),           NSDate::class_(),         NSArray::class_(),
-                    NSDictionary::class_(),     NSNotification::class_(), NSCache::class_(),
-                    NSOperationQueue::class_(), UIDevice::class_(),       UIScreen::class_(),
-                    UIApplication::class_(),    UIImage::class_(),        UIColor::class_(),
-                    UIFont::class_(),           CALayer::class_(),        UIView::class_(),
-                    UIImageView::class_(),      UITableView::class_(),    UITableViewCell::class_(),
-                    ABPhoneFormatting::class_()}) {
+  for (Class cls : {NSObject::class_(),
+                    NSString::class_(),
+                    NSNumber::class_(),
+                    NSData::class_(),
+                    NSDate::class_(),
+                    NSArray::class_(),
+                    NSDictionary::class_(),
+                    NSNotification::class_(),
+                    NSCache::class_(),
+                    NSOperationQueue::class_(),
+                    UIDevice::class_(),
+                    UIScreen::class_(),
+                    UIApplication::class_(),
+                    UIImage::class_(),
+                    UIColor::class_(),
+                    UIFont::class_(),
+                    CALayer::class_(),
+                    UIView::class_(),
+                    UIImageView::class_(),
+                    UITableView::class_(),
+                    UITableViewCell::class_(),
+                    ABPhoneFormatting::class_(),
+                    CFKeyedArchiverUID::class_()}) {
     (void)cls;
   }
 }
