@@ -283,3 +283,42 @@ TEST(PropertyList, NulCharactersAreRefusedWithoutAnAbort) {
   dict->setObject(NSNumber::numberWithBool(true), "a\0b"s);
   EXPECT_FALSE(dataWithPropertyList(dict, NSPropertyListBinaryFormat_v1_0));
 }
+
+TEST(PropertyList, TextMustBeValidUnicode) {
+  using namespace std::string_literals;
+  const std::string notUnicode = "holds text that is not valid Unicode";
+  // A binary "ASCII" string with a byte above 0x7f, a lone UTF-16 surrogate, raw Latin-1 in XML.
+  EXPECT_EQ(refusal(binaryList({{0xA1, 1}, {0x53, 'm', 0x9e, 'n'}})), notUnicode);
+  EXPECT_EQ(refusal(binaryList({{0xD1, 1, 2}, {0x51, 0xe9}, {0x09}})), notUnicode);
+  EXPECT_EQ(refusal(binaryList({{0xA1, 1}, {0x61, 0xd8, 0x00}})), notUnicode);
+  EXPECT_EQ(refusal(binaryList({{0xA1, 1}, {0x62, 0xdc, 0x00, 0xd8, 0x00}})), notUnicode);
+  EXPECT_EQ(refusal(binaryList({{0xA1, 1}, {0x62, 0xd8, 0x00, 0x00, 'A'}})), notUnicode);
+  auto pair =
+      cast<NSArray>(propertyListFromData(binaryList({{0xA1, 1}, {0x62, 0xd8, 0x3d, 0xde, 0x00}})));
+  ASSERT_TRUE(pair);
+  EXPECT_EQ(stringValue(pair->items[0]), "\xF0\x9F\x98\x80");
+  EXPECT_EQ(refusal(bytesOf("<plist><array><string>caf\xe9</string></array></plist>")), notUnicode);
+  EXPECT_FALSE(
+      propertyListFromData(bytesOf("<plist><array><string>&#xD800;</string></array></plist>")));
+  // libplist would write these bytes to a binary list as other text.
+  std::string reason;
+  auto array = make<NSArray>(std::vector<id>{NSString::stringWithUTF8String("caf\xe9")});
+  EXPECT_FALSE(dataWithPropertyList(array, NSPropertyListBinaryFormat_v1_0, &reason));
+  EXPECT_EQ(reason, notUnicode);
+  auto overlong = make<NSArray>(std::vector<id>{NSString::stringWithUTF8String("\xc0\xaf")});
+  EXPECT_FALSE(dataWithPropertyList(overlong, NSPropertyListXMLFormat_v1_0));
+}
+
+TEST(PropertyList, XmlDatesHaveFourDigitYears) {
+  const double year1 = -63113904000;     // 0001-01-01T00:00:00Z
+  const double year9999 = 252423993599;  // 9999-12-31T23:59:59Z
+  auto carried = make<NSArray>(std::vector<id>{make<NSDate>(year1), make<NSDate>(year9999)});
+  EXPECT_TRUE(identicalPropertyLists(carried, roundTrip(carried, NSPropertyListXMLFormat_v1_0)));
+  for (double seconds : {year9999 + 1, year1 - 1, double(NAN), double(INFINITY)}) {
+    auto date = make<NSArray>(std::vector<id>{make<NSDate>(seconds)});
+    std::string reason;
+    EXPECT_FALSE(dataWithPropertyList(date, NSPropertyListXMLFormat_v1_0, &reason)) << seconds;
+    EXPECT_EQ(reason, "holds a date outside the years 1 to 9999");
+    EXPECT_TRUE(identicalPropertyLists(date, roundTrip(date, NSPropertyListBinaryFormat_v1_0)));
+  }
+}

@@ -16,10 +16,19 @@ namespace {
 using plist_limits::kMaxDepth;
 
 const char* const kNotAList = "is not a property list";
+const char* const kNotUnicode = "holds text that is not valid Unicode";
+const char* const kNul = "holds a NUL character";
 // libplist reads UIDs of at most 4 bytes and writes only their low 32 bits.
 constexpr uint64_t kMaxUID = UINT32_MAX;
 // An XML list writes a UID as a dictionary of this one key.
 const char* const kUIDKey = "CF$UID";
+
+// Why a string or key cannot be carried: libplist cuts text at a NUL and garbles what is not
+// UTF-8 on its way to a binary list.
+const char* textRefusal(std::string_view text) {
+  if (text.find('\0') != std::string_view::npos) return kNul;
+  return plist_limits::isUTF8(text) ? nullptr : kNotUnicode;
+}
 
 std::string tooDeep() {
   return "nests deeper than " + std::to_string(kMaxDepth) + " levels";
@@ -60,7 +69,7 @@ class NodeReader {
         uint64_t length = 0;
         const char* v = plist_get_string_ptr(node, &length);
         std::string text(v ? v : "", v ? length : 0);
-        if (text.find('\0') != std::string::npos) return refuse("holds a NUL character");
+        if (const char* why = textRefusal(text)) return refuse(why);
         return NSString::stringWithUTF8String(std::move(text));
       }
       case PLIST_DATA: {
@@ -115,7 +124,8 @@ class NodeReader {
       plist_t value = nullptr;
       plist_dict_next_item(node, it, &key, &value);
       if (!key) break;
-      id item = read(value, depth);
+      const char* why = textRefusal(key);
+      id item = why ? refuse(why) : read(value, depth);
       if (item) dict->setObject(item, key);
       std::free(key);
       if (!item) {
@@ -140,9 +150,15 @@ class NodeReader {
   bool xml_;
 };
 
+// The dates an XML list carries: years 1 to 9999, in whole seconds towards zero.
+constexpr double kFirstXMLDate = -63113904001;  // before 0001-01-01T00:00:00Z
+constexpr double kLastXMLDate = 252423993600;   // 10000-01-01T00:00:00Z
+
 // Object to node; nullptr, with the refusal, for anything the format cannot carry back.
 class NodeWriter {
  public:
+  explicit NodeWriter(NSPropertyListFormat format) : format_(format) {}
+
   plist_t write(const id& obj, std::size_t depth) {
     if (auto number = cast<NSNumber>(obj)) {
       if (number->isBool()) return plist_new_bool(number->boolValue());
@@ -153,13 +169,19 @@ class NodeWriter {
       return plist_new_uint(static_cast<uint64_t>(number->integerValue()));
     }
     if (auto text = cast<NSString>(obj)) {
-      if (text->value.find('\0') != std::string::npos) return refuse("holds a NUL character");
+      if (const char* why = textRefusal(text->value)) return refuse(why);
       return plist_new_string(text->value.c_str());
     }
     if (auto data = cast<NSData>(obj)) {
       return plist_new_data(reinterpret_cast<const char*>(data->bytes.data()), data->bytes.size());
     }
-    if (auto date = cast<NSDate>(obj)) return plist_nodes::newDate(date->seconds);
+    if (auto date = cast<NSDate>(obj)) {
+      bool xml = format_ == NSPropertyListXMLFormat_v1_0;
+      if (xml && !(date->seconds > kFirstXMLDate && date->seconds < kLastXMLDate)) {
+        return refuse("holds a date outside the years 1 to 9999");
+      }
+      return plist_nodes::newDate(date->seconds);
+    }
     if (auto uid = cast<CFKeyedArchiverUID>(obj)) {
       if (uid->value > kMaxUID) return refuse("holds a UID above " + std::to_string(kMaxUID));
       return plist_new_uid(uid->value);
@@ -178,8 +200,8 @@ class NodeWriter {
       if (depth >= kMaxDepth) return refuse(tooDeep());
       plist_t node = plist_new_dict();
       for (const auto& [key, value] : dict->entries) {
-        if (key.find('\0') != std::string::npos) {
-          refusal = "holds a NUL character";
+        if (const char* why = textRefusal(key)) {
+          refusal = why;
           return discard(node);
         }
         plist_t child = write(value, depth + 1);
@@ -202,6 +224,8 @@ class NodeWriter {
     plist_free(node);
     return nullptr;
   }
+
+  NSPropertyListFormat format_;
 };
 
 }  // namespace
@@ -232,7 +256,7 @@ id propertyListFromData(const std::vector<uint8_t>& bytes, std::string* reason) 
 std::optional<std::vector<uint8_t>> dataWithPropertyList(const id& root,
                                                          NSPropertyListFormat format,
                                                          std::string* reason) {
-  NodeWriter writer;
+  NodeWriter writer(format);
   plist_t node = writer.write(root, 0);
   if (!node) {
     fail(reason, writer.refusal);

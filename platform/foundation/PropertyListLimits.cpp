@@ -10,6 +10,7 @@ namespace {
 
 const char* const kNotAList = "is not a property list";
 const char* const kNul = "holds a NUL character";
+const char* const kNotUnicode = "holds text that is not valid Unicode";
 
 std::string tooDeep() {
   return "nests deeper than " + std::to_string(kMaxDepth) + " levels";
@@ -111,9 +112,7 @@ class BinaryWalker {
         break;
       case 0x6:  // UTF-16 string
         if (!readLength(pos, end, info, length) || length > (end - pos) / 2) return kNotAList;
-        for (uint64_t i = 0; i < length; ++i) {
-          if (bytes_[pos + 2 * i] == 0 && bytes_[pos + 2 * i + 1] == 0) return kNul;
-        }
+        if (auto refusal = checkUTF16(bytes_ + pos, length)) return refusal;
         break;
       case 0xA:  // array
       case 0xC:  // set
@@ -134,6 +133,21 @@ class BinaryWalker {
     state_[object] = kDone;
     count_[object] = 1;
     return std::nullopt;
+  }
+
+  // libplist drops a surrogate without its pair.
+  static const char* checkUTF16(const uint8_t* units, uint64_t count) {
+    for (uint64_t i = 0; i < count; ++i) {
+      uint16_t unit = static_cast<uint16_t>(units[2 * i] << 8 | units[2 * i + 1]);
+      if (unit == 0) return kNul;
+      if (unit >= 0xdc00 && unit <= 0xdfff) return kNotUnicode;
+      if (unit >= 0xd800 && unit <= 0xdbff) {
+        if (++i == count) return kNotUnicode;
+        uint16_t low = static_cast<uint16_t>(units[2 * i] << 8 | units[2 * i + 1]);
+        if (low < 0xdc00 || low > 0xdfff) return kNotUnicode;
+      }
+    }
+    return nullptr;
   }
 
   // An object's length: in the marker's low nibble, or in the integer object that follows.
@@ -206,6 +220,31 @@ bool isBinaryPropertyList(const uint8_t* bytes, std::size_t size) {
 std::optional<std::string> checkPropertyListBytes(const uint8_t* bytes, std::size_t size) {
   if (isBinaryPropertyList(bytes, size)) return BinaryWalker(bytes, size).run();
   return checkXml(std::string_view(reinterpret_cast<const char*>(bytes), size));
+}
+
+bool isUTF8(std::string_view text) {
+  std::size_t i = 0;
+  while (i < text.size()) {
+    auto byte = [&](std::size_t at) { return static_cast<uint8_t>(text[at]); };
+    uint8_t lead = byte(i);
+    if (lead < 0x80) {
+      ++i;
+      continue;
+    }
+    std::size_t length = lead >= 0xf0 ? 4 : lead >= 0xe0 ? 3 : lead >= 0xc0 ? 2 : 0;
+    if (length == 0 || lead > 0xf4 || text.size() - i < length) return false;
+    uint32_t code = lead & (0x7f >> length);
+    for (std::size_t k = 1; k < length; ++k) {
+      if ((byte(i + k) & 0xc0) != 0x80) return false;
+      code = (code << 6) | (byte(i + k) & 0x3f);
+    }
+    static const uint32_t kLeast[] = {0, 0, 0x80, 0x800, 0x10000};
+    if (code < kLeast[length] || code > 0x10ffff || (code >= 0xd800 && code <= 0xdfff)) {
+      return false;  // overlong, beyond Unicode, or a surrogate
+    }
+    i += length;
+  }
+  return true;
 }
 
 std::string describeSize(std::size_t bytes) {

@@ -7,6 +7,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace plist_limits {
 
@@ -23,6 +24,10 @@ inline constexpr std::size_t kMaxFileBytes = std::size_t{4} << 20;
 std::optional<std::string> checkPropertyListBytes(const uint8_t* bytes, std::size_t size);
 
 bool isBinaryPropertyList(const uint8_t* bytes, std::size_t size);
+
+// Whether text is well-formed UTF-8: libplist writes other bytes to a binary list as garbled
+// UTF-16, and reads a binary "ASCII" string's bytes above 0x7f as they come.
+bool isUTF8(std::string_view text);
 
 // "4 MiB", "100 bytes".
 std::string describeSize(std::size_t bytes);
