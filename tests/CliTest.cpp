@@ -48,6 +48,9 @@ TEST(Cli, SettingsSetKeepsOtherKeysAndRefusesAnUnreadableFile) {
   ProcessResult refused =
       runProgram({"talvocb", "--root", device.root(), "settings", "set", "TalvoCBEnabled", "on"});
   EXPECT_EQ(refused.status, 1);
+  EXPECT_NE(refused.err.find("com.quorvik.TalvoCB.plist: is not a property list; left unchanged"),
+            std::string::npos)
+      << refused.err;
   EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"),
             "garbage");
 }

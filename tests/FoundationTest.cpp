@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "TemporaryDevice.h"
+#include "foundation/NSCache.h"
 #include "foundation/NSFileManager.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
@@ -33,6 +34,32 @@ TEST(Foundation, NumbersAreEqualByValueWhateverTheirWidth) {
   EXPECT_EQ(NSNumber::numberWithDouble(42.0)->hash(), small->hash());
   EXPECT_FALSE(NSNumber::numberWithDouble(42.5)->isEqual(*small));
   EXPECT_FALSE(small->isEqual(*NSString::stringWithUTF8String("42")));
+}
+
+TEST(Foundation, UnsignedNumbersKeepTheirValue) {
+  auto max = NSNumber::numberWithUnsignedLongLong(UINT64_MAX);
+  auto minusOne = NSNumber::numberWithLongLong(-1);
+  EXPECT_FALSE(max->isEqual(*minusOne));
+  EXPECT_FALSE(minusOne->isEqual(*max));
+  EXPECT_EQ(max->description(), "18446744073709551615");
+  EXPECT_EQ(max->integerValue(), -1);  // as the platform reads it
+  EXPECT_DOUBLE_EQ(max->doubleValue(), 18446744073709551615.0);
+  // Equal numbers hash alike, whatever their kind.
+  auto asDouble = NSNumber::numberWithDouble(18446744073709551616.0);
+  EXPECT_TRUE(max->isEqual(*asDouble));
+  EXPECT_EQ(max->hash(), asDouble->hash());
+  auto unsignedSeven = NSNumber::numberWithUnsignedLongLong(7);
+  EXPECT_TRUE(unsignedSeven->isEqual(*NSNumber::numberWithInt(7)));
+  EXPECT_EQ(unsignedSeven->hash(), NSNumber::numberWithInt(7)->hash());
+  EXPECT_TRUE(NSNumber::numberWithDouble(-0.0)->isEqual(*NSNumber::numberWithInt(0)));
+  EXPECT_EQ(NSNumber::numberWithDouble(-0.0)->hash(), NSNumber::numberWithInt(0)->hash());
+
+  NSCache cache;
+  cache.setObject(NSString::stringWithUTF8String("seven"), NSNumber::numberWithInt(7));
+  cache.setObject(NSString::stringWithUTF8String("max"), max);
+  EXPECT_EQ(stringValue(cache.objectForKey(unsignedSeven)), "seven");
+  EXPECT_EQ(stringValue(cache.objectForKey(asDouble)), "max");
+  EXPECT_EQ(cache.objectForKey(minusOne), nullptr);
 }
 
 TEST(Foundation, PropertyListsRoundTripInBothFormats) {

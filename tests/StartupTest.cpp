@@ -122,8 +122,16 @@ TEST(Startup, ViewServiceCompletesSettingsAndKeepsOtherEntries) {
 
 TEST(Startup, UnreadableSettingsFileIsLeftAsItIs) {
   TemporaryDevice device;
-  for (const std::string contents : {"not a property list", "<?xml version=\"1.0\"?><plist><dict>",
-                                     "<plist><array><true/></array></plist>"}) {
+  std::string deep = "<plist>";
+  for (int i = 0; i < 50000; ++i) deep += "<dict><key>k</key>";
+  deep += "<true/>";
+  for (int i = 0; i < 50000; ++i) deep += "</dict>";
+  deep += "</plist>";
+  using namespace std::string_literals;
+  for (const std::string& contents :
+       {"not a property list"s, "<?xml version=\"1.0\"?><plist><dict>"s,
+        "<plist><array><true/></array></plist>"s, deep,
+        "<plist><dict><key>TalvoCB\0Enabled</key><true/></dict></plist>"s}) {
     device.writeFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist", contents);
     status(device, std::string(kSpringBoard));
     EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"),

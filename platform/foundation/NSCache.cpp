@@ -160,6 +160,11 @@ bool NSCache::integerKey(const NSObject& key, int64_t& integer) const {
     integer = *flag;
     return true;
   }
+  // Unsigned values above INT64_MAX equal no integer key; they go by isEqual: and hash.
+  if (const auto* wide = std::get_if<uint64_t>(&value)) {
+    integer = static_cast<int64_t>(*wide);
+    return *wide <= static_cast<uint64_t>(INT64_MAX);
+  }
   // A double of whole value equals the integer of that value, as NSNumber compares them.
   double d = std::get<double>(value);
   if (d != std::floor(d) || d < -9.2e18 || d > 9.2e18) return false;

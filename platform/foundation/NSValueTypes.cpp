@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <utility>
 
 #include "foundation/PropertyList.h"
 
@@ -15,6 +16,7 @@ SIM_DEFINE_CLASS(NSData, NSObject)
 SIM_DEFINE_CLASS(NSDate, NSObject)
 SIM_DEFINE_CLASS(NSArray, NSObject)
 SIM_DEFINE_CLASS(NSDictionary, NSObject)
+SIM_DEFINE_CLASS(CFKeyedArchiverUID, NSObject)
 
 bool NSString::isEqual(const NSObject& other) const {
   auto* text = dynamic_cast<const NSString*>(&other);
@@ -39,23 +41,43 @@ int64_t NSNumber::integerValue() const {
 double NSNumber::doubleValue() const {
   return std::visit([](auto v) { return static_cast<double>(v); }, value);
 }
+namespace {
+// An integral number as its sign and its 64 bits, which tells -1 from UINT64_MAX.
+std::pair<bool, uint64_t> signAndBits(const std::variant<bool, int64_t, double, uint64_t>& value) {
+  if (auto* u = std::get_if<uint64_t>(&value)) return {false, *u};
+  if (auto* i = std::get_if<int64_t>(&value)) return {*i < 0, static_cast<uint64_t>(*i)};
+  return {false, std::get<bool>(value) ? 1u : 0u};
+}
+}  // namespace
+
 bool NSNumber::isEqual(const NSObject& other) const {
   auto* number = dynamic_cast<const NSNumber*>(&other);
   if (!number) return false;
   bool integral = !std::holds_alternative<double>(value);
   bool otherIntegral = !std::holds_alternative<double>(number->value);
-  if (integral && otherIntegral) return integerValue() == number->integerValue();
+  if (integral && otherIntegral) return signAndBits(value) == signAndBits(number->value);
   return doubleValue() == number->doubleValue();
 }
 std::size_t NSNumber::hash() const {
-  double d = doubleValue();
-  // Integral values hash by their integer so that 42 and 42.0 meet.
-  if (std::holds_alternative<double>(value) && d != std::floor(d)) return std::hash<double>()(d);
-  return std::hash<int64_t>()(integerValue());
+  // By the double value, so that every pair isEqual: calls equal meets: 42 and 42.0,
+  // UINT64_MAX and 1.8446744073709552e19.
+  return std::hash<double>()(doubleValue());
 }
 std::string NSNumber::description() const {
   if (auto* d = std::get_if<double>(&value)) return stringWithFormat("%g", *d);
+  if (auto* u = std::get_if<uint64_t>(&value)) return std::to_string(*u);
   return std::to_string(integerValue());
+}
+
+bool CFKeyedArchiverUID::isEqual(const NSObject& other) const {
+  auto* uid = dynamic_cast<const CFKeyedArchiverUID*>(&other);
+  return uid && uid->value == value;
+}
+std::size_t CFKeyedArchiverUID::hash() const {
+  return std::hash<uint64_t>()(value);
+}
+std::string CFKeyedArchiverUID::description() const {
+  return "<CFKeyedArchiverUID>{value = " + std::to_string(value) + "}";
 }
 
 bool NSData::isEqual(const NSObject& other) const {

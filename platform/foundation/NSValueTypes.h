@@ -28,22 +28,40 @@ class NSString : public NSObject {
 class NSNumber : public NSObject {
  public:
   static Class class_();
-  explicit NSNumber(std::variant<bool, int64_t, double> v) : NSObject(class_()), value(v) {}
+  // uint64_t holds unsigned values, so that those above INT64_MAX keep their sign.
+  explicit NSNumber(std::variant<bool, int64_t, double, uint64_t> v)
+      : NSObject(class_()), value(v) {}
   static std::shared_ptr<NSNumber> numberWithBool(bool v) { return make<NSNumber>(v); }
   static std::shared_ptr<NSNumber> numberWithInt(int32_t v) { return make<NSNumber>(int64_t{v}); }
   static std::shared_ptr<NSNumber> numberWithInteger(long v) { return make<NSNumber>(int64_t{v}); }
   static std::shared_ptr<NSNumber> numberWithLongLong(int64_t v) { return make<NSNumber>(v); }
+  static std::shared_ptr<NSNumber> numberWithUnsignedLongLong(uint64_t v) {
+    return make<NSNumber>(v);
+  }
   static std::shared_ptr<NSNumber> numberWithDouble(double v) { return make<NSNumber>(v); }
   bool boolValue() const;
+  // An unsigned value above INT64_MAX reads as its two's complement, as on the platform.
   int64_t integerValue() const;
   double doubleValue() const;
   float floatValue() const { return static_cast<float>(doubleValue()); }
   bool isBool() const { return std::holds_alternative<bool>(value); }
-  // Numbers compare by value: an integer made from 32 or 64 bits of the same value is equal.
+  // Numbers compare by value: an integer made from 32 or 64 bits, signed or unsigned, of the same
+  // value is equal.
   bool isEqual(const NSObject& other) const override;
   std::size_t hash() const override;
   std::string description() const override;
-  const std::variant<bool, int64_t, double> value;
+  const std::variant<bool, int64_t, double, uint64_t> value;
+};
+
+// The archiver's object reference in a property list: an unsigned integer of its own type.
+class CFKeyedArchiverUID : public NSObject {
+ public:
+  static Class class_();
+  explicit CFKeyedArchiverUID(uint64_t value) : NSObject(class_()), value(value) {}
+  bool isEqual(const NSObject& other) const override;
+  std::size_t hash() const override;
+  std::string description() const override;
+  const uint64_t value;
 };
 
 class NSData : public NSObject {
@@ -83,10 +101,14 @@ class NSDictionary : public NSObject {
   void removeAllObjects() { entries.clear(); }
   std::size_t count() const { return entries.size(); }
 
-  // nil when the file is missing, unreadable, not a property list, or its root is no dictionary.
+  // nil when the file is missing, unreadable, not a property list, or its root is no dictionary;
+  // then *reason, when given, says why in a few words ("is a folder").
   static std::shared_ptr<NSDictionary> dictionaryWithContentsOfFile(const std::string& path);
-  // Writes an XML property list to a device path.
+  static std::shared_ptr<NSDictionary> dictionaryWithContentsOfFile(const std::string& path,
+                                                                    std::string* reason);
+  // Writes an XML property list to a device path; false, with *reason, when it cannot.
   bool writeToFile(const std::string& path, bool atomically) const;
+  bool writeToFile(const std::string& path, bool atomically, std::string* reason) const;
 
   std::map<std::string, id> entries;
 };

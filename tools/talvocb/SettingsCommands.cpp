@@ -25,17 +25,17 @@ bool writeSwitch(CliContext& context, const std::string& key, bool on) {
   }
   std::string path = TalvoCBSettingsFile::pathInHome();
   auto settings = make<NSDictionary>();
+  std::string reason;
   if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
-    settings = NSDictionary::dictionaryWithContentsOfFile(path);
+    settings = NSDictionary::dictionaryWithContentsOfFile(path, &reason);
     if (!settings) {
-      context.failure(fileSystemRepresentation(path) +
-                      ": not a property-list dictionary; left unchanged");
+      context.failure(fileSystemRepresentation(path) + ": " + reason + "; left unchanged");
       return false;
     }
   }
   settings->setObject(NSNumber::numberWithBool(on), key);
-  if (!settings->writeToFile(path, true)) {
-    context.failure(fileSystemRepresentation(path) + ": cannot be written");
+  if (!settings->writeToFile(path, true, &reason)) {
+    context.failure(fileSystemRepresentation(path) + ": " + reason);
     return false;
   }
   return true;
