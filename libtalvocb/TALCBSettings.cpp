@@ -98,27 +98,26 @@ bool completeAtStartup(std::string* reason) {
   std::string path = pathInHome();
   if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
     TALCB_SHORT_INFO("Settings file exists, checking version..");
-    auto settings = NSDictionary::dictionaryWithContentsOfFile(path);
+    std::string why;
+    auto settings = NSDictionary::dictionaryWithContentsOfFile(path, &why);
     TALCB_SHORT_INFO("Old settings file found, updating it with latest one. [settings count] => %d",
                      settings ? static_cast<int>(settings->count()) : 0);
     // A file that does not read as a dictionary stays as it is: nothing of it is lost.
     if (!settings) {
-      return fail(fileSystemRepresentation(path) +
-                  ": not a property-list dictionary; left unchanged");
+      return fail(fileSystemRepresentation(path) + ": " + why + "; left unchanged");
     }
     for (const char* key : kKeys) {
       if (!settings->objectForKey(key)) settings->setObject(NSNumber::numberWithBool(true), key);
     }
-    if (!settings->writeToFile(path, true)) {
-      return fail(fileSystemRepresentation(path) + ": cannot be written");
-    }
+    if (!settings->writeToFile(path, true, &why))
+      return fail(fileSystemRepresentation(path) + ": " + why);
     return true;
   }
   auto settings = make<NSDictionary>();
   for (const char* key : kKeys) settings->setObject(NSNumber::numberWithBool(true), key);
-  if (!settings->writeToFile(path, true)) {
-    return fail(fileSystemRepresentation(path) + ": cannot be written");
-  }
+  std::string why;
+  if (!settings->writeToFile(path, true, &why))
+    return fail(fileSystemRepresentation(path) + ": " + why);
   return true;
 }
 

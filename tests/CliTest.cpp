@@ -114,3 +114,36 @@ TEST(Cli, FailuresSayWhyAndChangeNothing) {
   EXPECT_FALSE(std::filesystem::exists(missing));
   EXPECT_FALSE(std::filesystem::exists(device.root() + "/out.png"));
 }
+
+TEST(Cli, SettingsAndProfileThatCannotBeReadAreReportedWithTheirReason) {
+  TemporaryDevice device;
+  const std::string settings = "/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist";
+  // Not a dictionary, and a folder: init fails, says why, and leaves the file as it was.
+  device.writeFile(settings, "<plist><array><true/></array></plist>");
+  ProcessResult notDictionary =
+      runProgram({"talvocb", "--root", device.root(), "settings", "init"});
+  EXPECT_EQ(notDictionary.status, 1);
+  EXPECT_NE(notDictionary.err.find("is not a dictionary"), std::string::npos) << notDictionary.err;
+  EXPECT_TRUE(notDictionary.out.empty());
+  EXPECT_EQ(device.readFile(settings), "<plist><array><true/></array></plist>");
+
+  std::filesystem::remove(device.settingsFile());
+  std::filesystem::create_directory(device.settingsFile());
+  ProcessResult folder = runProgram({"talvocb", "--root", device.root(), "settings", "init"});
+  EXPECT_EQ(folder.status, 1);
+  EXPECT_NE(folder.err.find("is a folder"), std::string::npos) << folder.err;
+  ProcessResult setOnFolder =
+      runProgram({"talvocb", "--root", device.root(), "settings", "set", "TalvoCBEnabled", "on"});
+  EXPECT_EQ(setOnFolder.status, 1);
+  EXPECT_NE(setOnFolder.err.find("is a folder"), std::string::npos) << setOnFolder.err;
+  EXPECT_TRUE(std::filesystem::is_directory(device.settingsFile()));
+
+  // A profile that is there but unreadable stops every command that enters the device.
+  std::filesystem::remove(device.root() + "/DeviceProfile.plist");
+  std::filesystem::create_directory(device.root() + "/DeviceProfile.plist");
+  ProcessResult probe = runProgram({"talvocb", "--root", device.root(), "probe"});
+  EXPECT_EQ(probe.status, 1);
+  EXPECT_EQ(lines(probe.err), 1) << probe.err;
+  EXPECT_NE(probe.err.find("DeviceProfile.plist: is a folder"), std::string::npos) << probe.err;
+  EXPECT_TRUE(probe.out.empty());
+}

@@ -70,9 +70,17 @@ std::string profilePath(const std::string& root) {
 }
 
 std::optional<DeviceProfile> readProfile(const std::string& root) {
+  return readProfile(root, nullptr);
+}
+
+std::optional<DeviceProfile> readProfile(const std::string& root, std::string* reason) {
   // The profile file is real-path I/O: it describes the device rather than living on it.
-  auto dict = cast<NSDictionary>(readPropertyListFile(profilePath(root)));
-  if (!dict) return std::nullopt;
+  id list = readPropertyListFile(profilePath(root), reason);
+  auto dict = cast<NSDictionary>(list);
+  if (!dict) {
+    if (list && reason) *reason = "is not a dictionary";
+    return std::nullopt;
+  }
   DeviceProfile p;
   auto str = [&](const char* key, std::string& out) {
     if (auto v = stringValue(dict->objectForKey(key))) out = *v;

@@ -42,6 +42,8 @@ void setDeviceProfile(const DeviceProfile& profile);
 // The profile file of a device root, and reading and writing it.
 std::string profilePath(const std::string& root);
 std::optional<DeviceProfile> readProfile(const std::string& root);
+// The same, saying in *reason why a profile could not be read ("does not exist", "is a folder").
+std::optional<DeviceProfile> readProfile(const std::string& root, std::string* reason);
 bool writeProfile(const std::string& root, const DeviceProfile& profile);
 // Lays out a device root: the mobile user's home, its preferences, the "User" and "var" links,
 // /tmp, and the profile.

@@ -12,6 +12,14 @@ void CliContext::enterDevice(const char* command) {
   if (!std::filesystem::is_directory(root, error)) {
     throw CliFailure(root + ": no such device folder (talvocb sample or device init writes one)");
   }
+  // A device without a profile has the default phone; a profile that is there must be readable.
+  std::string reason;
+  std::string profile = sim::profilePath(std::filesystem::absolute(root).string());
+  if (!sim::readProfile(std::filesystem::absolute(root).string(), &reason) &&
+      std::filesystem::symlink_status(profile, error).type() !=
+          std::filesystem::file_type::not_found) {
+    throw CliFailure(profile + ": " + reason);
+  }
   sim::setDeviceRoot(root);
 }
 
