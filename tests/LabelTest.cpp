@@ -151,10 +151,25 @@ TEST(Label, SemanticContentDirectionIsAnsweredFromVersionNine) {
   eight.systemVersion = "8.4";
   TemporaryDevice device(eight);
   EXPECT_FALSE(UIView::respondsToUserInterfaceLayoutDirection());
+  // Sent by name, the class method is there on 9 only; a subclass inherits it.
+  const char* direction = "userInterfaceLayoutDirectionForSemanticContentAttribute:";
+  EXPECT_THROW(objc_msgSendClass<long(long)>("UIView", direction, 4L), objc_runtime_error);
+  DeviceProfile nine;
+  nine.systemVersion = "9.0";
+  TemporaryDevice later(nine);
+  EXPECT_EQ(objc_msgSendClass<long(long)>("UILabel", direction,
+                                          long{UISemanticContentAttributeForceRightToLeft}),
+            UIUserInterfaceLayoutDirectionRightToLeft);
 }
 
 TEST(Label, TableLabelClassesHaveTheSystemNames) {
   EXPECT_STREQ(object_getClassName(make<UITableViewLabel>()), "UITableViewLabel");
   EXPECT_STREQ(object_getClassName(make<UIDateLabel>()), "UIDateLabel");
   EXPECT_TRUE(isKindOfClass(make<UIDateLabel>(), objc_getClass("UILabel")));
+  // Made by class name, as cells and host classes make them, they are real labels.
+  for (const char* name : {"UILabel", "UITableViewLabel", "UIDateLabel"}) {
+    id label = class_createInstance(objc_getClass(name));
+    EXPECT_TRUE(cast<UILabel>(label)) << name;
+    EXPECT_STREQ(object_getClassName(label), name);
+  }
 }

@@ -55,7 +55,9 @@ const char* methodPrefix(Class cls) {
 Method findMethod(Class cls, SEL sel) {
   for (Class c = cls; c; c = c->superclass) {
     auto it = c->methods.find(sel);
-    if (it != c->methods.end()) return it->second.get();
+    if (it == c->methods.end()) continue;
+    bool (*available)() = it->second->available.load();
+    if (!available || available()) return it->second.get();
   }
   return nullptr;
 }
@@ -165,6 +167,13 @@ IMP class_getMethodImplementation(Class cls, SEL sel) {
   std::shared_lock read(tableLock());
   Method m = findMethod(cls, sel);
   return m ? m->imp.load() : nullptr;
+}
+
+void class_setMethodAvailability(Class cls, SEL sel, bool (*available)()) {
+  if (!cls || !sel) return;
+  std::shared_lock read(tableLock());
+  auto it = cls->methods.find(sel);
+  if (it != cls->methods.end()) it->second->available.store(available);
 }
 
 bool class_respondsToSelector(Class cls, SEL sel) {

@@ -35,6 +35,8 @@ struct objc_method {
   std::atomic<IMP> imp;  // swapped by MSHookMessageEx while others may be sending
   const std::type_index signature;
   const std::string types;
+  // A method that came with a system version exists only while this says so (nullptr: always).
+  std::atomic<bool (*)()> available{nullptr};
 };
 using Method = const objc_method*;
 
@@ -70,6 +72,10 @@ Method class_getOwnMethod(Class cls, SEL sel);
 Method class_getInstanceMethod(Class cls, SEL sel);
 IMP class_getMethodImplementation(Class cls, SEL sel);
 bool class_respondsToSelector(Class cls, SEL sel);
+// Makes the class's own method of the selector exist only while available() answers true, as a
+// method that came with a later system version: lookups, sending and respondsToSelector: pass it
+// by otherwise. The stand-in's way to follow the simulated device's version.
+void class_setMethodAvailability(Class cls, SEL sel, bool (*available)());
 
 Class object_getClass(const id& obj);
 // The metaclass of a class (the root metaclass for a metaclass): where its class methods are

@@ -7,9 +7,9 @@
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 
-SIM_DEFINE_CLASS(UILabel, UIView)
-SIM_DEFINE_CLASS(UITableViewLabel, UILabel)
-SIM_DEFINE_CLASS(UIDateLabel, UITableViewLabel)
+SIM_DEFINE_VIEW_CLASS(UILabel, UIView)
+SIM_DEFINE_VIEW_CLASS(UITableViewLabel, UILabel)
+SIM_DEFINE_VIEW_CLASS(UIDateLabel, UITableViewLabel)
 
 UILabel::UILabel(CGRect frame) : UILabel(class_(), frame) {}
 
@@ -64,6 +64,6 @@ void UILabel::drawContent(CGContextRef context) const {
   cairo_restore(cr);
 }
 
-UIDateLabel::UIDateLabel(CGRect frame) : UITableViewLabel(class_(), frame) {
+UIDateLabel::UIDateLabel(Class cls, CGRect frame) : UITableViewLabel(cls, frame) {
   setTextAlignment(NSTextAlignmentRight);
 }

@@ -42,6 +42,7 @@ class UILabel : public UIView {
   void drawContent(CGContextRef context) const override;
 
  protected:
+  friend struct objc_alloc;
   UILabel(Class cls, CGRect frame);
 
  private:
@@ -62,6 +63,7 @@ class UITableViewLabel : public UILabel {
   explicit UITableViewLabel(CGRect frame = {}) : UILabel(class_(), frame) {}
 
  protected:
+  friend struct objc_alloc;
   UITableViewLabel(Class cls, CGRect frame) : UILabel(cls, frame) {}
 };
 
@@ -69,5 +71,9 @@ class UITableViewLabel : public UILabel {
 class UIDateLabel : public UITableViewLabel {
  public:
   static Class class_();
-  explicit UIDateLabel(CGRect frame = {});
+  explicit UIDateLabel(CGRect frame = {}) : UIDateLabel(class_(), frame) {}
+
+ protected:
+  friend struct objc_alloc;
+  UIDateLabel(Class cls, CGRect frame);
 };

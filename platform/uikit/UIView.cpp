@@ -21,12 +21,24 @@ id makeImageView(Class cls) {
   return objc_alloc::make<UIImageView>(cls, CGRect{});
 }
 void layoutNothing(id, SEL) {}
+long layoutDirectionForAttribute(id, SEL, long attribute) {
+  return UIView::userInterfaceLayoutDirectionForSemanticContentAttribute(
+      static_cast<UISemanticContentAttribute>(attribute));
+}
+bool onVersion9() {
+  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+}
 }  // namespace
 
 Class UIView::class_() {
   static Class cls = [] {
     Class view = objc_registerClass("UIView", NSObject::class_(), makeView);
     class_addMethod(view, sel_registerName("layoutSubviews"), layoutNothing, "v@:");
+    // A class method that came with version 9: asked with respondsToSelector: first.
+    Class meta = object_getClass(objc_classObject(view));
+    SEL direction = sel_registerName("userInterfaceLayoutDirectionForSemanticContentAttribute:");
+    class_addMethod(meta, direction, layoutDirectionForAttribute, "q@:q");
+    class_setMethodAvailability(meta, direction, onVersion9);
     return view;
   }();
   return cls;
@@ -108,7 +120,9 @@ long UIView::userInterfaceLayoutDirectionForSemanticContentAttribute(
 }
 
 bool UIView::respondsToUserInterfaceLayoutDirection() {
-  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+  return ::respondsToSelector(
+      objc_classObject(class_()),
+      sel_registerName("userInterfaceLayoutDirectionForSemanticContentAttribute:"));
 }
 
 namespace {

@@ -87,8 +87,9 @@ class UIView : public NSObject {
   void setContentMode(UIViewContentMode mode) { contentMode_ = mode; }
   UISemanticContentAttribute semanticContentAttribute() const { return semantic_; }
   void setSemanticContentAttribute(UISemanticContentAttribute attribute) { semantic_ = attribute; }
-  // +[UIView userInterfaceLayoutDirectionForSemanticContentAttribute:], which came with version
-  // 9: the system's code asks respondsToUserInterfaceLayoutDirection first.
+  // +[UIView userInterfaceLayoutDirectionForSemanticContentAttribute:] came with version 9: the
+  // runtime has the class method only while the device runs 9 or later, so code asks
+  // respondsToSelector: (respondsToUserInterfaceLayoutDirection) first.
   static long userInterfaceLayoutDirectionForSemanticContentAttribute(
       UISemanticContentAttribute attribute);
   static bool respondsToUserInterfaceLayoutDirection();
@@ -138,3 +139,13 @@ class UIImageView : public UIView {
  private:
   std::shared_ptr<UIImage> image_;
 };
+
+// Declares the runtime class of a view class with a factory, so that class_createInstance of it,
+// or of a host's subclass, makes a real view. T needs a (Class, CGRect) constructor that
+// objc_alloc may call.
+#define SIM_DEFINE_VIEW_CLASS(T, Super)                                                       \
+  Class T::class_() {                                                                         \
+    static Class cls = objc_registerClass(                                                    \
+        #T, Super::class_(), [](Class c) -> id { return objc_alloc::make<T>(c, CGRect{}); }); \
+    return cls;                                                                               \
+  }

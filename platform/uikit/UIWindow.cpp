@@ -5,7 +5,7 @@
 
 #include "uikit/UIDevice.h"
 
-SIM_DEFINE_CLASS(UIWindow, UIView)
+SIM_DEFINE_VIEW_CLASS(UIWindow, UIView)
 
 namespace {
 // Windows belong to the main thread; the lock only keeps a stray reader from a torn list.

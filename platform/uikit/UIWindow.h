@@ -25,5 +25,6 @@ class UIWindow : public UIView {
   static void removeAllWindows();
 
  protected:
+  friend struct objc_alloc;
   UIWindow(Class cls, CGRect frame) : UIView(cls, frame) {}
 };
