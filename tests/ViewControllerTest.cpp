@@ -4,6 +4,7 @@
 
 #include "hosts/HostClasses.h"
 #include "uikit/UIViewController.h"
+#include "uikit/UIWindow.h"
 
 namespace {
 
@@ -180,4 +181,42 @@ TEST(ViewController, DeallocReplacementRunsOnceWhenADismissedHostControllerIsRel
   EXPECT_EQ(deallocCalls, 1);
   presenter.reset();
   EXPECT_EQ(deallocCalls, 1);  // once only
+}
+
+TEST(ViewController, WindowRootFillsTheWindowAndGoesWhenReplaced) {
+  sim::hosts::registerCallBarClasses();
+  static bool hooked = false;
+  if (!hooked) {
+    MSHookMessageEx(objc_getClass("CallBarABViewController"), sel_registerName("dealloc"),
+                    replacedDealloc, &hostDealloc);
+    hooked = true;
+  }
+  auto window = make<UIWindow>(CGRectMake(0, 0, 375, 667));
+  Class noting = notingClass("WindowRootController");
+  messages().clear();
+  window->setRootViewController(controllerOf(noting));
+  auto root = window->rootViewController();
+  ASSERT_TRUE(root);
+  EXPECT_EQ(root->view()->superview(), window);
+  EXPECT_EQ(root->view()->frame().size.height, 667);
+  EXPECT_EQ(messages(), (std::vector<std::string>{"WindowRootController viewDidLoad",
+                                                  "WindowRootController viewWillAppear:",
+                                                  "WindowRootController viewDidAppear:"}));
+
+  // The frontmost controller is the last one presented over the root.
+  deallocCalls = 0;
+  root->presentViewController(controllerOf(objc_getClass("CallBarABViewController")), false,
+                              nullptr);
+  EXPECT_STREQ(object_getClassName(window->frontmostViewController()), "CallBarABViewController");
+  root->dismissViewControllerAnimated(false, nullptr);
+  EXPECT_EQ(deallocCalls, 1);
+  EXPECT_EQ(window->frontmostViewController(), root);
+
+  // A root nobody else holds is released when the window lets it go.
+  window->setRootViewController(controllerOf(objc_getClass("CallBarABViewController")));
+  EXPECT_EQ(root->view()->superview(), nullptr);
+  root.reset();
+  window->setRootViewController(nullptr);
+  EXPECT_EQ(deallocCalls, 2);
+  EXPECT_TRUE(window->subviews().empty());
 }

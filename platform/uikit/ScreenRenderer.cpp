@@ -9,19 +9,15 @@
 
 namespace sim {
 
+// The platform's layout pass: layoutSubviews, through the runtime, for every view marked as
+// needing it, parents before their subviews.
 void layoutViewTree(const std::shared_ptr<UIView>& root) {
   if (!root) return;
-  static SEL layout = sel_registerName("layoutSubviews");
-  if (respondsToSelector(root, layout)) {
-    try {
-      objc_msgSend<void()>(root, layout);
-    } catch (const objc_runtime_error& error) {
-      NSLog("layout skipped: %s", error.what());
-    }
+  try {
+    root->layoutIfNeeded();
+  } catch (const objc_runtime_error& error) {
+    NSLog("layout skipped: %s", error.what());
   }
-  // A copy: a layout may add or remove subviews of the views below.
-  std::vector<std::shared_ptr<UIView>> subviews = root->subviews();
-  for (const auto& view : subviews) layoutViewTree(view);
 }
 
 UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {

@@ -8,9 +8,9 @@
 
 namespace sim {
 
-// Sends layoutSubviews to every view of the tree whose class answers it, a view before its
-// subviews (which its layout may have added or moved). A view whose layoutSubviews has another
-// type is left as it is.
+// The layout pass before drawing: layoutIfNeeded on the root, which sends layoutSubviews through
+// the runtime to each view marked as needing layout, a view before its subviews (which its layout
+// may have added or moved). A layoutSubviews of another type is logged and the pass ends there.
 void layoutViewTree(const std::shared_ptr<UIView>& root);
 
 // The tree drawn from the root's top-left corner into a picture of the root's size at the scale

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "uikit/UIDevice.h"
+#include "uikit/UIViewController.h"
 
 SIM_DEFINE_VIEW_CLASS(UIWindow, UIView)
 
@@ -49,4 +50,29 @@ std::shared_ptr<UIWindow> UIWindow::frontmostWindow() {
 void UIWindow::removeAllWindows() {
   std::lock_guard guard(windowsLock());
   visibleWindows().clear();
+}
+
+void UIWindow::setRootViewController(const std::shared_ptr<UIViewController>& controller) {
+  if (controller == root_) return;
+  std::shared_ptr<UIViewController> old = std::move(root_);
+  if (old) {
+    old->beginAppearanceTransition(false, false);
+    if (old->isViewLoaded()) old->view()->removeFromSuperview();
+    old->endAppearanceTransition();
+  }
+  root_ = controller;
+  if (controller) {
+    // The view loads (viewDidLoad) before the controller hears that it will appear.
+    auto view = controller->view();
+    controller->beginAppearanceTransition(true, false);
+    view->setFrame(bounds());
+    addSubview(view);
+    controller->endAppearanceTransition();
+  }
+}
+
+std::shared_ptr<UIViewController> UIWindow::frontmostViewController() const {
+  auto front = root_;
+  while (front && front->presentedViewController()) front = front->presentedViewController();
+  return front;
 }

@@ -7,6 +7,8 @@
 
 #include "uikit/UIView.h"
 
+class UIViewController;
+
 class UIWindow : public UIView {
  public:
   static Class class_();
@@ -16,6 +18,14 @@ class UIWindow : public UIView {
 
   // Shows the window in front of the others.
   void makeKeyAndVisible();
+
+  // The controller whose view fills the window. Setting one puts its view in (with the appearance
+  // messages) and takes the old one's out; the window holds its root controller, so a root that
+  // nobody else holds goes (and is sent dealloc) when it is replaced.
+  std::shared_ptr<UIViewController> rootViewController() const { return root_; }
+  void setRootViewController(const std::shared_ptr<UIViewController>& controller);
+  // The controller in front: the last one presented over the root, or the root; nil when none.
+  std::shared_ptr<UIViewController> frontmostViewController() const;
 
   // The windows made visible, back to front, hidden ones included.
   static std::vector<std::shared_ptr<UIWindow>> windows();
@@ -27,4 +37,7 @@ class UIWindow : public UIView {
  protected:
   friend struct objc_alloc;
   UIWindow(Class cls, CGRect frame) : UIView(cls, frame) {}
+
+ private:
+  std::shared_ptr<UIViewController> root_;
 };

@@ -11,6 +11,7 @@
 #include "foundation/PropertyList.h"
 #include "uikit/ScreenRenderer.h"
 #include "uikit/UIAlertView.h"
+#include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 #include "uikit/ViewTreeDump.h"
 
@@ -92,6 +93,24 @@ HostStep listAlerts(const HostArguments&, const HostIdentity&) {
   return HostStep::Continue;
 }
 
+// Closes the controller in front: a presented one is dismissed, else the window's root is taken
+// away. The host keeps no other reference, so the controller goes and is sent dealloc.
+HostStep closeFrontController(const HostArguments&, const HostIdentity&) {
+  auto window = frontmost();
+  auto front = window->frontmostViewController();
+  if (!front) throw HostActionFailure("no controller is showing");
+  std::string name = object_getClassName(front);
+  if (auto presenter = front->presentingViewController()) {
+    front.reset();
+    presenter->dismissViewControllerAnimated(false, nullptr);
+  } else {
+    front.reset();
+    window->setRootViewController(nullptr);
+  }
+  std::printf("closed %s\n", name.c_str());
+  return HostStep::Continue;
+}
+
 HostStep sampleScreen(const HostArguments&, const HostIdentity&) {
   showSampleScreen();
   return HostStep::Continue;
@@ -108,6 +127,10 @@ void addScreenActions(std::vector<HostAction>& actions) {
   actions.push_back({"wait-idle", "[MS]",
                      "run the main loop until it and the library's queue are idle (10000 ms)", 0, 1,
                      waitIdle});
+  actions.push_back({"close", "",
+                     "close the controller in front (dismissed, or taken from the window) and "
+                     "release it",
+                     0, 0, closeFrontController});
   actions.push_back({"sample-screen", "", "show the sample screen in front", 0, 0, sampleScreen});
   actions.push_back(
       {"tap-alert", "INDEX", "tap a button of the alert showing (0: the first)", 1, 1, tapAlert});

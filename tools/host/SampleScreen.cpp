@@ -1,4 +1,5 @@
-// The sample screen: a recent-calls list made of plain views, then a button and a switch.
+// The sample screen: a recent-calls table whose data source answers through the runtime, then a
+// button and a switch.
 #include <algorithm>
 #include <string>
 #include <vector>
@@ -6,6 +7,7 @@
 #include "HostWindows.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
+#include "uikit/NSIndexPath.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
@@ -14,6 +16,8 @@
 #include "uikit/UIImage.h"
 #include "uikit/UILabel.h"
 #include "uikit/UISwitch.h"
+#include "uikit/UITableView.h"
+#include "uikit/UITableViewCell.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -21,6 +25,7 @@ namespace {
 constexpr double kBarHeight = 64, kRowHeight = 56, kPicture = 40, kInset = 15, kDateWidth = 72;
 constexpr double kControlsHeight = 110;
 constexpr int kMostRows = 8;
+const char kDataSourceKey = 0;
 
 struct Row {
   std::string name;
@@ -100,41 +105,82 @@ std::shared_ptr<UILabel> label(CGRect frame, const std::string& text,
   return view;
 }
 
-std::shared_ptr<UIView> rowView(const Row& row, double y, const Leading& at) {
+// Fills a reused cell's content view with the row: the picture, the name and detail labels and
+// the date, each made once per cell and found again by its tag.
+void fillCell(const std::shared_ptr<UITableViewCell>& cell, const Row& row, const Leading& at) {
+  cell->setBackgroundColor(UIColor::whiteColor());
+  auto content = cell->contentView();
   double width = at.width;
-  auto view = make<UIView>(CGRectMake(0, y, width, kRowHeight));
-  view->setBackgroundColor(UIColor::whiteColor());
-  auto picture = make<UIImageView>(at(kInset, (kRowHeight - kPicture) / 2, kPicture, kPicture));
-  picture->setImage(row.picture);
-  picture->setContentMode(UIViewContentModeScaleAspectFill);
-  picture->layer()->setCornerRadius(kPicture / 2);
-  picture->setClipsToBounds(true);
-  picture->setTag(3232);
-  view->addSubview(picture);
   double textX = kInset + kPicture + 10;
   double textWidth = width - textX - kDateWidth - kInset;
   auto grey = UIColor::colorWithWhite(0.56, 1);
-  auto name = make<UITableViewLabel>(at(textX, 8, textWidth, 22));
-  name->setText(row.name);
-  name->setFont(UIFont::boldSystemFontOfSize(17));
-  name->setTag(3233);
-  view->addSubview(name);
-  auto detail = make<UITableViewLabel>(at(textX, 30, textWidth, 18));
-  detail->setText(row.detail);
-  detail->setFont(UIFont::systemFontOfSize(13));
-  detail->setTextColor(grey);
-  detail->setTag(3234);
-  view->addSubview(detail);
-  auto date = make<UIDateLabel>(at(width - kInset - kDateWidth, 8, kDateWidth, 22));
-  date->setText("Yesterday");
-  date->setFont(UIFont::systemFontOfSize(15));
-  date->setTextColor(grey);
-  if (at.rightToLeft) date->setTextAlignment(NSTextAlignmentLeft);
-  view->addSubview(date);
-  auto rule = make<UIView>(at(textX, kRowHeight - 0.5, width - textX, 0.5));
-  rule->setBackgroundColor(UIColor::colorWithWhite(0.78, 1));
-  view->addSubview(rule);
-  return view;
+  auto picture = std::dynamic_pointer_cast<UIImageView>(content->viewWithTag(3232));
+  if (!picture) {
+    picture = make<UIImageView>(at(kInset, (kRowHeight - kPicture) / 2, kPicture, kPicture));
+    picture->setContentMode(UIViewContentModeScaleAspectFill);
+    picture->layer()->setCornerRadius(kPicture / 2);
+    picture->setClipsToBounds(true);
+    picture->setTag(3232);
+    content->addSubview(picture);
+    auto name = make<UITableViewLabel>(at(textX, 8, textWidth, 22));
+    name->setFont(UIFont::boldSystemFontOfSize(17));
+    name->setTag(3233);
+    content->addSubview(name);
+    auto detail = make<UITableViewLabel>(at(textX, 30, textWidth, 18));
+    detail->setFont(UIFont::systemFontOfSize(13));
+    detail->setTextColor(grey);
+    detail->setTag(3234);
+    content->addSubview(detail);
+    auto date = make<UIDateLabel>(at(width - kInset - kDateWidth, 8, kDateWidth, 22));
+    date->setFont(UIFont::systemFontOfSize(15));
+    date->setTextColor(grey);
+    date->setTag(3235);
+    if (at.rightToLeft) date->setTextAlignment(NSTextAlignmentLeft);
+    content->addSubview(date);
+    auto rule = make<UIView>(at(textX, kRowHeight - 0.5, width - textX, 0.5));
+    rule->setBackgroundColor(UIColor::colorWithWhite(0.78, 1));
+    content->addSubview(rule);
+  }
+  picture->setImage(row.picture);
+  std::static_pointer_cast<UILabel>(content->viewWithTag(3233))->setText(row.name);
+  std::static_pointer_cast<UILabel>(content->viewWithTag(3234))->setText(row.detail);
+  std::static_pointer_cast<UILabel>(content->viewWithTag(3235))->setText("Yesterday");
+}
+
+// The table's data source: any object will do, as long as the runtime finds its methods.
+class SampleListSource : public NSObject {
+ public:
+  static Class class_();
+  SampleListSource(std::vector<Row> rows, Leading at)
+      : NSObject(class_()), rows(std::move(rows)), at(at) {}
+  const std::vector<Row> rows;
+  const Leading at;
+};
+
+long numberOfRows(id self, SEL, id, long) {
+  return static_cast<long>(std::static_pointer_cast<SampleListSource>(self)->rows.size());
+}
+
+id cellForRow(id self, SEL, id tableView, id indexPath) {
+  auto source = std::static_pointer_cast<SampleListSource>(self);
+  auto table = std::static_pointer_cast<UITableView>(tableView);
+  auto cell = table->dequeueReusableCellWithIdentifier("SampleRow");
+  if (!cell) {
+    cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string("SampleRow"));
+  }
+  long row = std::static_pointer_cast<NSIndexPath>(indexPath)->row();
+  fillCell(cell, source->rows.at(static_cast<std::size_t>(row)), source->at);
+  return cell;
+}
+
+Class SampleListSource::class_() {
+  static Class cls = [] {
+    Class c = objc_registerClass("SampleListSource", NSObject::class_());
+    class_addMethod(c, sel_registerName("tableView:numberOfRowsInSection:"), numberOfRows, "q@:@q");
+    class_addMethod(c, sel_registerName("tableView:cellForRowAtIndexPath:"), cellForRow, "@@:@@");
+    return c;
+  }();
+  return cls;
 }
 
 }  // namespace
@@ -158,11 +204,14 @@ std::shared_ptr<UIWindow> showSampleScreen() {
   int count = std::clamp(fit, 1, kMostRows);
   std::vector<Row> rows = contactRows(count);
   if (rows.empty()) rows = plainRows(count);
-  auto list = make<UIView>(CGRectMake(0, kBarHeight, b.size.width, count * kRowHeight));
+  auto list = make<UITableView>(CGRectMake(0, kBarHeight, b.size.width, count * kRowHeight));
   list->setClipsToBounds(true);
-  for (std::size_t i = 0; i < rows.size(); ++i) {
-    list->addSubview(rowView(rows[i], static_cast<double>(i) * kRowHeight, at));
-  }
+  list->setRowHeight(kRowHeight);
+  // The table holds its data source weakly; the window keeps it for as long as it shows.
+  auto source = make<SampleListSource>(std::move(rows), at);
+  objc_setAssociatedObject(window, &kDataSourceKey, source, OBJC_ASSOCIATION_RETAIN_NONATOMIC);
+  list->setDataSource(source);
+  list->reloadData();
   window->addSubview(list);
 
   double y = kBarHeight + count * kRowHeight + 12;
