@@ -50,6 +50,15 @@ void replacedDealloc(id self, SEL cmd) {
   hostDealloc(self, cmd);
 }
 
+// Once per process: a second replacement would replace the first and call itself.
+void hookListDealloc() {
+  static bool hooked = false;
+  if (hooked) return;
+  MSHookMessageEx(objc_getClass("CallBarABViewController"), sel_registerName("dealloc"),
+                  replacedDealloc, &hostDealloc);
+  hooked = true;
+}
+
 std::shared_ptr<UIView> customView;
 void loadCustomView(id self, SEL) {
   cast<UIViewController>(self)->setView(customView);
@@ -162,12 +171,7 @@ TEST(ViewController, PresentsOverTheTreeAndDismissesFromEitherSide) {
 
 TEST(ViewController, DeallocReplacementRunsOnceWhenADismissedHostControllerIsReleased) {
   sim::hosts::registerCallBarClasses();
-  static bool hooked = false;
-  if (!hooked) {
-    MSHookMessageEx(objc_getClass("CallBarABViewController"), sel_registerName("dealloc"),
-                    replacedDealloc, &hostDealloc);
-    hooked = true;
-  }
+  hookListDealloc();
   ASSERT_TRUE(hostDealloc);
   auto presenter = make<UIViewController>();
   presenter->setView(make<UIView>(CGRectMake(0, 0, 320, 480)));
@@ -185,12 +189,7 @@ TEST(ViewController, DeallocReplacementRunsOnceWhenADismissedHostControllerIsRel
 
 TEST(ViewController, WindowRootFillsTheWindowAndGoesWhenReplaced) {
   sim::hosts::registerCallBarClasses();
-  static bool hooked = false;
-  if (!hooked) {
-    MSHookMessageEx(objc_getClass("CallBarABViewController"), sel_registerName("dealloc"),
-                    replacedDealloc, &hostDealloc);
-    hooked = true;
-  }
+  hookListDealloc();
   auto window = make<UIWindow>(CGRectMake(0, 0, 375, 667));
   Class noting = notingClass("WindowRootController");
   messages().clear();
