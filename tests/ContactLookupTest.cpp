@@ -7,6 +7,7 @@
 
 #include "AddressBookWriter.h"
 #include "ContactLookupState.h"
+#include "HandPickedBookTest.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
 #include "TemporaryDevice.h"
@@ -15,15 +16,8 @@
 namespace {
 const std::string kDatabase = "/private/var/mobile/Library/AddressBook/AddressBook.sqlitedb";
 
-class ContactLookupTest : public ::testing::Test {
+class ContactLookupTest : public HandPickedBookTest {
  protected:
-  void SetUp() override {
-    TalvoCBResetContactLookup();
-    std::string error;
-    ASSERT_TRUE(sample::writeHandPickedAddressBook(device.root(), "US", nullptr, &error)) << error;
-  }
-  void TearDown() override { TalvoCBResetContactLookup(); }
-
   void removeDatabase() { std::remove(device.real(kDatabase).c_str()); }
 
   // The lookup's answer and its log output.
@@ -32,8 +26,6 @@ class ContactLookupTest : public ::testing::Test {
     int32_t result = TalvoCBUtils::getContactID(party);
     return {result, ::testing::internal::GetCapturedStderr()};
   }
-
-  TemporaryDevice device;
 };
 }  // namespace
 

@@ -4,19 +4,14 @@
 #include <cmath>
 #include <set>
 
+#include "MonogramPalettes.h"
 #include "PictureSupport.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 
 namespace {
-const std::vector<uint32_t> kFull = {0x4b9484, 0x9cd2d0, 0x9f9cd2, 0x12a9d5, 0x42d7b6, 0x80c99d,
-                                     0x84f4eb, 0x576c93, 0x898c66, 0x4785f2, 0x839096, 0xa2c257,
-                                     0xa5682a, 0xB294D1, 0xc9b580, 0xcd6b80, 0xcfd8f0, 0xcff0e2,
-                                     0xd2cf9c, 0xd7d242, 0xD8BFD8, 0xd8f0cf, 0xdacff0, 0xe3b333,
-                                     0xEE9572, 0xf0cfcf, 0xf0cfe7, 0xf0eacf, 0xf9cccc, 0xf484c6};
-const std::vector<uint32_t> kDark = {0x4b9484, 0x12a9d5, 0x576c93, 0x898c66, 0x4785f2,
-                                     0x839096, 0xa2c257, 0xa5682a, 0xcd6b80, 0xd7d242,
-                                     0xe3b333, 0xEE9572, 0xf484c6};
+using monogram_palettes::kDark;
+using monogram_palettes::kFull;
 
 // The palette index of a colour (or of an opaque pixel), -1 when it is not in the palette.
 int indexOf(int r, int g, int b, const std::vector<uint32_t>& palette) {

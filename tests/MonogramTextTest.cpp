@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "ContactLookupState.h"
+#include "HandPickedBookTest.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
 #include "TemporaryDevice.h"
@@ -23,15 +24,8 @@ std::size_t count(const std::string& text, const std::string& part) {
   return n;
 }
 
-class MonogramTextTest : public ::testing::Test {
+class MonogramTextTest : public HandPickedBookTest {
  protected:
-  void SetUp() override {
-    TalvoCBResetContactLookup();
-    std::string error;
-    ASSERT_TRUE(sample::writeHandPickedAddressBook(device.root(), "US", nullptr, &error)) << error;
-  }
-  void TearDown() override { TalvoCBResetContactLookup(); }
-
   // Replaces the address book with a database made by the given SQL.
   void replaceDatabase(const char* sql) {
     std::string path = device.real(kDatabase);
@@ -41,8 +35,6 @@ class MonogramTextTest : public ::testing::Test {
     ASSERT_EQ(sqlite3_exec(db, sql, nullptr, nullptr, nullptr), SQLITE_OK) << sqlite3_errmsg(db);
     sqlite3_close(db);
   }
-
-  TemporaryDevice device;
 };
 }  // namespace
 

@@ -6,6 +6,7 @@
 
 #include "AddressBookWriter.h"
 #include "ContactLookupState.h"
+#include "HandPickedBookTest.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
 #include "TemporaryDevice.h"
@@ -20,23 +21,14 @@ std::string padded(const std::string& number, std::size_t length) {
   return number + std::string(length - number.size(), ' ');
 }
 
-class PhoneTextBoundsTest : public ::testing::Test {
+class PhoneTextBoundsTest : public HandPickedBookTest {
  protected:
-  void SetUp() override {
-    TalvoCBResetContactLookup();
-    std::string error;
-    ASSERT_TRUE(sample::writeHandPickedAddressBook(device.root(), "US", nullptr, &error)) << error;
-  }
-  void TearDown() override { TalvoCBResetContactLookup(); }
-
   ABRecordID findInBook(const std::string& number) {
     ABAddressBookRef book = ABAddressBookCreate();
     ABRecordID found = ABRecordGetRecordID(ABCFindPersonMatchingPhoneNumber(book, number, 0, 0));
     CFRelease(book);
     return found;
   }
-
-  TemporaryDevice device;
 };
 }  // namespace
 
