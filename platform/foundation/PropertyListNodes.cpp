@@ -1,5 +1,6 @@
 #include "foundation/PropertyListNodes.h"
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -23,8 +24,10 @@ uint64_t readBigEndian(const uint8_t* p, int bytes) {
 
 // Parses a binary list whose only object, the root, is `object`.
 plist_t fromOneObject(const std::vector<uint8_t>& object) {
-  std::vector<uint8_t> list = {'b', 'p', 'l', 'i', 's', 't', '0', '0'};
-  list.insert(list.end(), object.begin(), object.end());
+  // Sized first and filled in place: GCC's bounds analysis misreads a grow-and-insert here.
+  std::vector<uint8_t> list(kObjectOffset + object.size());
+  std::memcpy(list.data(), "bplist00", kObjectOffset);
+  std::copy(object.begin(), object.end(), list.begin() + kObjectOffset);
   std::size_t tableAt = list.size();
   list.push_back(kObjectOffset);  // the offset table: one entry of one byte
   list.insert(list.end(), 6, 0);
