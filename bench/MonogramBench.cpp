@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "EnterBenchDevice.h"
 #include "TALCBSettings.h"
 #include "TalvoCBUtils.h"
 #include "foundation/Device.h"
@@ -19,14 +20,9 @@
 namespace {
 void enterDevice() {
   static bool done = [] {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "talvocb-bench-XXXXXX").string();
-    std::string root = ::mkdtemp(pattern.data());
     DeviceProfile profile;
     profile.scale = 2;
-    std::string error;
-    sim::initDevice(root, profile, &error);
-    sim::setDeviceRoot(root);
+    enterBenchDevice(profile);
     auto settings = TALCBSettings::sharedSettings();
     settings->setIsRoundedPicsEnabled(true);
     settings->setIsMonogramEnabled(true);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "EnterBenchDevice.h"
 #include "QuietBenchmarkMain.h"
 #include "foundation/Device.h"
 #include "uikit/ScreenRenderer.h"
@@ -25,14 +26,9 @@ constexpr int kRows = 12;
 
 void enterDevice() {
   static bool done = [] {
-    std::string pattern =
-        (std::filesystem::temp_directory_path() / "talvocb-bench-XXXXXX").string();
-    std::string root = ::mkdtemp(pattern.data());
     DeviceProfile profile;
     profile.scale = kScale;
-    std::string error;
-    sim::initDevice(root, profile, &error);
-    sim::setDeviceRoot(root);
+    enterBenchDevice(profile);
     return true;
   }();
   (void)done;

@@ -12,15 +12,6 @@
 #include "uikit/UIView.h"
 
 namespace {
-// Top half red, bottom half blue: shows whether a picture comes out upright.
-UIImagePtr redOverBlue(CGSize size) {
-  return drawnImage(size, 1, [&](CGContextRef c) {
-    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-    CGContextFillRect(c, CGRectMake(0, 0, size.width, size.height / 2));
-    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
-    CGContextFillRect(c, CGRectMake(0, size.height / 2, size.width, size.height / 2));
-  });
-}
 
 std::vector<uint8_t> bytesOf(const std::shared_ptr<NSData>& data) {
   return data->bytes;

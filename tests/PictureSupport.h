@@ -34,6 +34,16 @@ inline UIImagePtr solidImage(CGSize size, CGFloat r, CGFloat g, CGFloat b, CGFlo
   });
 }
 
+// Top half red, bottom half blue: shows whether a picture comes out upright.
+inline UIImagePtr redOverBlue(CGSize size) {
+  return drawnImage(size, 1, [&](CGContextRef c) {
+    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
+    CGContextFillRect(c, CGRectMake(0, 0, size.width, size.height / 2));
+    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
+    CGContextFillRect(c, CGRectMake(0, size.height / 2, size.width, size.height / 2));
+  });
+}
+
 inline CGPixel pixel(const UIImagePtr& image, size_t x, size_t y) {
   return CGImageGetPixel(image->CGImage(), x, y);
 }

@@ -25,15 +25,6 @@ std::shared_ptr<NSData> dataOf(std::vector<uint8_t> bytes) {
   return make<NSData>(std::move(bytes));
 }
 
-UIImagePtr redOverBlue(CGSize size) {
-  return drawnImage(size, 1, [&](CGContextRef c) {
-    CGContextSetRGBFillColor(c, 1, 0, 0, 1);
-    CGContextFillRect(c, CGRectMake(0, 0, size.width, size.height / 2));
-    CGContextSetRGBFillColor(c, 0, 0, 1, 1);
-    CGContextFillRect(c, CGRectMake(0, size.height / 2, size.width, size.height / 2));
-  });
-}
-
 CGSize pixelSize(const UIImagePtr& image) {
   return CGSizeMake(CGImageGetWidth(image->CGImage()), CGImageGetHeight(image->CGImage()));
 }
