@@ -1,5 +1,6 @@
 // Registers the platform's stand-in classes so that objc_getClass finds them by name.
 #include "addressbook/ABAddressBook.h"
+#include "contacts/CNContact.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSCache.h"
 #include "foundation/NSNotificationCenter.h"
@@ -53,7 +54,8 @@ void sim_registerPlatformClasses() {
                     UIWindow::class_(),
                     NSIndexPath::class_(),
                     UIViewController::class_(),
-                    CFKeyedArchiverUID::class_()}) {
+                    CFKeyedArchiverUID::class_(),
+                    CNContact::class_()}) {
     (void)cls;
   }
 }
