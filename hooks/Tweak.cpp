@@ -2,6 +2,7 @@
 // classes it hooks.
 #include "HookFamilies.h"
 #include "LogFile.h"
+#include "NSObject+TalvoCB_CNMonogrammer.h"
 #include "TALCBSettings.h"
 #include "TalvoCBModuleState.h"
 #include "TalvoCBUtils.h"
@@ -22,6 +23,8 @@ void installHookTable() {
 }  // namespace
 
 __attribute__((constructor)) static void TalvoCBInitialize() {
+  // The category's methods come with the module, whatever the process.
+  addTalvoCB_CNMonogrammerCategory();
   if (!NSBundle::mainBundle().bundleIdentifier()) return;
   if (isCallBarHost()) {
     redirectStandardErrorToLogFile();
