@@ -1,6 +1,7 @@
 // CallBar's call overlay controller.
 #include "HookFamilies.h"
 #include "HookInstaller.h"
+#include "TalvoCBModuleState.h"
 #include "hosts/HostClasses.h"
 
 namespace {
@@ -15,7 +16,10 @@ void replacedViewDidLoad(id self, SEL cmd) {
   callReplaced(viewDidLoad, self, cmd);
 }
 id replacedMonogrammer(id self, SEL cmd) {
-  return callReplaced(monogrammer, self, cmd);
+  id result = callReplaced(monogrammer, self, cmd);
+  if (!TalvoCBModuleState::savedCallBarMonogrammer)
+    TalvoCBModuleState::savedCallBarMonogrammer = result;
+  return result;
 }
 id replacedContactImageView(id self, SEL cmd) {
   return callReplaced(contactImageView, self, cmd);

@@ -31,6 +31,7 @@ void HookedProcessTest::start(const HookedProcessOptions& options) {
   sim::hosts::registerCallBarClasses();
   if (NSStringDoubleValue(options.systemVersion) >= 9.0) sim::hosts::registerContactsClasses();
   sim::hosts::registerAddressBookUIClasses();
+  if (options.beforeModuleLoads) options.beforeModuleLoads();
   ASSERT_TRUE(::dlopen(TALVOCB_LIB_DIR "/TalvoCB.so", RTLD_NOW | RTLD_GLOBAL)) << ::dlerror();
 }
 

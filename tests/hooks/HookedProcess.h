@@ -7,6 +7,7 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -18,6 +19,9 @@ struct HookedProcessOptions {
   std::string systemVersion = "9.0.2";
   std::optional<std::string> bundleIdentifier = "com.apple.springboard";
   int layoutDirection = 0;
+  // Runs after the host classes are registered and before the module loads: a test may give a
+  // host method a body of its own here, which the module then replaces as it would the host's.
+  std::function<void()> beforeModuleLoads;
 };
 
 class HookedProcessTest : public ::testing::Test {
