@@ -1,8 +1,21 @@
-// CallBar's call overlay controller.
+// CallBar's call overlay controller: the party's picture in CallBar's own image view, CallBar's
+// own access to that view withheld while the add-on supplies the picture, and the favourites
+// rebuilt when the settings change.
+#include <cmath>
+#include <cstring>
+#include <limits>
+
 #include "HookFamilies.h"
 #include "HookInstaller.h"
+#include "TALCBSettings.h"
 #include "TalvoCBModuleState.h"
+#include "TalvoCBUtils.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSValueTypes.h"
 #include "hosts/HostClasses.h"
+#include "uikit/UIFont.h"
+#include "uikit/UIImage.h"
+#include "uikit/UIView.h"
 
 namespace {
 HostSignature::Void viewDidLoad;
@@ -12,28 +25,137 @@ HostSignature::VoidWithObject setCurrentCall;
 HostSignature::Void dismissRootView;
 HostSignature::VoidWithDuration dismissRootViewWithDuration;
 
+constexpr const char* kSettingsChanged = "com.quorvik.TalvoSettingsChangedNotification";
+constexpr double kPictureSide = 60.0;
+
+std::shared_ptr<UIImageView> savedImageView() {
+  return std::dynamic_pointer_cast<UIImageView>(TalvoCBModuleState::savedCallBarImageView.lock());
+}
+
+// A start time as a whole number of seconds, toward zero. A time no integer holds (not a number,
+// or beyond the range) counts as 0 rather than being undefined.
+int64_t truncatedStartTime(double startTime) {
+  if (!std::isfinite(startTime) || std::fabs(startTime) >= 9.2e18) return 0;
+  return static_cast<int64_t>(startTime);
+}
+
 void replacedViewDidLoad(id self, SEL cmd) {
   callReplaced(viewDidLoad, self, cmd);
+  NSNotificationCenter::defaultCenter().addObserver(
+      self, sel_registerName("talvoCBSettingsChanged:"), kSettingsChanged);
+  std::shared_ptr<UIImageView> candidate;
+  auto content = std::dynamic_pointer_cast<UIView>(objc_msgSend<id()>(self, "contentView"));
+  if (content) {
+    for (const auto& subview : content->subviews()) {
+      // Only CallBar's plain image view: its subclasses are other pictures.
+      if (std::strcmp(object_getClassName(subview), "UIImageView") == 0) {
+        candidate = std::static_pointer_cast<UIImageView>(subview);
+      }
+    }
+  }
+  TalvoCBModuleState::savedCallBarImageView = candidate;
 }
+
 id replacedMonogrammer(id self, SEL cmd) {
   id result = callReplaced(monogrammer, self, cmd);
-  if (!TalvoCBModuleState::savedCallBarMonogrammer)
+  if (!TalvoCBModuleState::savedCallBarMonogrammer) {
     TalvoCBModuleState::savedCallBarMonogrammer = result;
+  }
   return result;
 }
+
 id replacedContactImageView(id self, SEL cmd) {
+  auto settings = TALCBSettings::sharedSettings();
+  if (settings->isTalvoCBEnabled() && settings->isShowPicturesOnPhone() && savedImageView()) {
+    return nullptr;
+  }
   return callReplaced(contactImageView, self, cmd);
 }
-void replacedSetCurrentCall(id self, SEL cmd, id call) {
-  callReplaced(setCurrentCall, self, cmd, call);
+
+// The picture of a party with a contact: the cached one, else the contact's picture (or its
+// monogram when monograms are on) at the overlay's size in the monogrammer's font.
+UIImagePtr contactPicture(id controller, int32_t contactID) {
+  auto settings = TALCBSettings::sharedSettings();
+  UIImagePtr picture = TalvoCBUtils::getContactImageInCache(contactID);
+  if (!picture) {
+    OptionalString text;
+    if (settings->isTalvoCBEnabled() && settings->isMonogramEnabled()) {
+      text = TalvoCBUtils::monogramTextFromAB(contactID);
+    }
+    id monogrammer = objc_msgSend<id()>(controller, "monogrammer");
+    auto font = std::dynamic_pointer_cast<UIFont>(objc_msgSend<id()>(monogrammer, "font"));
+    picture = TalvoCBUtils::getContactImageOnly(contactID, text, false,
+                                                CGSizeMake(kPictureSide, kPictureSide), font);
+  }
+  if (picture && picture->size().width < kPictureSide) {
+    picture = TalvoCBUtils::resizeImage(picture, static_cast<int>(kPictureSide),
+                                        static_cast<int>(kPictureSide));
+  }
+  return picture;
 }
+
+void replacedSetCurrentCall(id self, SEL cmd, id call) {
+  auto settings = TALCBSettings::sharedSettings();
+  // The Recents switch governs the overlay's picture.
+  if (!call || !settings->isTalvoCBEnabled() || !settings->isShowPicturesOnRecents()) {
+    callReplaced(setCurrentCall, self, cmd, call);
+    return;
+  }
+  id subject = call;
+  bool changed;
+  auto calls = std::dynamic_pointer_cast<NSArray>(objc_msgSend<id()>(self, "currentCalls"));
+  if (calls && calls->items.size() >= 2) {
+    subject = calls->items.front();
+    changed = true;
+  } else {
+    changed = call != objc_msgSend<id()>(self, "currentCall");
+  }
+
+  auto destination = stringValue(objc_msgSend<id()>(subject, "destinationID"));
+  auto addressBook = objc_msgSend<ABAddressBookRef()>(self, "addressBook");
+  int32_t contactID = TalvoCBUtils::getContactID(destination, addressBook);
+  auto imageView = savedImageView();
+  UIImagePtr picture;
+  if (contactID >= 1) {
+    if (imageView) imageView->setTag(contactID);
+    picture = contactPicture(self, contactID);
+  } else {
+    if (!settings->isTalvoCBEnabled() || !settings->isMonogramEnabled()) {
+      callReplaced(setCurrentCall, self, cmd, call);
+      return;
+    }
+    int64_t key = truncatedStartTime(objc_msgSend<double()>(subject, "startTime"));
+    picture = TalvoCBUtils::getContactImageInCache(static_cast<int32_t>(key));
+    if (!picture) picture = TalvoCBUtils::getMonogramImage(static_cast<long>(key));
+    if (imageView) imageView->setTag(static_cast<long>(key));
+  }
+
+  callReplaced(setCurrentCall, self, cmd, call);
+  imageView = savedImageView();
+  if (!picture || !imageView) return;
+  if (changed || !imageView->image()) imageView->setImage(picture);
+}
+
+void clearSavedPicture() {
+  if (auto imageView = savedImageView()) imageView->setImage(nullptr);
+}
+
 void replacedDismissRootView(id self, SEL cmd) {
   callReplaced(dismissRootView, self, cmd);
+  clearSavedPicture();
 }
+
 void replacedDismissRootViewWithDuration(id self, SEL cmd, double duration) {
   callReplaced(dismissRootViewWithDuration, self, cmd, duration);
+  clearSavedPicture();
 }
-void talvoCBSettingsChanged(id, SEL, id) {}
+
+// The favourites buttons are drawn anew, so that the monogrammer's pictures follow the settings.
+void talvoCBSettingsChanged(id self, SEL, id) {
+  performSelector(self, sel_registerName("cleanupFavoritesButtons"), nullptr);
+  SEL reset = sel_registerName("resetFavorites");
+  if (respondsToSelector(self, reset)) performSelector(self, reset, nullptr);
+}
 }  // namespace
 
 void installCallBarControllerHooks() {

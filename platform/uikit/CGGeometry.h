@@ -26,3 +26,8 @@ inline CGRect CGRectMake(CGFloat x, CGFloat y, CGFloat w, CGFloat h) {
 inline bool operator==(CGSize a, CGSize b) {
   return a.width == b.width && a.height == b.height;
 }
+
+inline constexpr CGRect CGRectZero{};
+inline CGFloat CGRectGetMaxX(CGRect rect) {
+  return rect.origin.x + rect.size.width;
+}
