@@ -1,6 +1,5 @@
-// The monogrammers' pictures: the system's grey ones everywhere but for CallBar's own monogrammer
-// in SpringBoard, which hands out the add-on's. On the sample book, contact 1 (John Appleseed)
-// has a photo and contact 3 (Anna Haro) has none.
+// The monogrammers' pictures: the system's grey ones, except from CallBar's own monogrammer in
+// SpringBoard. In the sample book contact 1 has a photo, 3 (Anna Haro) and 6 have none.
 #include <algorithm>
 #include <vector>
 
@@ -8,86 +7,68 @@
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
 #include "contacts/CNContact.h"
-#include "foundation/NSValueTypes.h"
 #include "hosts/HostClasses.h"
-#include "runtime/objc.h"
-#include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 #include "uikit/ViewTreeDump.h"
 
 namespace {
-id heldMonogrammer;
-HostSignature::Object unusedSlot;
-id answerHeldMonogrammer(id, SEL) {
-  return heldMonogrammer;
-}
-
-// The drawing flag as the host's own drawing sees it, one entry per call.
-std::vector<bool> flagsSeen;
+id held;  // the monogrammer CallBar hands out
+HostSignature::Object unusedSlot, systemFont;
+HostSignature::ObjectFromObject systemInitials;
+HostSignature::MonogramForContact systemForContact;
+std::vector<bool> flagsSeen;  // the drawing flag as the system's drawing saw it
 int fontRequests = 0;
-HostSignature::MonogramForContact systemMonogramForContact;
-HostSignature::ObjectFromObject systemCopyMonogramWithInitials;
-HostSignature::Object systemFont;
+
+id answerHeld(id, SEL) {
+  return held;
+}
 bool flagOf(const id& self) {
   return objc_msgSend<bool()>(self, "__talvoIgnoreCurrentTalvoDrawing");
 }
-id recordingMonogramForContact(id self, SEL cmd, id contact, bool* isImage) {
+// A host body that notes the flag, then does the system's work.
+template <auto& system, class... A>
+id seen(id self, SEL cmd, A... args) {
   flagsSeen.push_back(flagOf(self));
-  return systemMonogramForContact(self, cmd, contact, isImage);
+  return system(self, cmd, args...);
 }
-id recordingCopyMonogramWithInitials(id self, SEL cmd, id initials) {
-  flagsSeen.push_back(flagOf(self));
-  return systemCopyMonogramWithInitials(self, cmd, initials);
-}
-id countingFont(id self, SEL cmd) {
+id countedFont(id self, SEL cmd) {
   ++fontRequests;
   return systemFont(self, cmd);
 }
 template <class F>
-void swapHostBody(const char* cls, const char* selector, F body, F* system) {
+void swap(const char* cls, const char* selector, F body, F* system) {
   MSHookMessageEx(objc_getClass(cls), sel_registerName(selector), body, system);
 }
 
-UIImagePtr testPicture() {
-  UIGraphicsBeginImageContextWithOptions(CGSizeMake(4, 4), false, 1);
-  auto picture = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  picture->setSource("test picture");
-  return picture;
-}
-
-// What an image view showing the picture says in the screen dump.
 std::string shown(const id& picture) {
   auto view = make<UIImageView>(CGRectMake(0, 0, 60, 60));
   view->setImage(cast<UIImage>(picture));
   return sim::describeViewTree(view).image.value_or("nothing");
 }
+bool startsWith(const std::string& text, const std::string& prefix) {
+  return text.rfind(prefix, 0) == 0;
+}
 }  // namespace
 
 class MonogrammerHookTest : public HookedProcessTest {
  protected:
-  // A process whose CallBar hands out a monogrammer the test holds, asked for once.
   void startWithCallBar(HookedProcessOptions options = {}) {
-    const char* cls =
-        NSStringDoubleValue(options.systemVersion) >= 9 ? "CNMonogrammer" : "ABMonogrammer";
-    auto before = options.beforeModuleLoads;
-    options.beforeModuleLoads = [cls, before] {
-      heldMonogrammer = class_createInstance(objc_getClass(cls));
-      swapHostBody("CallBarControllerModern", "monogrammer", answerHeldMonogrammer, &unusedSlot);
-      if (before) before();
+    bool v9 = NSStringDoubleValue(options.systemVersion) >= 9;
+    options.beforeModuleLoads = [v9, swaps = options.beforeModuleLoads] {
+      held = class_createInstance(objc_getClass(v9 ? "CNMonogrammer" : "ABMonogrammer"));
+      swap("CallBarControllerModern", "monogrammer", answerHeld, &unusedSlot);
+      if (swaps) swaps();
     };
     start(options);
     if (HasFatalFailure() || IsSkipped()) return;
     objc_msgSend<id()>(class_createInstance(objc_getClass("CallBarControllerModern")),
                        "monogrammer");
-    book = ABAddressBookCreate();
   }
-  void TearDown() override {
-    if (book) CFRelease(book);
-  }
-  id otherMonogrammer() { return class_createInstance(object_getClass(heldMonogrammer)); }
-  id contactPicture(const id& monogrammer, int32_t recordID, bool* isImage = nullptr) {
-    ABRecordRef person = recordID ? ABAddressBookGetPersonWithRecordID(book, recordID) : nullptr;
+  id other() { return class_createInstance(object_getClass(held)); }
+  id picture(const id& monogrammer, int32_t recordID, bool* isImage = nullptr) {
+    ABRecordRef person =
+        recordID ? ABAddressBookGetPersonWithRecordID(TalvoCBUtils::getAddressBook(), recordID)
+                 : nullptr;
     if (std::string(object_getClassName(monogrammer)) == "ABMonogrammer") {
       return objc_msgSend<id(ABRecordRef, bool*)>(
           monogrammer, "monogramForPerson:isPersonImage:", person, isImage);
@@ -95,15 +76,13 @@ class MonogrammerHookTest : public HookedProcessTest {
     return objc_msgSend<id(id, bool*)>(monogrammer, "monogramForContact:isContactImage:",
                                        id(CNContact::contactWithPerson(person)), isImage);
   }
-  static id copyInitials(const id& monogrammer, const char* initials) {
+  static id initials(const id& monogrammer, const char* text) {
     return objc_msgSend<id(id)>(
-        monogrammer, "_copyMonogramWithInitials:", id(NSString::stringWithUTF8String(initials)));
+        monogrammer, "_copyMonogramWithInitials:", id(NSString::stringWithUTF8String(text)));
   }
-  static id copyImageData(const id& monogrammer, const id& data) {
+  static id fromData(const id& monogrammer, const id& data) {
     return objc_msgSend<id(id)>(monogrammer, "_copyMonogramWithImageData:", data);
   }
-
-  ABAddressBookRef book = nullptr;
 };
 
 TEST_F(MonogrammerHookTest, ViewServiceKeepsTheSystemsPictures) {
@@ -111,122 +90,93 @@ TEST_F(MonogrammerHookTest, ViewServiceKeepsTheSystemsPictures) {
   viewService.bundleIdentifier = "net.dravell.callbarviewservice";
   startWithCallBar(viewService);
   bool isImage = false;
-  EXPECT_EQ(shown(contactPicture(heldMonogrammer, 1, &isImage)), "host photo of contact 1");
+  EXPECT_EQ(shown(picture(held, 1, &isImage)), "host photo of contact 1");
   EXPECT_TRUE(isImage);
-  EXPECT_EQ(shown(contactPicture(heldMonogrammer, 3, &isImage)), "host monogram AH");
+  EXPECT_EQ(shown(picture(held, 3, &isImage)), "host monogram AH");
   EXPECT_FALSE(isImage);
-  EXPECT_EQ(shown(copyInitials(heldMonogrammer, "JS")), "host monogram JS");
-  EXPECT_EQ(shown(copyImageData(heldMonogrammer, nullptr)), "host placeholder");
+  EXPECT_EQ(shown(fromData(held, nullptr)), "host placeholder");
 }
 
-TEST_F(MonogrammerHookTest, OnlyCallBarsMonogrammerDrawsTheAddOnsPictures) {
-  startWithCallBar();
-  id other = otherMonogrammer();
-  EXPECT_EQ(shown(copyInitials(other, "JS")), "host monogram JS");
-  EXPECT_EQ(shown(contactPicture(other, 3)), "host monogram AH");
-  EXPECT_EQ(shown(contactPicture(other, 1)), "host photo of contact 1");
-  EXPECT_FALSE(flagOf(other));
-  EXPECT_EQ(shown(copyInitials(heldMonogrammer, "JS")).rfind("monogram JS #", 0), 0u);
-}
-
-TEST_F(MonogrammerHookTest, ImageDataGivesThePhotoOrTheDefaultImage) {
-  startWithCallBar();
-  setSwitches({{"TalvoCBEnabledMonogramPictures", false}});
-  std::string defaultImage = shown(TalvoCBUtils::defaultImage());
-  EXPECT_EQ(shown(copyImageData(heldMonogrammer, nullptr)), defaultImage);
-  EXPECT_EQ(shown(copyImageData(heldMonogrammer, make<NSData>(std::vector<uint8_t>()))), defaultImage);
-  auto photo = ABPersonCopyImageDataWithFormat(ABAddressBookGetPersonWithRecordID(book, 1),
-                                               kABPersonImageFormatThumbnail);
-  EXPECT_EQ(shown(copyImageData(heldMonogrammer, photo)), "photo");
-}
-
-TEST_F(MonogrammerHookTest, InitialsAreDrawnAtSixtyPointsInTheMonogrammersFont) {
-  startWithCallBar({.beforeModuleLoads = [] {
-    swapHostBody("CNMonogrammer", "font", countingFont, &systemFont);
-  }});
-  // Only the add-on and favourites switches decide, not the monogram switch.
-  auto image = cast<UIImage>(copyInitials(heldMonogrammer, "Q"));
-  ASSERT_TRUE(image);
-  EXPECT_EQ(image->source().rfind("monogram Q #", 0), 0u);
-  EXPECT_EQ(image->size().width, 60);
-  EXPECT_EQ(image->size().height, 60);
+TEST_F(MonogrammerHookTest, CallBarsMonogrammerHandsOutTheAddOnsPictures) {
+  HookedProcessOptions counted;
+  counted.beforeModuleLoads = [] { swap("CNMonogrammer", "font", countedFont, &systemFont); };
+  startWithCallBar(counted);
+  EXPECT_EQ(shown(picture(other(), 3)), "host monogram AH");
+  // Whatever the monogram switch: the initials as given, 60 points, the monogrammer's font.
+  auto monogram = cast<UIImage>(initials(held, "Q"));
+  ASSERT_TRUE(monogram);
+  EXPECT_TRUE(startsWith(monogram->source(), "monogram Q #"));
+  EXPECT_EQ(monogram->size().width, 60);
   EXPECT_EQ(fontRequests, 1);
-}
 
-TEST_F(MonogrammerHookTest, WithRoundPicturesTheSystemsPictureIsCached) {
-  startWithCallBar();
-  // The system composes, and its parts come from the add-on: a photo keeps the add-on's source.
-  id photo = contactPicture(heldMonogrammer, 1);
+  // Round pictures: the system composes from the add-on's parts, and that becomes the cached one.
+  id photo = picture(held, 1);
   EXPECT_EQ(shown(photo), "photo");
   EXPECT_EQ(TalvoCBUtils::getContactImageInCache(1), photo);
-  id monogram = contactPicture(heldMonogrammer, 3);
-  EXPECT_EQ(shown(monogram).rfind("monogram AH #", 0), 0u);
-  EXPECT_EQ(TalvoCBUtils::getContactImageInCache(3), monogram);
-}
+  id letters = picture(held, 3);
+  EXPECT_TRUE(startsWith(shown(letters), "monogram AH #"));
+  EXPECT_EQ(TalvoCBUtils::getContactImageInCache(3), letters);
+  id nobody = picture(held, 0);
+  EXPECT_TRUE(nobody);
+  EXPECT_EQ(TalvoCBUtils::getContactImageInCache(0), nobody);
 
-TEST_F(MonogrammerHookTest, NoContactGivesTheDefaultImageCachedAsNobody) {
-  startWithCallBar();
-  id picture = contactPicture(heldMonogrammer, 0);
-  ASSERT_TRUE(picture);
-  EXPECT_EQ(TalvoCBUtils::getContactImageInCache(0), picture);
+  setSwitches({{"TalvoCBEnabledMonogramPictures", false}});
+  std::string defaultImage = shown(TalvoCBUtils::defaultImage());
+  EXPECT_EQ(shown(fromData(held, nullptr)), defaultImage);
+  EXPECT_EQ(shown(fromData(held, make<NSData>(std::vector<uint8_t>()))), defaultImage);
 }
 
 TEST_F(MonogrammerHookTest, WithMonogramsOffTheSystemDrawsUnderTheFlag) {
-  startWithCallBar({.beforeModuleLoads = [] {
-    swapHostBody("CNMonogrammer", "monogramForContact:isContactImage:", recordingMonogramForContact,
-                 &systemMonogramForContact);
-    swapHostBody("CNMonogrammer", "_copyMonogramWithInitials:", recordingCopyMonogramWithInitials,
-                 &systemCopyMonogramWithInitials);
-  }});
+  HookedProcessOptions recorded;
+  recorded.beforeModuleLoads = [] {
+    swap("CNMonogrammer", "monogramForContact:isContactImage:", seen<systemForContact, id, bool*>,
+         &systemForContact);
+    swap("CNMonogrammer", "_copyMonogramWithInitials:", seen<systemInitials, id>, &systemInitials);
+  };
+  startWithCallBar(recorded);
   setSwitches(
       {{"TalvoCBEnabledRoundedPictures", false}, {"TalvoCBEnabledMonogramPictures", false}});
-  auto cached = testPicture();
-  TalvoCBUtils::setContactImage(cached, 3);
-  // The system draws although the cache has the contact; its initials come from the add-on.
-  id picture = contactPicture(heldMonogrammer, 3);
-  EXPECT_NE(picture, cached);
+  TalvoCBUtils::setContactImage(cast<UIImage>(fromData(other(), nullptr)), 3);
+  EXPECT_NE(picture(held, 3), TalvoCBUtils::getContactImageInCache(3));
   EXPECT_EQ(flagsSeen, std::vector<bool>{true});
-  EXPECT_FALSE(flagOf(heldMonogrammer));
+  EXPECT_FALSE(flagOf(held));
 
-  flagsSeen.clear();
   setSwitches({{"TalvoCBEnabledFavorites", false}});
-  EXPECT_EQ(shown(copyInitials(heldMonogrammer, "JS")), "host monogram JS");
-  EXPECT_EQ(flagsSeen, std::vector<bool>{true});
-  EXPECT_FALSE(flagOf(heldMonogrammer));
+  EXPECT_EQ(shown(initials(held, "JS")), "host monogram JS");
+  EXPECT_EQ(flagsSeen, (std::vector<bool>{true, true}));
+  EXPECT_FALSE(flagOf(held));
+  flagsSeen.clear();
+  initials(other(), "JS");
+  EXPECT_EQ(flagsSeen, std::vector<bool>{false});
 }
 
-TEST_F(MonogrammerHookTest, AddressBookMonogrammerUsesTheCachedPictureWithMonogramsOff) {
+TEST_F(MonogrammerHookTest, AddressBookMonogrammerUsesTheCacheWithMonogramsOff) {
   HookedProcessOptions version8;
   version8.systemVersion = "8.4";
   startWithCallBar(version8);
   setSwitches(
       {{"TalvoCBEnabledRoundedPictures", false}, {"TalvoCBEnabledMonogramPictures", false}});
-  auto cached = testPicture();
+  auto cached = cast<UIImage>(fromData(other(), nullptr));
   TalvoCBUtils::setContactImage(cached, 3);
-  EXPECT_EQ(contactPicture(heldMonogrammer, 3), cached);
-  // Madonna: nothing cached, no photo, no monogram: the add-on's placeholder, not the system's.
-  EXPECT_EQ(shown(contactPicture(heldMonogrammer, 6)).find("host"), std::string::npos);
+  EXPECT_EQ(picture(held, 3), cached);
 }
 
 namespace {
 // A pixel inside the disc's edge, and the central pixel least like it: a letter's.
-struct DiscColours {
-  CGPixel edge, letter;
-};
-DiscColours coloursOf(const id& picture) {
+std::pair<CGPixel, CGPixel> edgeAndLetter(const id& picture) {
   CGImageRef bitmap = cast<UIImage>(picture)->CGImage();
   size_t side = CGImageGetWidth(bitmap);
-  DiscColours colours{CGImageGetPixel(bitmap, side / 10, side / 2), {}};
+  CGPixel edge = CGImageGetPixel(bitmap, side / 10, side / 2), letter;
   int farthest = -1;
   for (size_t y = side / 4; y < 3 * side / 4; ++y) {
     for (size_t x = side / 4; x < 3 * side / 4; ++x) {
       CGPixel p = CGImageGetPixel(bitmap, x, y);
-      int distance = std::abs(p.red - colours.edge.red) + std::abs(p.green - colours.edge.green) +
-                     std::abs(p.blue - colours.edge.blue);
-      if (distance > farthest) farthest = distance, colours.letter = p;
+      int d = std::abs(p.red - edge.red) + std::abs(p.green - edge.green) +
+              std::abs(p.blue - edge.blue);
+      if (d > farthest) farthest = d, letter = p;
     }
   }
-  return colours;
+  return {edge, letter};
 }
 int spread(CGPixel p) {
   return std::max({p.red, p.green, p.blue}) - std::min({p.red, p.green, p.blue});
@@ -235,13 +185,13 @@ int spread(CGPixel p) {
 
 TEST_F(MonogrammerHookTest, SystemMonogramIsGreyWithDarkLettersAddOnsColouredWithWhite) {
   startWithCallBar();
-  DiscColours system = coloursOf(copyInitials(otherMonogrammer(), "JS"));
-  EXPECT_LE(spread(system.edge), 2);
-  EXPECT_GT(system.edge.red, 140);
-  EXPECT_LE(spread(system.letter), 2);
-  EXPECT_LT(system.letter.red, 100);
-
-  DiscColours addOn = coloursOf(copyInitials(heldMonogrammer, "JS"));
-  EXPECT_GE(spread(addOn.edge), 15);
-  EXPECT_GT(std::min({addOn.letter.red, addOn.letter.green, addOn.letter.blue}), 230);
+  EXPECT_EQ(shown(initials(other(), "JS")), "host monogram JS");
+  auto [greyEdge, darkLetter] = edgeAndLetter(initials(other(), "JS"));
+  EXPECT_LE(spread(greyEdge), 2);
+  EXPECT_GT(greyEdge.red, 140);
+  EXPECT_LE(spread(darkLetter), 2);
+  EXPECT_LT(darkLetter.red, 100);
+  auto [colouredEdge, whiteLetter] = edgeAndLetter(initials(held, "JS"));
+  EXPECT_GE(spread(colouredEdge), 15);
+  EXPECT_GT(std::min({whiteLetter.red, whiteLetter.green, whiteLetter.blue}), 230);
 }
