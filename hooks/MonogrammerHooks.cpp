@@ -68,9 +68,13 @@ struct SystemDrawingScope {
   const id& monogrammer;
 };
 
+// Data that does not decode would make an empty picture, a favourites button showing nothing:
+// it gets the default image as missing data does. A decode covering one pixel is the cheapest.
 id pictureFromImageData(const id& data) {
   auto bytes = cast<NSData>(data);
-  if (bytes && bytes->length() > 0) return TalvoCBUtils::getImageFromImageData(bytes);
+  if (bytes && bytes->length() > 0 && UIImage::imageWithDataCovering(bytes, 1, 1)) {
+    return TalvoCBUtils::getImageFromImageData(bytes);
+  }
   return TalvoCBUtils::defaultImage();
 }
 

@@ -124,6 +124,7 @@ TEST_F(MonogrammerHookTest, CallBarsMonogrammerHandsOutTheAddOnsPictures) {
   std::string defaultImage = shown(TalvoCBUtils::defaultImage());
   EXPECT_EQ(shown(fromData(held, nullptr)), defaultImage);
   EXPECT_EQ(shown(fromData(held, make<NSData>(std::vector<uint8_t>()))), defaultImage);
+  EXPECT_EQ(shown(fromData(held, make<NSData>(std::vector<uint8_t>{0xFF, 0xD8, 1}))), defaultImage);
 }
 
 TEST_F(MonogrammerHookTest, WithMonogramsOffTheSystemDrawsUnderTheFlag) {
