@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <mutex>
 
+#include "hosts/SystemMonogrammer.h"
+
 namespace sim::hosts {
 namespace {
 
@@ -20,18 +22,9 @@ void doNothing(id, SEL) {}
 id answerNil(id, SEL) {
   return nullptr;
 }
-id answerNilForObject(id, SEL, id) {
-  return nullptr;
-}
 void doNothingWithObject(id, SEL, id) {}
 void doNothingWithDuration(id, SEL, double) {}
 id noCell(id, SEL, id, id) {
-  return nullptr;
-}
-id noMonogramForContact(id, SEL, id, bool*) {
-  return nullptr;
-}
-id noMonogramForPerson(id, SEL, ABRecordRef, bool*) {
   return nullptr;
 }
 // Bodies that do what the platform's class does and nothing of their own: [super cmd ...] from
@@ -100,10 +93,13 @@ void registerCallBarClasses() {
 }
 
 void registerContactsClasses() {
-  Class monogrammer = classNamed("CNMonogrammer", nullptr);
-  define(monogrammer, "_copyMonogramWithImageData:", answerNilForObject, "@@:@");
-  define(monogrammer, "_copyMonogramWithInitials:", answerNilForObject, "@@:@");
-  define(monogrammer, "monogramForContact:isContactImage:", noMonogramForContact, "@@:@^B");
+  namespace M = SystemMonogrammerMethods;
+  Class monogrammer =
+      objc_registerClass("CNMonogrammer", NSObject::class_(), SystemMonogrammer::make);
+  define(monogrammer, "font", M::font, "@@:");
+  define(monogrammer, "_copyMonogramWithImageData:", M::copyMonogramWithImageData, "@@:@");
+  define(monogrammer, "_copyMonogramWithInitials:", M::copyMonogramWithInitials, "@@:@");
+  define(monogrammer, "monogramForContact:isContactImage:", M::monogramForContact, "@@:@^B");
 
   Class list = classNamed("CNContactListViewController", objc_getClass("UIViewController"));
   define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
@@ -112,10 +108,13 @@ void registerContactsClasses() {
 }
 
 void registerAddressBookUIClasses() {
-  Class monogrammer = classNamed("ABMonogrammer", nullptr);
-  define(monogrammer, "_copyMonogramWithInitials:", answerNilForObject, "@@:@");
-  define(monogrammer, "_copyMonogramWithImageData:", answerNilForObject, "@@:@");
-  define(monogrammer, "monogramForPerson:isPersonImage:", noMonogramForPerson, "@@:^v^B");
+  namespace M = SystemMonogrammerMethods;
+  Class monogrammer =
+      objc_registerClass("ABMonogrammer", NSObject::class_(), SystemMonogrammer::make);
+  define(monogrammer, "font", M::font, "@@:");
+  define(monogrammer, "_copyMonogramWithInitials:", M::copyMonogramWithInitials, "@@:@");
+  define(monogrammer, "_copyMonogramWithImageData:", M::copyMonogramWithImageData, "@@:@");
+  define(monogrammer, "monogramForPerson:isPersonImage:", M::monogramForPerson, "@@:^v^B");
 
   Class cell = classNamed(kMemberCell, objc_getClass("UITableViewCell"));
   define(cell,
