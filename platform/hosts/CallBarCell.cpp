@@ -178,11 +178,14 @@ void fillCell(const std::shared_ptr<UITableViewCell>& cell, const id& entry,
   if (respondsToSelector(record, sel_registerName("callerName"))) {
     name = stringValue(objc_msgSend<id()>(record, "callerName")).value_or("");
   }
-  if (name.empty()) name = personName(person);
+  bool named = !name.empty();
+  if (!named) name = personName(person);
   if (name.empty()) name = address.empty() ? "Unknown" : displayAddress(address);
   if (calls && calls->items.size() > 1) name += " (" + std::to_string(calls->items.size()) + ")";
   std::string detail = facts.label;
   if (detail.empty()) detail = addressLabel(person, address);
+  // A caller the network named but the book does not know: the number tells who it was.
+  if (detail.empty() && named && !person) detail = displayAddress(address);
   if (detail.empty()) detail = isEmailAddress(address) ? "FaceTime" : "unknown";
 
   title->setText(name);
