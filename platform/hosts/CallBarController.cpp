@@ -23,6 +23,12 @@ std::shared_ptr<CallBarControllerModern> controllerOf(const id& self) {
   return cast<CallBarControllerModern>(self);
 }
 
+// Any object may be handed over as a call; one that is no call has no party.
+std::string destinationOf(const id& call) {
+  if (!respondsToSelector(call, sel_registerName("destinationID"))) return "";
+  return stringValue(objc_msgSend<id()>(call, "destinationID")).value_or("");
+}
+
 id makeController(Class cls) {
   return objc_alloc::make<CallBarControllerModern>(cls);
 }
@@ -81,7 +87,7 @@ struct CallBarControllerRuntime {
 
   // The package's own picture of the party: its monogrammer's, or a silhouette.
   static UIImagePtr partyPicture(const id& self, const id& call) {
-    auto address = stringValue(objc_msgSend<id()>(call, "destinationID")).value_or("");
+    std::string address = destinationOf(call);
     auto book = objc_msgSend<ABAddressBookRef()>(self, "addressBook");
     ABRecordRef person = callbar::findPerson(book, address);
     UIImagePtr picture;
@@ -139,7 +145,7 @@ void CallBarControllerModern::showParty(const id& call) {
     detailLabel_->setText(std::string("No calls"));
     return;
   }
-  auto address = stringValue(objc_msgSend<id()>(call, "destinationID")).value_or("");
+  std::string address = destinationOf(call);
   ABRecordRef person = callbar::findPerson(book(), address);
   std::string name = callbar::personName(person);
   std::string detail = person ? callbar::addressLabel(person, address) : "calling…";

@@ -115,7 +115,10 @@ HostStep hangup(const HostArguments&, const HostIdentity&) {
   return guarded([] {
     auto controller = existingOverlay();
     if (controller->calls().empty()) throw HostActionFailure("there is no call to hang up");
-    id ending = controller->currentCall() ? controller->currentCall() : controller->calls().front();
+    const auto& calls = controller->calls();
+    id ending = std::find(calls.begin(), calls.end(), controller->currentCall()) != calls.end()
+                    ? controller->currentCall()
+                    : calls.front();
     controller->removeCall(ending);
     id next = controller->calls().empty() ? nullptr : controller->calls().front();
     objc_msgSend<void(id)>(controller, "setCurrentCall:", next);
