@@ -9,21 +9,24 @@
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
 #include "hosts/CallBar.h"
+#include "uikit/UIImage.h"
 
 namespace {
 
-DeviceProfile profileOf(const std::string& version) {
+DeviceProfile profileOf(const std::string& version, bool rightToLeft = false) {
   DeviceProfile profile;
   profile.systemVersion = version;
+  profile.layoutDirection = rightToLeft ? 1 : 0;
   profile.deriveFromScreen();
   return profile;
 }
 
 // A device with the hand-picked book and CallBar's sample files.
 struct CallBarDevice {
-  explicit CallBarDevice(const std::string& version = "9.0.2") : device(profileOf(version)) {
+  explicit CallBarDevice(const std::string& version = "9.0.2", bool rightToLeft = false)
+      : device(profileOf(version, rightToLeft)) {
     sample::SampleOptions options;
-    options.profile = profileOf(version);
+    options.profile = profileOf(version, rightToLeft);
     std::string error;
     EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
   }
@@ -88,6 +91,33 @@ TEST(CallBarHost, ACallShowsTheNameDetailAndThePackagesOwnPicture) {
   EXPECT_TRUE(banner(phone.screen({"call 555-522-8243", "hangup"})) == nullptr);
   screen = phone.screen({"call 555-522-8243", "call 5550100102", "hangup"});
   EXPECT_EQ(banner(screen)->ofClass("UILabel")[0]->text, "Anna Haro");
+
+  // Right to left, the picture leads from the right and the buttons sit on the left.
+  CallBarDevice mirrored("9.0.2", true);
+  screen = mirrored.screen({"call 555-522-8243"});
+  content = banner(screen);
+  EXPECT_GT(content->subviews.at(0).frame[0], content->ofClass("UILabel")[0]->frame[0]);
+  EXPECT_LT(content->ofClass("UIButton")[0]->frame[0], content->ofClass("UILabel")[0]->frame[0]);
+}
+
+// The overlay is drawn over the home screen: a dark banner with round corners, the answer and
+// end buttons in green and red.
+TEST(CallBarHost, TheSnapshotShowsTheDarkRoundedBannerOverTheHomeScreen) {
+  CallBarDevice phone;
+  phone.screen({"call 555-522-8243", "snapshot " + phone.device.real("/tmp/overlay.png")});
+  auto image = UIImage::imageWithContentsOfFile("/tmp/overlay.png");
+  ASSERT_TRUE(image);
+  auto at = [&](std::size_t x, std::size_t y) {
+    return CGImageGetPixel(image->CGImage(), x * 2, y * 2);
+  };
+  CGPixel banner = at(200, 90), corner = at(9, 27), below = at(200, 400);
+  EXPECT_LT(banner.red + banner.green + banner.blue, 120);
+  EXPECT_GT(corner.blue, corner.red + 40);  // the wallpaper shows through the corner
+  EXPECT_GT(below.blue, below.red + 40);
+  // Inside each button, below its icon.
+  CGPixel answer = at(281, 86), end = at(333, 86);
+  EXPECT_GT(answer.green, answer.red + 60);
+  EXPECT_GT(end.red, end.green + 60);
 }
 
 TEST(CallBarHost, TheFavoritesRowHoldsSixButtonsWithPicturesAndNames) {
