@@ -19,7 +19,7 @@ namespace callbar {
 namespace {
 
 constexpr const char* kCellClass = "CallBarTableViewTransparentCell";
-constexpr CGFloat kInset = 15, kEditingInset = 38, kStatusSize = 12, kLongestDate = 96;
+constexpr CGFloat kInset = 15, kEditingInset = 32, kStatusSize = 12, kLongestDate = 96;
 // Seconds from 1970 to the platform's reference date, 1 January 2001.
 constexpr double kReferenceDateOffset = 978'307'200;
 
