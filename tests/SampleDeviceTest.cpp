@@ -12,9 +12,11 @@
 #include <sstream>
 
 #include "AddressBookWriter.h"
+#include "SampleCallBarFiles.h"
 #include "SampleDevice.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABAddressBook.h"
+#include "hosts/CallBar.h"
 
 namespace {
 std::string fileBytes(const std::string& path) {
@@ -154,6 +156,41 @@ TEST(SampleDeviceTest, GeneratedBooksAreDeterministicAndFindable) {
   CFRelease(book);
   sqlite3_finalize(statement);
   sqlite3_close(db);
+}
+
+TEST(SampleDeviceTest, CallBarFilesHoldSixFavoritesAndAHistoryOfEveryKind) {
+  TemporaryDevice device, again;
+  std::string error;
+  ASSERT_TRUE(sample::writeCallBarFiles(device.root(), nullptr, &error)) << error;
+  ASSERT_TRUE(sample::writeCallBarFiles(again.root(), nullptr, &error)) << error;
+  EXPECT_EQ(fileBytes(device.real(kCallBarHistoryPath)),
+            fileBytes(again.real(kCallBarHistoryPath)));
+  sim::setDeviceRoot(device.root());
+  auto favorites = NSDictionary::dictionaryWithContentsOfFile(kCallBarFavoritesPath);
+  ASSERT_TRUE(favorites);
+  EXPECT_EQ(cast<NSArray>(favorites->objectForKey("favorites"))->items.size(), 6u);
+  auto history = NSDictionary::dictionaryWithContentsOfFile(kCallBarHistoryPath);
+  ASSERT_TRUE(history);
+  auto entries = cast<NSArray>(history->objectForKey("entries"))->items;
+  EXPECT_GE(entries.size(), 60u);
+  std::set<std::string> kinds;
+  bool missed = false, email = false;
+  for (const id& item : entries) {
+    auto entry = cast<NSDictionary>(item);
+    email |=
+        stringValue(entry->objectForKey("address")).value_or("").find('@') != std::string::npos;
+    for (const id& call : cast<NSArray>(entry->objectForKey("calls"))->items) {
+      auto record = cast<NSDictionary>(call);
+      missed |= boolValue(record->objectForKey("missed"));
+      std::string kind;
+      for (const char* key : {"uid", "recordId", "name"})
+        kind += record->objectForKey(key) ? key : "-";
+      kinds.insert(kind);
+    }
+  }
+  EXPECT_TRUE(missed);
+  EXPECT_TRUE(email);
+  EXPECT_GE(kinds.size(), 6u);
 }
 
 TEST(SampleDeviceTest, Commands) {

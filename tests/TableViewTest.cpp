@@ -281,6 +281,10 @@ TEST(TableViewCell, HostCellClassesMakeRealCells) {
   EXPECT_FALSE(
       UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, "Plain")->detailTextLabel());
 
+  // CallBar's cell has a detail button of its own; the platform's accessory on a plain host cell.
+  cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, "Member",
+                                        objc_getClass("ABMemberCell"));
+  ASSERT_TRUE(cell);
   EXPECT_EQ(objc_msgSend<id()>(cell, "_defaultAccessoryView"), nullptr);
   cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
   auto accessory = cast<UIView>(objc_msgSend<id()>(cell, "_defaultAccessoryView"));
@@ -292,8 +296,9 @@ TEST(TableViewCell, HostCellClassesMakeRealCells) {
 }
 
 TEST(TableViewCell, AReplacedLayoutSubviewsOfAHostCellRunsInALayoutPass) {
-  sim::hosts::registerCallBarClasses();
-  Class host = objc_getClass("CallBarTableViewTransparentCell");
+  // A host cell that lays out nothing of its own.
+  sim::hosts::registerContactsClasses();
+  Class host = objc_getClass("CNContactListTableViewCell");
   static bool hooked = false;
   if (!hooked) {
     MSHookMessageEx(host, sel_registerName("layoutSubviews"), layoutMovingTheImage, &hostLayout);

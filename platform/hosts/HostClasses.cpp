@@ -1,5 +1,7 @@
 #include "hosts/HostClasses.h"
 
+#include "hosts/HostMethods.h"
+
 #include <algorithm>
 #include <mutex>
 
@@ -7,6 +9,9 @@
 
 namespace sim::hosts {
 namespace {
+
+using detail::classNamed;
+using detail::define;
 
 std::mutex& registryLock() {
   static std::mutex lock;
@@ -17,13 +22,7 @@ std::vector<HostMethod>& registry() {
   return methods;
 }
 
-// The hosts' own bodies do nothing visible yet: they answer nil or nothing.
-void doNothing(id, SEL) {}
-id answerNil(id, SEL) {
-  return nullptr;
-}
-void doNothingWithObject(id, SEL, id) {}
-void doNothingWithDuration(id, SEL, double) {}
+// The contact lists' bodies do nothing visible yet: they answer nil or nothing.
 id noCell(id, SEL, id, id) {
   return nullptr;
 }
@@ -33,14 +32,6 @@ template <const char* ClassName>
 void callSuper(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(ClassName), self, cmd);
 }
-template <const char* ClassName>
-id initWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
-  return objc_msgSendSuper<id(long, id)>(objc_getClass(ClassName), self, cmd, style,
-                                         reuseIdentifier);
-}
-constexpr char kCallBarController[] = "CallBarControllerModern";
-constexpr char kCallBarList[] = "CallBarABViewController";
-constexpr char kCallBarCell[] = "CallBarTableViewTransparentCell";
 constexpr char kContactListCell[] = "CNContactListTableViewCell";
 constexpr char kMemberCell[] = "ABMemberCell";
 CGSize drawNothing(id, SEL, id, id, id, CGSize, CGPoint, float, id, long) {
@@ -53,44 +44,11 @@ std::vector<std::string>& mistyped() {
 }
 void takeTwoIntegers(id, SEL, long long, long long) {}
 
-template <class R, class... A>
-void define(Class cls, const char* selector, R (*imp)(id, SEL, A...), const char* types) {
-  SEL sel = sel_registerName(selector);
-  std::string name = std::string(class_getName(cls)) + " " + selector;
-  if (std::find(mistyped().begin(), mistyped().end(), name) != mistyped().end()) {
-    class_addMethod(cls, sel, takeTwoIntegers, "v@:qq");
-    return;
-  }
-  if (class_addMethod(cls, sel, imp, types)) {
-    std::lock_guard guard(registryLock());
-    registry().push_back({class_getName(cls), selector, reinterpret_cast<IMP>(imp)});
-  }
-}
-
-Class classNamed(const char* name, Class superclass) {
-  return objc_registerClass(name, superclass ? superclass : NSObject::class_());
+std::string methodName(Class cls, const char* selector) {
+  return std::string(class_getName(cls)).append(" ").append(selector);
 }
 
 }  // namespace
-
-void registerCallBarClasses() {
-  Class controller = classNamed(kCallBarController, objc_getClass("UIViewController"));
-  define(controller, "viewDidLoad", callSuper<kCallBarController>, "v@:");
-  define(controller, "monogrammer", answerNil, "@@:");
-  define(controller, "contactImageView", answerNil, "@@:");
-  define(controller, "setCurrentCall:", doNothingWithObject, "v@:@");
-  define(controller, "dismissRootView", doNothing, "v@:");
-  define(controller, "dismissRootViewWithDuration:", doNothingWithDuration, "v@:d");
-
-  Class list = classNamed(kCallBarList, objc_getClass("UIViewController"));
-  define(list, "viewDidLoad", callSuper<kCallBarList>, "v@:");
-  define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
-  define(list, "dealloc", callSuper<kCallBarList>, "v@:");
-
-  Class cell = classNamed(kCallBarCell, objc_getClass("UITableViewCell"));
-  define(cell, "initWithStyle:reuseIdentifier:", initWithStyle<kCallBarCell>, "@@:q@");
-  define(cell, "layoutSubviews", callSuper<kCallBarCell>, "v@:");
-}
 
 void registerContactsClasses() {
   namespace M = SystemMonogrammerMethods;
@@ -126,6 +84,28 @@ void registerAddressBookUIClasses() {
   Class filtered = classNamed("ABMembersFilteredDataSource", source);
   define(filtered, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
 }
+
+namespace detail {
+
+bool isMistyped(Class cls, const char* selector) {
+  auto name = methodName(cls, selector);
+  return std::find(mistyped().begin(), mistyped().end(), name) != mistyped().end();
+}
+
+void addMistypedMethod(Class cls, const char* selector) {
+  class_addMethod(cls, sel_registerName(selector), takeTwoIntegers, "v@:qq");
+}
+
+void recordHostMethod(Class cls, const char* selector, IMP imp) {
+  std::lock_guard guard(registryLock());
+  registry().push_back({class_getName(cls), selector, imp});
+}
+
+Class classNamed(const char* name, Class superclass, objc_factory factory) {
+  return objc_registerClass(name, superclass ? superclass : NSObject::class_(), factory);
+}
+
+}  // namespace detail
 
 void setMistypedHostMethods(std::vector<std::string> methods) {
   mistyped() = std::move(methods);

@@ -11,6 +11,7 @@
 #include "foundation/PropertyList.h"
 #include "uikit/ScreenRenderer.h"
 #include "uikit/UIAlertView.h"
+#include "uikit/UIGraphics.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 #include "uikit/ViewTreeDump.h"
@@ -28,11 +29,26 @@ HostStep layout(const HostArguments&, const HostIdentity&) {
   return HostStep::Continue;
 }
 
-// What the screen shows is laid out first, as the platform does before it draws.
+// The screen: every window that shows, back to front, so that a window with clear parts (an
+// overlay) shows what lies behind it. Each is laid out first, as the platform does before it
+// draws.
+UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
+  std::vector<UIImagePtr> layers;
+  for (const auto& window : UIWindow::windows()) {
+    if (window->isHidden()) continue;
+    sim::layoutViewTree(window);
+    if (auto image = sim::renderViewTree(window)) layers.push_back(image);
+  }
+  if (layers.size() <= 1) return layers.empty() ? nullptr : layers.front();
+  UIGraphicsBeginImageContextWithOptions(front->bounds().size, false, 0);
+  for (const auto& layer : layers) layer->drawInRect(front->bounds());
+  auto screen = UIGraphicsGetImageFromCurrentImageContext();
+  UIGraphicsEndImageContext();
+  return screen;
+}
+
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
-  auto window = frontmost();
-  sim::layoutViewTree(window);
-  auto image = sim::renderViewTree(window);
+  auto image = renderScreen(frontmost());
   if (!image) throw HostActionFailure("the window has no pixels to draw");
   if (!UIImageWritePNGToFile(image, words[0])) {
     throw HostActionFailure("cannot write " + words[0]);

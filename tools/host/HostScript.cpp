@@ -11,6 +11,7 @@ const std::vector<HostAction>& hostActions() {
     std::vector<HostAction> all;
     addProcessActions(all);
     addScreenActions(all);
+    addCallBarActions(all);
     return all;
   }();
   return actions;

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "AddressBookWriter.h"
+#include "SampleCallBarFiles.h"
 #include "SamplePictures.h"
 
 namespace sample {
@@ -419,7 +420,9 @@ bool writeSampleDevice(const std::string& root, const SampleOptions& options, Sa
     return writeGeneratedAddressBook(root, options.profile.region, *options.contacts, options.seed,
                                      report, error);
   }
-  return writeHandPickedAddressBook(root, options.profile.region, report, error);
+  // CallBar's favourites and history name people of the hand-picked book.
+  return writeHandPickedAddressBook(root, options.profile.region, report, error) &&
+         writeCallBarFiles(root, report, error);
 }
 
 }  // namespace sample

@@ -20,7 +20,8 @@ struct SampleOptions {
 // What a sample wrote, one line per item, for the user to read.
 using SampleReport = std::vector<std::string>;
 
-// Writes the device into root: everything of the device (writeDeviceFiles) and the address book.
+// Writes the device into root: everything of the device (writeDeviceFiles) and the address book;
+// with the hand-picked book also CallBar's favourites and call history.
 // The same options always give the same files.
 bool writeSampleDevice(const std::string& root, const SampleOptions& options, SampleReport* report,
                        std::string* error);
