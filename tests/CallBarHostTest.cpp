@@ -5,9 +5,11 @@
 #include <filesystem>
 
 #include "SampleDevice.h"
+#include "TALCBSettings.h"
 #include "Subprocess.h"
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
+#include "foundation/NSValueTypes.h"
 #include "hosts/CallBar.h"
 #include "uikit/UIImage.h"
 
@@ -29,6 +31,12 @@ struct CallBarDevice {
     options.profile = profileOf(version, rightToLeft);
     std::string error;
     EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
+  }
+  // The package's own look: the add-on's master switch off (start-up completes the rest).
+  void switchAddOnOff() {
+    auto settings = std::make_shared<NSDictionary>();
+    settings->setObject(NSNumber::numberWithBool(false), "TalvoCBEnabled");
+    EXPECT_TRUE(settings->writeToFile(TalvoCBSettingsFile::pathInHome(), true));
   }
   // Runs the actions in SpringBoard, then dumps the screen.
   DumpedView screen(const std::vector<std::string>& actions,
@@ -168,6 +176,7 @@ TEST(CallBarHost, RecentRowsHaveThePackagesLabelsForEachVersion) {
   for (auto [version, titleClass] :
        {std::pair{"7.1.2", "UILabel"}, {"9.0.2", "UITableViewLabel"}}) {
     CallBarDevice phone(version);
+    phone.switchAddOnOff();
     DumpedView screen = phone.screen({"recents"}, "net.dravell.callbarviewservice");
     auto cells = screen.ofClass("CallBarTableViewTransparentCell");
     ASSERT_GE(cells.size(), 4u) << version;

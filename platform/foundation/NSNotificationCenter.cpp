@@ -12,13 +12,14 @@ struct Observation {
   SEL selector;
   std::string name;
 };
+// Never destroyed: observers still leave the center from their dealloc while the process exits.
 std::mutex& centerLock() {
-  static std::mutex lock;
-  return lock;
+  static auto* lock = new std::mutex;
+  return *lock;
 }
 std::vector<Observation>& observations() {
-  static std::vector<Observation> list;
-  return list;
+  static auto* list = new std::vector<Observation>;
+  return *list;
 }
 }  // namespace
 
