@@ -5,8 +5,8 @@
 #include <filesystem>
 
 #include "SampleDevice.h"
-#include "TALCBSettings.h"
 #include "Subprocess.h"
+#include "TALCBSettings.h"
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
 #include "foundation/NSValueTypes.h"
