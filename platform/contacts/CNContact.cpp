@@ -70,8 +70,12 @@ std::shared_ptr<CNContact> CNContact::contactWithPerson(ABRecordRef person) {
   contact->recordID_ = ABRecordGetRecordID(person);
   contact->givenName_ = stringValue(ABRecordCopyValue(person, kABPersonFirstNameProperty));
   contact->familyName_ = stringValue(ABRecordCopyValue(person, kABPersonLastNameProperty));
-  contact->thumbnail_ = ABPersonCopyImageDataWithFormat(person, kABPersonImageFormatThumbnail);
-  if (!contact->thumbnail_) contact->thumbnail_ = ABPersonCopyImageData(person);
+  // A contact is the unified person: a photo on any linked card is the contact's photo.
+  for (ABRecordRef card : ABPersonCopyArrayOfAllLinkedPeople(person)) {
+    contact->thumbnail_ = ABPersonCopyImageDataWithFormat(card, kABPersonImageFormatThumbnail);
+    if (!contact->thumbnail_) contact->thumbnail_ = ABPersonCopyImageData(card);
+    if (contact->thumbnail_) break;
+  }
   contact->keys_ = {CNContactGivenNameKey, CNContactFamilyNameKey, CNContactThumbnailImageDataKey,
                     CNContactImageDataAvailableKey};
   return contact;

@@ -22,7 +22,7 @@ class CNContact : public NSObject {
   static Class class_();
   CNContact() : NSObject(class_()) {}
 
-  // The person as a contact with every key fetched; nil for NULL.
+  // The person as a contact with every key fetched, unified with its linked cards; nil for NULL.
   static std::shared_ptr<CNContact> contactWithPerson(ABRecordRef person);
   // The same contact with only the given keys fetched.
   std::shared_ptr<CNContact> copyWithKeys(const std::set<std::string>& keys) const;

@@ -1,0 +1,147 @@
+// The overlay's picture, its image view withheld, dismissal and the favourites rebuilt, with
+// CallBar's controller in SpringBoard.
+#include <cstring>
+
+#include "HookedProcess.h"
+#include "TalvoCBUtils.h"
+#include "foundation/NSNotificationCenter.h"
+#include "hosts/CallBar.h"
+#include "uikit/UIButton.h"
+#include "uikit/UIImage.h"
+
+namespace {
+
+constexpr const char* kJohn = "+1 (555) 010-0100";  // contact 1, a photo
+constexpr const char* kDavid = "555-610-6679";      // contact 4, photo only on linked card 5
+constexpr const char* kAnna = "555-522-8243";       // contact 3, no photo
+constexpr const char* kStranger = "+1 555 867 5309";
+
+class CallOverlayHooksTest : public HookedProcessTest {
+ protected:
+  void show() {
+    controller = std::static_pointer_cast<CallBarControllerModern>(
+        class_createInstance(objc_getClass("CallBarControllerModern")));
+    controller->view();
+  }
+  // A new call, the only one unless `alongside` is set, made current.
+  id call(const std::string& party, double startTime = 1000, bool alongside = false) {
+    if (!alongside) {
+      for (const id& old : std::vector<id>(controller->calls())) controller->removeCall(old);
+    }
+    id made = make<CallBarCall>(party, startTime);
+    controller->addCall(made);
+    setCurrent(made);
+    return made;
+  }
+  void setCurrent(const id& made) { objc_msgSend<void(id)>(controller, "setCurrentCall:", made); }
+  // CallBar's one plain image view in the content view.
+  std::shared_ptr<UIImageView> pictureView() {
+    auto content = cast<UIView>(objc_msgSend<id()>(controller, "contentView"));
+    for (const auto& view : content->subviews()) {
+      if (std::strcmp(object_getClassName(view), "UIImageView") == 0) {
+        return std::static_pointer_cast<UIImageView>(view);
+      }
+    }
+    return nullptr;
+  }
+  std::string shown() {
+    auto image = pictureView()->image();
+    return image ? image->source() : "nothing";
+  }
+  std::shared_ptr<CallBarControllerModern> controller;
+};
+
+bool startsWith(const std::string& text, const std::string& start) {
+  return text.rfind(start, 0) == 0;
+}
+
+}  // namespace
+
+TEST_F(CallOverlayHooksTest, EachKindOfPartyGetsTheAddOnsPictureTaggedWithWhoseItIs) {
+  start();
+  show();
+  EXPECT_EQ(objc_msgSend<id()>(controller, "contactImageView"), nullptr);  // withheld
+  // The favourites drew John and David first: their pictures come from the cache.
+  call(kJohn);
+  EXPECT_TRUE(startsWith(shown(), "photo")) << shown();
+  EXPECT_EQ(pictureView()->image(), TalvoCBUtils::getContactImageInCache(1));
+  EXPECT_EQ(pictureView()->tag(), 1);
+  call(kDavid);
+  EXPECT_TRUE(startsWith(shown(), "photo")) << shown();
+  EXPECT_EQ(pictureView()->tag(), 4);
+  TalvoCBUtils::clearImageCache();
+  call(kDavid);
+  EXPECT_TRUE(startsWith(shown(), "photo of contact 4")) << shown();  // the linked card's
+  call(kAnna);
+  EXPECT_TRUE(startsWith(shown(), "monogram AH")) << shown();
+  EXPECT_EQ(pictureView()->image()->size().width, 60);
+  call(kStranger, 4321.9);
+  EXPECT_EQ(pictureView()->tag(), 4321);
+  EXPECT_EQ(TalvoCBUtils::getMonogramImage(4321L), pictureView()->image());
+
+  // A cached picture narrower than the overlay's is fitted into twice the overlay's box.
+  TalvoCBUtils::setContactImage(
+      TalvoCBUtils::monogramImage(std::string("JA"), 1L, CGSizeMake(40, 40)), 1);
+  call(kJohn);
+  EXPECT_EQ(pictureView()->image()->size().width, 120);
+}
+
+TEST_F(CallOverlayHooksTest, TheSameCallKeepsThePictureShownAndTwoCallsShowTheFirst) {
+  start();
+  show();
+  id john = call(kJohn);
+  auto shownPicture = TalvoCBUtils::monogramImage(std::string("ZZ"), 99L);
+  pictureView()->setImage(shownPicture);
+  setCurrent(john);
+  EXPECT_EQ(pictureView()->image(), shownPicture);
+  pictureView()->setImage(nullptr);
+  setCurrent(john);
+  auto johns = TalvoCBUtils::getContactImageInCache(1);
+  EXPECT_EQ(pictureView()->image(), johns);
+
+  id anna = call(kAnna, 2000, true);
+  EXPECT_EQ(pictureView()->image(), johns);
+  pictureView()->setImage(shownPicture);
+  setCurrent(anna);
+  EXPECT_EQ(pictureView()->image(), johns);
+}
+
+TEST_F(CallOverlayHooksTest, PhoneAndRecentsSwitchesDecideWhoDrawsAndDismissalAlwaysClears) {
+  start();
+  show();
+  setSwitches({{"TalvoCBEnabledRecents", false}});
+  EXPECT_EQ(objc_msgSend<id()>(controller, "contactImageView"), nullptr);
+  call(kJohn);
+  EXPECT_EQ(shown(), "nothing");  // CallBar's view is withheld and the add-on adds nothing
+
+  setSwitches({{"TalvoCBEnabledPhone", false}});
+  EXPECT_EQ(objc_msgSend<id()>(controller, "contactImageView"), pictureView());
+  call(kAnna);
+  EXPECT_TRUE(startsWith(shown(), "monogram AH #")) << shown();  // the add-on's, over CallBar's
+
+  setSwitches({{"TalvoCBEnabledPhone", false}, {"TalvoCBEnabledMonogramPictures", false}});
+  call(kStranger);
+  EXPECT_FALSE(startsWith(shown(), "monogram")) << shown();  // CallBar's own
+  EXPECT_NE(pictureView()->tag(), 1000);
+
+  setSwitches({{"TalvoCBEnabled", false}});
+  call(kJohn);
+  ASSERT_NE(shown(), "nothing");
+  objc_msgSend<void(double)>(controller, "dismissRootViewWithDuration:", 0.3);
+  EXPECT_EQ(shown(), "nothing");
+}
+
+TEST_F(CallOverlayHooksTest, ASettingsChangeRebuildsTheFavourites) {
+  start();
+  show();
+  controller->setFavoritesShown(true);
+  auto firstFavourite = [&] {
+    auto button = cast<UIButton>(controller->view()->viewWithTag(1));
+    return button && button->image() ? button->image()->source() : "none";
+  };
+  EXPECT_EQ(firstFavourite(), "photo");  // the add-on's round picture of the photo
+  setSwitches({{"TalvoCBEnabledFavorites", false}});
+  NSNotificationCenter::defaultCenter().postNotificationName(
+      "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  EXPECT_EQ(firstFavourite(), "host photo of contact 1");
+}
