@@ -1,0 +1,139 @@
+// The recent-calls list's pictures: a placeholder at once, the real picture from the background,
+// never on a cell that shows another row by then; the rows' geometry; the Recents switch.
+#include <future>
+
+#include "HookedProcess.h"
+#include "TalvoCBUtils.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSNotificationCenter.h"
+#include "foundation/NSOperationQueue.h"
+#include "uikit/ScreenRenderer.h"
+#include "uikit/UILabel.h"
+#include "uikit/UITableView.h"
+#include "uikit/UIViewController.h"
+
+namespace {
+
+constexpr double kRow = 56;
+
+class RecentsListHooksTest : public HookedProcessTest {
+ protected:
+  void show() {
+    list = cast<UIViewController>(class_createInstance(objc_getClass("CallBarABViewController")));
+    list->view();
+    table = cast<UITableView>(objc_msgSend<id()>(list, "tableView"));
+    ASSERT_TRUE(table);
+  }
+  static std::shared_ptr<UIImageView> pictureOf(const std::shared_ptr<UITableViewCell>& cell) {
+    return cast<UIImageView>(cell->viewWithTag(3232));
+  }
+  static std::string sourceOf(const std::shared_ptr<UITableViewCell>& cell) {
+    auto picture = pictureOf(cell);
+    return picture && picture->image() ? picture->image()->source() : "";
+  }
+  // The picture's source without its colour: the default picture's colour is drawn at random.
+  static std::string withoutColour(std::string source) {
+    auto hash = source.find(" #");
+    if (hash != std::string::npos) source.erase(hash, 8);
+    return source;
+  }
+  static std::string titleOf(const std::shared_ptr<UITableViewCell>& cell) {
+    auto title = cast<UILabel>(object_getIvar<id>(cell, "_titleLabel"));
+    return title && title->text() ? *title->text() : "";
+  }
+  // Once the picture work is done: the shown rows' titles and pictures, a line each.
+  std::string settledRows() {
+    TalvoCBUtils::queue()->waitUntilAllOperationsAreFinished();
+    sim::runMainLoopUntil([] { return sim::mainQueuePendingBlocks() == 0; },
+                          std::chrono::seconds(10));
+    std::string rows;
+    for (const auto& cell : table->visibleCells()) {
+      rows.append(titleOf(cell)).append(": ").append(withoutColour(sourceOf(cell))).append("\n");
+    }
+    return rows;
+  }
+  std::shared_ptr<UIViewController> list;
+  std::shared_ptr<UITableView> table;
+};
+
+}  // namespace
+
+TEST_F(RecentsListHooksTest, BackgroundPicturesArriveLaterAndNeverOnACellReusedMeanwhile) {
+  start();
+  // The picture work is held up until the list has scrolled back and forth.
+  auto queue = TalvoCBUtils::queue();
+  queue->setMaxConcurrentOperationCount(1);
+  std::promise<void> release;
+  std::shared_future<void> gate = release.get_future().share();
+  queue->addOperationWithBlock([gate] { gate.wait(); });
+
+  show();
+  for (const auto& cell : table->visibleCells()) {
+    EXPECT_FALSE(sourceOf(cell).empty()) << titleOf(cell);
+    EXPECT_EQ(sourceOf(cell).find("photo"), std::string::npos) << titleOf(cell);
+  }
+  for (int step : {3, 7, 11, 2, 9, 5}) table->setContentOffset(CGPointMake(0, step * kRow));
+  release.set_value();
+  auto scrolled = settledRows();
+
+  // A list shown afresh at the same place, nothing held up, shows the same pictures.
+  show();
+  table->setContentOffset(CGPointMake(0, 5 * kRow));
+  EXPECT_EQ(settledRows(), scrolled);
+  EXPECT_NE(scrolled.find("photo of contact"), std::string::npos);
+}
+
+TEST_F(RecentsListHooksTest, RowsMakeRoomForThePictureAndTheDateOnlyLimitsTheName) {
+  start();
+  show();
+  sim::layoutViewTree(list->view());
+  auto cell = table->visibleCells().front();
+  CGRect picture = pictureOf(cell)->frame();
+  EXPECT_EQ(picture.origin.x, 2);
+  EXPECT_EQ(picture.origin.y, (kRow - 40) / 2);
+  auto name = cell->viewWithTag(3233), detail = cell->viewWithTag(3234);
+  ASSERT_TRUE(name && detail);
+  EXPECT_EQ(name->frame().origin.x, 52);
+  EXPECT_EQ(detail->frame().origin.x, 52);
+  EXPECT_EQ(detail->frame().origin.y, 27);
+  auto date = cast<UIView>(object_getIvar<id>(cell, "_dateLabel"));
+  EXPECT_EQ(date->tag(), 0);
+  EXPECT_LE(CGRectGetMaxX(name->frame()), date->frame().origin.x);
+}
+
+TEST_F(RecentsListHooksTest, RightToLeftPicturesSitBeforeTheAccessory) {
+  HookedProcessOptions rightToLeft;
+  rightToLeft.layoutDirection = 1;
+  start(rightToLeft);
+  show();
+  auto cell = table->visibleCells().front();
+  sim::layoutViewTree(list->view());
+  double accessory = cell->defaultAccessoryView()->frame().origin.x;
+  EXPECT_EQ(pictureOf(cell)->frame().origin.x, accessory - 48);
+  table->setEditing(true, false);
+  sim::layoutViewTree(list->view());
+  accessory = cell->defaultAccessoryView()->frame().origin.x;
+  EXPECT_EQ(pictureOf(cell)->frame().origin.x, accessory - 70);
+}
+
+TEST_F(RecentsListHooksTest, TheRecentsSwitchRemovesAndBringsBackThePictures) {
+  start();
+  show();
+  auto pictures = [&] {
+    int count = 0;
+    for (const auto& cell : table->visibleCells()) count += pictureOf(cell) != nullptr;
+    return count;
+  };
+  int rows = static_cast<int>(table->visibleCells().size());
+  EXPECT_EQ(pictures(), rows);
+  auto settingsChanged = [] {
+    NSNotificationCenter::defaultCenter().postNotificationName(
+        "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  };
+  setSwitches({{"TalvoCBEnabledRecents", false}});
+  settingsChanged();
+  EXPECT_EQ(pictures(), 0);
+  setSwitches({});
+  settingsChanged();
+  EXPECT_EQ(pictures(), rows);
+}
