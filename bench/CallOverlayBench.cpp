@@ -1,0 +1,169 @@
+// The overlay's setCurrentCall: with the module loaded, in SpringBoard, on a generated book of
+// 10,000 contacts: a call of a contact with a photo on a cold cache, held against the host's own
+// method plus the bare lookup and first-picture steps; and a second call of the same contact,
+// held against the host's own method alone. The picture must be on screen within a frame.
+#include <benchmark/benchmark.h>
+#include <dlfcn.h>
+#include <sqlite3.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "AddressBookWriter.h"
+#include "ContactLookupState.h"
+#include "EnterBenchDevice.h"
+#include "QuietBenchmarkMain.h"
+#include "SampleDevice.h"
+#include "TalvoCBUtils.h"
+#include "addressbook/ABAddressBook.h"
+#include "foundation/Dispatch.h"
+#include "hosts/CallBar.h"
+#include "hosts/HostClasses.h"
+#include "uikit/UIFont.h"
+
+namespace {
+
+constexpr int kContacts = 10000;
+
+std::string phoneOf(const std::string& root, ABRecordID person) {
+  sqlite3* db = nullptr;
+  sqlite3_open_v2(sample::AddressBookWriter::databasePath(root).c_str(), &db, SQLITE_OPEN_READONLY,
+                  nullptr);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db, "SELECT value FROM ABMultiValue WHERE property = 3 AND record_id = ?", -1,
+                     &statement, nullptr);
+  sqlite3_bind_int(statement, 1, person);
+  std::string value;
+  if (sqlite3_step(statement) == SQLITE_ROW) {
+    value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  return value;
+}
+
+// SpringBoard with CallBar and the module, once per process, and a party with a photo and a
+// number from the middle of the book.
+struct Overlay {
+  Overlay() {
+    DeviceProfile profile;
+    root = enterBenchDevice(profile);
+    sample::SampleOptions options;
+    options.profile = profile;
+    options.contacts = kContacts;
+    std::string error;
+    if (!sample::writeSampleDevice(root, options, nullptr, &error)) std::abort();
+    sim::becomeMainThread();
+    sim::setMainBundleIdentifier("com.apple.springboard");
+    sim::hosts::registerCallBarClasses();
+    sim::hosts::registerContactsClasses();
+    sim::hosts::registerAddressBookUIClasses();
+    auto module = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
+                  "lib" / "TalvoCB.so";
+    if (!::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) std::abort();
+
+    ABAddressBookRef book = ABAddressBookCreate();
+    for (ABRecordID id = kContacts / 2; id < kContacts && party.empty(); ++id) {
+      ABRecordRef person = ABAddressBookGetPersonWithRecordID(book, id);
+      if (person && ABPersonHasImageData(person)) party = phoneOf(root, id);
+      contactID = id;
+    }
+    CFRelease(book);
+    if (party.empty()) std::abort();
+
+    controller = std::static_pointer_cast<CallBarControllerModern>(
+        class_createInstance(objc_getClass("CallBarControllerModern")));
+    controller->view();
+    for (const auto& method : sim::hosts::registeredHostMethods()) {
+      if (method.className == "CallBarControllerModern" && method.selector == "setCurrentCall:") {
+        hostSetCurrentCall = reinterpret_cast<void (*)(id, SEL, id)>(method.original);
+      }
+    }
+  }
+  ~Overlay() {
+    std::error_code ec;
+    std::filesystem::remove_all(root, ec);
+  }
+
+  // A new call of the party, the only one the overlay has.
+  id newCall() {
+    if (auto current = controller->currentCall()) controller->removeCall(current);
+    id call = make<CallBarCall>(party, 1000.0);
+    controller->addCall(call);
+    return call;
+  }
+
+  std::string root;
+  std::string party;
+  ABRecordID contactID = 0;
+  std::shared_ptr<CallBarControllerModern> controller;
+  void (*hostSetCurrentCall)(id, SEL, id) = nullptr;
+  SEL setCurrentCall = sel_registerName("setCurrentCall:");
+};
+
+Overlay& overlay() {
+  static Overlay shared;
+  return shared;
+}
+
+void forgetEverything() {
+  TalvoCBUtils::clearImageCache();
+  TalvoCBResetContactLookup();
+}
+
+void BM_SetCurrentCallColdCache(benchmark::State& state) {
+  Overlay& o = overlay();
+  for (auto _ : state) {
+    state.PauseTiming();
+    forgetEverything();
+    id call = o.newCall();
+    state.ResumeTiming();
+    objc_msgSend<void(id)>(o.controller, o.setCurrentCall, call);
+  }
+}
+BENCHMARK(BM_SetCurrentCallColdCache)->Unit(benchmark::kMillisecond);
+
+// What the add-on adds, done bare: the host's own method, the lookup and the first picture.
+void BM_HostSetCurrentCallPlusBareSteps(benchmark::State& state) {
+  Overlay& o = overlay();
+  auto font = UIFont::systemFontOfSize(26);
+  for (auto _ : state) {
+    state.PauseTiming();
+    forgetEverything();
+    id call = o.newCall();
+    state.ResumeTiming();
+    o.hostSetCurrentCall(o.controller, o.setCurrentCall, call);
+    int32_t id = TalvoCBUtils::getContactID(o.party);
+    benchmark::DoNotOptimize(
+        TalvoCBUtils::getContactImageOnly(id, std::nullopt, false, CGSizeMake(60, 60), font));
+  }
+}
+BENCHMARK(BM_HostSetCurrentCallPlusBareSteps)->Unit(benchmark::kMillisecond);
+
+void BM_SetCurrentCallSecondCall(benchmark::State& state) {
+  Overlay& o = overlay();
+  objc_msgSend<void(id)>(o.controller, o.setCurrentCall, o.newCall());
+  for (auto _ : state) {
+    state.PauseTiming();
+    id call = o.newCall();
+    state.ResumeTiming();
+    objc_msgSend<void(id)>(o.controller, o.setCurrentCall, call);
+  }
+}
+BENCHMARK(BM_SetCurrentCallSecondCall)->Unit(benchmark::kMicrosecond);
+
+void BM_HostSetCurrentCallAlone(benchmark::State& state) {
+  Overlay& o = overlay();
+  for (auto _ : state) {
+    state.PauseTiming();
+    id call = o.newCall();
+    state.ResumeTiming();
+    o.hostSetCurrentCall(o.controller, o.setCurrentCall, call);
+  }
+}
+BENCHMARK(BM_HostSetCurrentCallAlone)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+
+QUIET_BENCHMARK_MAIN();
