@@ -207,15 +207,18 @@ std::shared_ptr<UILabel> labelWithText(const std::shared_ptr<UIView>& view) {
   return label && label->text() ? label : nullptr;
 }
 
-// The title goes right of the picture; the other texts go to the second line under it, and the
-// date label only limits the title's width.
+// The title goes beside the picture, on its trailing side; the other texts go to the second line
+// under it, and the date label only limits the title's width. A right-to-left row is the mirror
+// image: laid out left to right there, the texts would run off the row's edge.
 void moveLabels(const std::shared_ptr<UITableViewCell>& cell, CGRect picture) {
+  const bool mirrored = rightToLeft();
   const char* titleClass = TalvoCBUtils::isIOS_8() ? "UITableViewLabel" : "UILabel";
   for (const auto& view : cell->contentView()->subviews()) {
     if (!hasClassName(view, titleClass) || !labelWithText(view)) continue;
     view->setTag(kNameTag);
     CGRect frame = view->frame();
-    frame.origin.x = CGRectGetMaxX(picture) + kNameGap;
+    frame.origin.x = mirrored ? picture.origin.x - kNameGap - frame.size.width
+                              : CGRectGetMaxX(picture) + kNameGap;
     view->setFrame(frame);
     break;
   }
@@ -225,15 +228,21 @@ void moveLabels(const std::shared_ptr<UITableViewCell>& cell, CGRect picture) {
   CGRect nameFrame = name ? name->frame() : CGRectZero;
   if (container) {
     for (const auto& view : container->subviews()) {
+      CGRect date = view->frame();
       if (!hasClassName(view, "UIDateLabel")) {
         auto label = labelWithText(view);
         if (!label) continue;
         label->setTag(kDetailTag);
         label->sizeToFit();
         CGSize fitted = label->frame().size;
-        label->setFrame(CGRectMake(nameFrame.origin.x, kDetailTop, fitted.width, fitted.height));
-      } else if (name && CGRectGetMaxX(nameFrame) > view->frame().origin.x) {
-        nameFrame.size.width -= CGRectGetMaxX(nameFrame) - view->frame().origin.x;
+        double x = mirrored ? CGRectGetMaxX(nameFrame) - fitted.width : nameFrame.origin.x;
+        label->setFrame(CGRectMake(x, kDetailTop, fitted.width, fitted.height));
+      } else if (name && !mirrored && CGRectGetMaxX(nameFrame) > date.origin.x) {
+        nameFrame.size.width -= CGRectGetMaxX(nameFrame) - date.origin.x;
+        name->setFrame(nameFrame);
+      } else if (name && mirrored && nameFrame.origin.x < CGRectGetMaxX(date)) {
+        nameFrame.size.width -= CGRectGetMaxX(date) - nameFrame.origin.x;
+        nameFrame.origin.x = CGRectGetMaxX(date);
         name->setFrame(nameFrame);
       }
     }
@@ -243,7 +252,8 @@ void moveLabels(const std::shared_ptr<UITableViewCell>& cell, CGRect picture) {
   for (const auto& view : cell->contentView()->subviews()) {
     if (!std::dynamic_pointer_cast<UIImageView>(view) || view->tag() > 0) continue;
     CGRect frame = view->frame();
-    frame.origin = CGPointMake(CGRectGetMaxX(detailFrame) + kSmallImageGapX,
+    frame.origin = CGPointMake(mirrored ? detailFrame.origin.x - kSmallImageGapX - frame.size.width
+                                        : CGRectGetMaxX(detailFrame) + kSmallImageGapX,
                                detailFrame.origin.y + kSmallImageGapY);
     view->setFrame(frame);
   }

@@ -145,7 +145,9 @@ std::string addressLabel(ABRecordRef person, const std::string& address) {
 
 std::string displayAddress(const std::string& address) {
   if (isEmailAddress(address) || address.size() > kLongestAddress) return address;
-  return ABPhoneFormatting::abCopyPhoneNumberFromString(address).value_or(address);
+  std::string number = ABPhoneFormatting::abCopyPhoneNumberFromString(address).value_or(address);
+  // A number keeps its left-to-right order in a right-to-left row (left-to-right embedding).
+  return rightToLeft() ? "\u202A" + number + "\u202C" : number;
 }
 
 }  // namespace callbar

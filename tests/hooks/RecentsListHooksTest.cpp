@@ -110,6 +110,11 @@ TEST_F(RecentsListHooksTest, RightToLeftPicturesSitBeforeTheAccessory) {
   sim::layoutViewTree(list->view());
   double accessory = cell->defaultAccessoryView()->frame().origin.x;
   EXPECT_EQ(pictureOf(cell)->frame().origin.x, accessory - 48);
+  // The texts are mirrored too: they end before the picture instead of running off the row.
+  CGRect name = cell->viewWithTag(3233)->frame(), detail = cell->viewWithTag(3234)->frame();
+  EXPECT_EQ(CGRectGetMaxX(name), accessory - 48 - 10);
+  EXPECT_EQ(CGRectGetMaxX(detail), CGRectGetMaxX(name));
+  EXPECT_GE(name.origin.x, 0);
   table->setEditing(true, false);
   sim::layoutViewTree(list->view());
   accessory = cell->defaultAccessoryView()->frame().origin.x;
