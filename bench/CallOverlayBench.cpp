@@ -4,15 +4,14 @@
 // held against the host's own method alone. The picture must be on screen within a frame.
 #include <benchmark/benchmark.h>
 #include <dlfcn.h>
-#include <sqlite3.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <string>
 
-#include "AddressBookWriter.h"
 #include "ContactLookupState.h"
 #include "EnterBenchDevice.h"
+#include "FirstValue.h"
 #include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
@@ -27,20 +26,9 @@ namespace {
 constexpr int kContacts = 10000;
 
 std::string phoneOf(const std::string& root, ABRecordID person) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(sample::AddressBookWriter::databasePath(root).c_str(), &db, SQLITE_OPEN_READONLY,
-                  nullptr);
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(db, "SELECT value FROM ABMultiValue WHERE property = 3 AND record_id = ?", -1,
-                     &statement, nullptr);
-  sqlite3_bind_int(statement, 1, person);
-  std::string value;
-  if (sqlite3_step(statement) == SQLITE_ROW) {
-    value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
+  return firstValue(root, std::string("SELECT value FROM ABMultiValue WHERE property = 3 AND "
+                                      "record_id = ")
+                              .append(std::to_string(person)));
 }
 
 // SpringBoard with CallBar and the module, once per process, and a party with a photo and a

@@ -14,6 +14,7 @@
 
 #include "AddressBookWriter.h"
 #include "ContactLookupState.h"
+#include "FirstValue.h"
 #include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
@@ -27,21 +28,6 @@ struct SampleBook {
   std::string email;
   int32_t personID = 0;
 };
-
-std::string firstValue(const std::string& root, const char* sql) {
-  sqlite3* db = nullptr;
-  sqlite3_open_v2(sample::AddressBookWriter::databasePath(root).c_str(), &db, SQLITE_OPEN_READONLY,
-                  nullptr);
-  sqlite3_stmt* statement = nullptr;
-  sqlite3_prepare_v2(db, sql, -1, &statement, nullptr);
-  std::string value;
-  if (sqlite3_step(statement) == SQLITE_ROW) {
-    value = reinterpret_cast<const char*>(sqlite3_column_text(statement, 0));
-  }
-  sqlite3_finalize(statement);
-  sqlite3_close(db);
-  return value;
-}
 
 // Generated books, made once per size in temporary folders and removed at exit.
 struct SampleBooks {
