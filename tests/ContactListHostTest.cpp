@@ -39,8 +39,10 @@ struct ListDevice {
     std::string error;
     EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
   }
-  std::vector<std::string> host(const std::string& bundle, const std::vector<std::string>& actions) {
-    std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id", bundle};
+  std::vector<std::string> host(const std::string& bundle,
+                                const std::vector<std::string>& actions) {
+    std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id",
+                                     bundle};
     for (const auto& a : actions) argv.insert(argv.end(), {"--do", a});
     return argv;
   }
@@ -160,8 +162,7 @@ TEST_P(ContactListVersions, PicturesInSpringBoardOnlyAndTheSystemsRowsElsewhere)
     EXPECT_EQ(text.frame[0], v9 ? 15 : 0) << text.className;
   }
 }
-INSTANTIATE_TEST_SUITE_P(Versions, ContactListVersions,
-                         ::testing::Values("7.1.2", "8.4", "9.0.2"));
+INSTANTIATE_TEST_SUITE_P(Versions, ContactListVersions, ::testing::Values("7.1.2", "8.4", "9.0.2"));
 
 TEST(ContactListHost, RightToLeftRowsHaveTheirPictureAtTheTrailingEdge) {
   ListDevice phone("9.0.2", true);
@@ -181,9 +182,12 @@ TEST(ContactListHost, RightToLeftRowsHaveTheirPictureAtTheTrailingEdge) {
 // Contacts application ignores each without a line.
 TEST(ContactListHost, EachSettingsNotificationFromAnotherProcess) {
   ListDevice phone;
-  std::vector<std::string> keys = {"TalvoCBEnabledFavorites",        "TalvoCBEnabledRecents",
-                                   "TalvoCBEnabledContacts",         "TalvoCBEnabledRoundedPictures",
-                                   "TalvoCBEnabledMonogramPictures", "TalvoCBEnabledPhone",
+  std::vector<std::string> keys = {"TalvoCBEnabledFavorites",
+                                   "TalvoCBEnabledRecents",
+                                   "TalvoCBEnabledContacts",
+                                   "TalvoCBEnabledRoundedPictures",
+                                   "TalvoCBEnabledMonogramPictures",
+                                   "TalvoCBEnabledPhone",
                                    "TalvoCBEnabled"};
   std::vector<std::string> actions = {"favorites", "recents", "ready"};
   for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -253,11 +257,11 @@ TEST(ContactListHost, AddressBookChangesFromTheTool) {
   ListDevice phone;
   std::string photo = phone.device.real("/tmp/photo.png");
   phone.tool({"picture", "--id", "1", "-o", photo});
-  RunningProgram springBoard(
-      phone.host(kSpringBoard, {"contacts", "observe " + std::string(kBookChanged), "ready",
-                                "wait " + std::string(kBookChanged) + " 10000", "ready",
-                                "wait " + std::string(kBookChanged) + " 10000",
-                                "dump " + phone.dumpPath("after")}));
+  RunningProgram springBoard(phone.host(
+      kSpringBoard,
+      {"contacts", "observe " + std::string(kBookChanged), "ready",
+       "wait " + std::string(kBookChanged) + " 10000", "ready",
+       "wait " + std::string(kBookChanged) + " 10000", "dump " + phone.dumpPath("after")}));
   ASSERT_TRUE(springBoard.waitForLine("ready", 10s));
   phone.tool({"addressbook", "set-photo", "3", photo});
   ASSERT_TRUE(springBoard.waitForLine("ready", 10s));
@@ -277,9 +281,9 @@ TEST(ContactListHost, AddressBookHandlerWithLockedEmptyForeignAndMissingFiles) {
   ListDevice phone;
   std::string book = phone.device.real(kABDatabaseDevicePath);
   std::string wait = "wait " + std::string(kBookChanged) + " 10000";
-  RunningProgram springBoard(phone.host(
-      kSpringBoard, {"contacts", "observe " + std::string(kBookChanged), "ready", wait, "ready",
-                     wait, "ready", wait, "ready", wait, "status"}));
+  RunningProgram springBoard(
+      phone.host(kSpringBoard, {"contacts", "observe " + std::string(kBookChanged), "ready", wait,
+                                "ready", wait, "ready", wait, "ready", wait, "status"}));
   ASSERT_TRUE(springBoard.waitForLine("ready", 10s));
 
   sqlite3* writer = nullptr;
