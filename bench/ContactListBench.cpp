@@ -45,7 +45,8 @@ IMP hostImplementation(const char* className, const char* selector) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  long rows = argc > 1 ? std::atol(argv[1]) : 1000;
+  long rows = argc > 1 ? std::atol(argv[1]) : 0;
+  if (rows < 1) rows = 1000;
   DeviceProfile profile;
   profile.systemVersion = "9.0.2";
   profile.deriveFromScreen();
