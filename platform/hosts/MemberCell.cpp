@@ -24,6 +24,8 @@ namespace {
 
 constexpr const char* kCellClass = "ABMemberCell";
 constexpr CGFloat kNameSize = 17, kNameGap = 4.5;
+// While editing, the delete control takes the leading edge and the content moves aside.
+constexpr CGFloat kEditingIndent = 38, kDeleteControl = 22, kDeleteControlX = 8;
 
 // Holds the identifier only: the list's book is made anew when the address book changes.
 class ABPersonObject : public NSObject {
@@ -128,6 +130,17 @@ CGSize drawText(id, SEL, id text, id colour, id, CGSize, CGPoint point, float wi
                             static_cast<NSLineBreakMode>(lineBreakMode), NSTextAlignmentLeft);
 }
 
+// A red disc with a white bar.
+std::shared_ptr<UIView> deleteControl() {
+  auto disc = make<UIView>(CGRectMake(0, 0, kDeleteControl, kDeleteControl));
+  disc->setBackgroundColor(UIColor::colorWithRed(1.0, 0.23, 0.19, 1));
+  disc->layer()->setCornerRadius(kDeleteControl / 2);
+  auto bar = make<UIView>(CGRectMake(5, kDeleteControl / 2 - 1, kDeleteControl - 10, 2));
+  bar->setBackgroundColor(UIColor::whiteColor());
+  disc->addSubview(bar);
+  return disc;
+}
+
 id cellInitWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
   id made =
       objc_msgSendSuper<id(long, id)>(objc_getClass(kCellClass), self, cmd, style, reuseIdentifier);
@@ -141,6 +154,7 @@ id cellInitWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
   rule->setBackgroundColor(separatorColour());
   cell->addSubview(rule);
   object_setIvar(made, "_separator", rule);
+  object_setIvar(made, "_deleteControl", id(deleteControl()));
   return made;
 }
 
@@ -150,6 +164,21 @@ void cellLayoutSubviews(id self, SEL cmd) {
   auto cell = cast<UITableViewCell>(self);
   if (!cell) return;
   CGRect bounds = cell->bounds();
+  auto control = cast<UIView>(object_getIvar<id>(self, "_deleteControl"));
+  if (cell->isEditing()) {
+    auto content = cell->contentView();
+    CGRect frame = content->frame();
+    content->setFrame(CGRectMake(kEditingIndent, 0,
+                                 std::max<CGFloat>(0, frame.size.width - kEditingIndent),
+                                 bounds.size.height));
+    if (control && !control->superview()) cell->addSubview(control);
+    if (control) {
+      control->setFrame(CGRectMake(kDeleteControlX, (bounds.size.height - kDeleteControl) / 2,
+                                   kDeleteControl, kDeleteControl));
+    }
+  } else if (control) {
+    control->removeFromSuperview();
+  }
   if (auto name = cast<UIView>(object_getIvar<id>(self, "_contactNameView"))) {
     name->setFrame(cell->contentView()->bounds());
   }
