@@ -18,7 +18,6 @@
 #include "uikit/UIImage.h"
 #include "uikit/UILabel.h"
 #include "uikit/UITableViewCell.h"
-#include "uikit/UIWindow.h"
 
 namespace {
 HostSignature::CellForRow cnListCellForRow;
@@ -43,18 +42,10 @@ bool monogramsOn() {
   return settings->isTalvoCBEnabled() && settings->isMonogramEnabled();
 }
 
-bool isOnScreen(const id& view) {
-  for (auto v = cast<UIView>(view); v; v = v->superview()) {
-    if (auto window = cast<UIWindow>(v)) return !window->isHidden();
-  }
-  return false;
-}
-
-// The table a settings change reloads. A table that has left the screen is no longer the one the
-// user sees: the next list shown takes its place.
+// The table a settings change reloads: the list that asked for a row last is the one the user
+// sees; a list shown earlier may have left the screen.
 void keepContactsTable(const id& tableView) {
-  id& saved = TalvoCBModuleState::savedContactsTableView;
-  if (!saved || (saved != tableView && !isOnScreen(saved))) saved = tableView;
+  TalvoCBModuleState::savedContactsTableView = tableView;
 }
 
 std::shared_ptr<UIImageView> pictureViewOf(const std::shared_ptr<UIView>& cell) {

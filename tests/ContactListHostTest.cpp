@@ -236,6 +236,22 @@ TEST(ContactListHost, EachSettingsNotificationFromAnotherProcess) {
   }
 }
 
+// The list a settings change reloads is the one on screen, not the first one ever shown (here
+// without CallBar, whose overlay would reload the list it shows anyway).
+TEST(ContactListHost, SettingsChangeReloadsTheListShownNow) {
+  ListDevice phone;
+  auto argv = phone.host(kSpringBoard, {"contacts", "search Jo", "ready", "settings-changed 10000",
+                                        "dump " + phone.dumpPath("s")});
+  argv.insert(argv.end(), {"--callbar", "no"});
+  RunningProgram viewService(argv);
+  ASSERT_TRUE(viewService.waitForLine("ready", 10s));
+  phone.tool({"settings", "set", "TalvoCBEnabledContacts", "off"});
+  EXPECT_EQ(viewService.wait(), 0);
+  auto shown = pictures(DumpReader::readFile(phone.dumpPath("s")));
+  ASSERT_EQ(shown.size(), 3u);
+  for (const auto& picture : shown) EXPECT_EQ(picture, "");
+}
+
 TEST(ContactListHost, TwoSettingsNotificationsInQuickSuccessionAreBothHandled) {
   ListDevice phone;
   RunningProgram springBoard(
