@@ -332,3 +332,24 @@ TEST(ContactListHost, AddressBookHandlerWithLockedEmptyForeignAndMissingFiles) {
   EXPECT_FALSE(std::filesystem::exists(book));
   EXPECT_EQ(count(phone.log(), "Removed last modified entry"), 1u);
 }
+
+TEST(ContactListHost, AddressBookEditsThatCannotBeMadeFailAndChangeNothing) {
+  ListDevice phone;
+  std::string book = phone.device.real(kABDatabaseDevicePath);
+  auto before = std::filesystem::last_write_time(book);
+  std::string notPicture = phone.device.real("/tmp/note.txt");
+  phone.device.writeFile("/tmp/note.txt", "no picture");
+  std::string photo = phone.device.real("/tmp/photo.png");
+  phone.tool({"picture", "--id", "1", "-o", photo});
+  for (const auto& words :
+       std::vector<std::vector<std::string>>{{"addressbook", "set-photo", "99", photo},
+                                             {"addressbook", "set-photo", "3", notPicture},
+                                             {"addressbook", "set-name", "99", "A", "B"}}) {
+    std::vector<std::string> argv = {"talvocb", "--root", phone.device.root()};
+    argv.insert(argv.end(), words.begin(), words.end());
+    ProcessResult run = runProgram(argv);
+    EXPECT_EQ(run.status, 1) << words[1] << " " << words[2];
+    EXPECT_EQ(run.out.find("posted"), std::string::npos);
+  }
+  EXPECT_EQ(std::filesystem::last_write_time(book), before);
+}
