@@ -6,6 +6,7 @@
 #include "HookFamilies.h"
 #include "HookInstaller.h"
 #include "NSObject+TalvoCB1.h"
+#include "PlaceholderPicture.h"
 #include "TALCBSettings.h"
 #include "TalvoCBUtils.h"
 #include "foundation/Dispatch.h"
@@ -56,19 +57,6 @@ double defaultAccessoryX(const std::shared_ptr<UITableViewCell>& cell) {
 
 std::shared_ptr<UIImageView> pictureViewOf(const std::shared_ptr<UIView>& cell) {
   return std::dynamic_pointer_cast<UIImageView>(cell->viewWithTag(kPictureTag));
-}
-
-// The settings pane's "recent" picture, at the screen's scale where the screen has one.
-UIImagePtr placeholderPicture() {
-  std::string path = "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/recent";
-  auto screen = UIScreen::mainScreen();
-  if (screen->respondsToSelector(sel_registerName("displayLinkWithTarget:selector:")) &&
-      screen->scale() >= 2.0) {
-    path += stringWithFormat("@%dx.png", static_cast<int>(screen->scale()));
-  } else {
-    path += ".png";
-  }
-  return TalvoCBUtils::getImage(path);
 }
 
 void replacedListViewDidLoad(id self, SEL cmd) {

@@ -10,7 +10,7 @@ namespace TalvoCBModuleState {
 extern id savedCallBarMonogrammer;
 // The controller view's contact image view; the host's view hierarchy owns it.
 extern std::weak_ptr<NSObject> savedCallBarImageView;
-// The first contact-list table view met in a CallBar host, kept with a reference.
+// The contact-list table view that last asked for a row in a CallBar host, kept with a reference.
 extern id savedContactsTableView;
 }  // namespace TalvoCBModuleState
 

@@ -224,6 +224,22 @@ ABRecordRef ABAddressBookGetPersonWithRecordID(ABAddressBookRef addressBook, ABR
   return personWithRecordID(addressBook, recordID);
 }
 
+std::vector<ABRecordRef> ABAddressBookCopyArrayOfAllPeople(ABAddressBookRef addressBook) {
+  if (!addressBook) return {};
+  std::lock_guard guard(addressBook->lock);
+  std::vector<ABRecordID> ids;
+  {
+    Statement all(mainDatabase(addressBook), "SELECT ROWID FROM ABPerson ORDER BY ROWID");
+    while (all.step()) ids.push_back(static_cast<ABRecordID>(all.integer(0)));
+  }
+  std::vector<ABRecordRef> people;
+  people.reserve(ids.size());
+  for (ABRecordID recordID : ids) {
+    if (ABRecordRef person = personWithRecordID(addressBook, recordID)) people.push_back(person);
+  }
+  return people;
+}
+
 ABRecordID ABRecordGetRecordID(ABRecordRef record) {
   return record ? record->recordID : kABRecordInvalidID;
 }

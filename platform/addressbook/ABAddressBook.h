@@ -38,6 +38,8 @@ ABAddressBookRef ABAddressBookCreate();
 void CFRelease(ABAddressBookRef addressBook);
 
 ABRecordRef ABAddressBookGetPersonWithRecordID(ABAddressBookRef addressBook, ABRecordID recordID);
+// Every person of the book, by record identifier.
+std::vector<ABRecordRef> ABAddressBookCopyArrayOfAllPeople(ABAddressBookRef addressBook);
 // kABRecordInvalidID for NULL.
 ABRecordID ABRecordGetRecordID(ABRecordRef record);
 // The first or last name as an NSString, nil when absent; other properties answer nil.

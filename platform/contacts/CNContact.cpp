@@ -81,12 +81,30 @@ std::shared_ptr<CNContact> CNContact::contactWithPerson(ABRecordRef person) {
   return contact;
 }
 
+std::shared_ptr<CNContact> CNContact::contactWithPerson(ABRecordRef person,
+                                                        const std::set<std::string>& keys) {
+  if (!person) return nullptr;
+  auto contact = make<CNContact>();
+  contact->recordID_ = ABRecordGetRecordID(person);
+  contact->givenName_ = stringValue(ABRecordCopyValue(person, kABPersonFirstNameProperty));
+  contact->familyName_ = stringValue(ABRecordCopyValue(person, kABPersonLastNameProperty));
+  if (keys.count(CNContactThumbnailImageDataKey)) {
+    contact->thumbnail_ = ABPersonCopyImageDataWithFormat(person, kABPersonImageFormatThumbnail);
+  }
+  if (keys.count(CNContactImageDataAvailableKey)) {
+    contact->imageDataAvailable_ = contact->thumbnail_ || ABPersonHasImageData(person);
+  }
+  contact->keys_ = keys;
+  return contact;
+}
+
 std::shared_ptr<CNContact> CNContact::copyWithKeys(const std::set<std::string>& keys) const {
   auto copy = make<CNContact>();
   copy->recordID_ = recordID_;
   copy->givenName_ = givenName_;
   copy->familyName_ = familyName_;
   copy->thumbnail_ = thumbnail_;
+  copy->imageDataAvailable_ = imageDataAvailable_;
   copy->keys_ = keys;
   return copy;
 }
@@ -108,7 +126,9 @@ std::optional<std::string> CNContact::familyName() const {
 }
 
 bool CNContact::imageDataAvailable() const {
-  return isKeyAvailable(CNContactImageDataAvailableKey) && thumbnail_ && thumbnail_->length() > 0;
+  if (!isKeyAvailable(CNContactImageDataAvailableKey)) return false;
+  if (imageDataAvailable_) return *imageDataAvailable_;
+  return thumbnail_ && thumbnail_->length() > 0;
 }
 
 std::shared_ptr<NSData> CNContact::thumbnailImageData() const {

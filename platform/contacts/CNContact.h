@@ -24,6 +24,11 @@ class CNContact : public NSObject {
 
   // The person as a contact with every key fetched, unified with its linked cards; nil for NULL.
   static std::shared_ptr<CNContact> contactWithPerson(ABRecordRef person);
+  // The person fetched with only the given keys, as a store fetches it: the picture is read only
+  // when a picture key is asked for, and the thumbnail is the thumbnail alone (a person with only
+  // a full-size picture has image data available but no thumbnail).
+  static std::shared_ptr<CNContact> contactWithPerson(ABRecordRef person,
+                                                      const std::set<std::string>& keys);
   // The same contact with only the given keys fetched.
   std::shared_ptr<CNContact> copyWithKeys(const std::set<std::string>& keys) const;
 
@@ -41,5 +46,6 @@ class CNContact : public NSObject {
   int32_t recordID_ = -1;
   std::optional<std::string> givenName_, familyName_;
   std::shared_ptr<NSData> thumbnail_;
+  std::optional<bool> imageDataAvailable_;
   std::set<std::string> keys_;
 };

@@ -139,9 +139,13 @@ void CallBarControllerModern::showList(const std::shared_ptr<UIViewController>& 
     listPanel_->addSubview(label(15, true, UIColor::colorWithWhite(0.72, 1)));
     view()->addSubview(listPanel_);
   }
-  bool missed = list && object_getIvar<bool>(list, kCallBarOnlyMissedIvar, false);
+  // CallBar shows its recent calls, or the system's contact list.
+  bool ownList = !list || isKindOfClass(list, objc_getClass(kCallBarListClass));
+  bool missed = ownList && list && object_getIvar<bool>(list, kCallBarOnlyMissedIvar, false);
   cast<UILabel>(listPanel_->subviews().front())
-      ->setText(std::string(missed ? "Missed" : "Recents"));
+      ->setText(std::string(!ownList ? "Contacts"
+                            : missed ? "Missed"
+                                     : "Recents"));
   if (list) {
     addChildViewController(list);
     listPanel_->addSubview(list->view());

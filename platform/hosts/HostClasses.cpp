@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <mutex>
 
+#include "hosts/ContactListParts.h"
 #include "hosts/SystemMonogrammer.h"
 
 namespace sim::hosts {
@@ -20,22 +21,6 @@ std::mutex& registryLock() {
 std::vector<HostMethod>& registry() {
   static std::vector<HostMethod> methods;
   return methods;
-}
-
-// The contact lists' bodies do nothing visible yet: they answer nil or nothing.
-id noCell(id, SEL, id, id) {
-  return nullptr;
-}
-// Bodies that do what the platform's class does and nothing of their own: [super cmd ...] from
-// the host class named.
-template <const char* ClassName>
-void callSuper(id self, SEL cmd) {
-  objc_msgSendSuper<void()>(objc_getClass(ClassName), self, cmd);
-}
-constexpr char kContactListCell[] = "CNContactListTableViewCell";
-constexpr char kMemberCell[] = "ABMemberCell";
-CGSize drawNothing(id, SEL, id, id, id, CGSize, CGPoint, float, id, long) {
-  return {};
 }
 
 std::vector<std::string>& mistyped() {
@@ -59,10 +44,8 @@ void registerContactsClasses() {
   define(monogrammer, "_copyMonogramWithInitials:", M::copyMonogramWithInitials, "@@:@");
   define(monogrammer, "monogramForContact:isContactImage:", M::monogramForContact, "@@:@^B");
 
-  Class list = classNamed("CNContactListViewController", objc_getClass("UIViewController"));
-  define(list, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
-  Class cell = classNamed(kContactListCell, objc_getClass("UITableViewCell"));
-  define(cell, "layoutSubviews", callSuper<kContactListCell>, "v@:");
+  contactlists::registerContactStoreClasses();
+  contactlists::registerContactListClasses();
 }
 
 void registerAddressBookUIClasses() {
@@ -74,15 +57,7 @@ void registerAddressBookUIClasses() {
   define(monogrammer, "_copyMonogramWithImageData:", M::copyMonogramWithImageData, "@@:@");
   define(monogrammer, "monogramForPerson:isPersonImage:", M::monogramForPerson, "@@:^v^B");
 
-  Class cell = classNamed(kMemberCell, objc_getClass("UITableViewCell"));
-  define(cell,
-         "_drawText:withColor:shadowColor:shadowOffset:atPoint:forWidth:withFont:lineBreakMode:",
-         drawNothing, "{CGSize=dd}@:@@@{CGSize=dd}{CGPoint=dd}f@q");
-  define(cell, "layoutSubviews", callSuper<kMemberCell>, "v@:");
-  Class source = classNamed("ABMembersDataSource", nullptr);
-  define(source, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
-  Class filtered = classNamed("ABMembersFilteredDataSource", source);
-  define(filtered, "tableView:cellForRowAtIndexPath:", noCell, "@@:@@");
+  contactlists::registerMemberListClasses();
 }
 
 namespace detail {

@@ -34,9 +34,10 @@ namespace sim::hosts {
 // CallBar: CallBarControllerModern, CallBarABViewController, CallBarTableViewTransparentCell.
 void registerCallBarClasses();
 // The Contacts framework (version 9 on): CNMonogrammer, CNContactListViewController,
-// CNContactListTableViewCell.
+// CNContactListTableViewCell, CNFavorites and its CNContactStore.
 void registerContactsClasses();
-// AddressBook UI: ABMonogrammer, ABMemberCell, ABMembersDataSource, ABMembersFilteredDataSource.
+// AddressBook UI: ABMonogrammer, ABMemberCell (with its ABPerson objects), ABMembersDataSource,
+// ABMembersFilteredDataSource, ABMembersViewController.
 void registerAddressBookUIClasses();
 
 // Host methods ("Class selector") to register with another type than their own, as a host

@@ -172,6 +172,10 @@ HostStep edit(const HostArguments& words, const HostIdentity&) {
 
 }  // namespace
 
+void showListInCallBarOverlay(const std::shared_ptr<UIViewController>& list) {
+  guarded([&] { shownOverlay()->showList(list); });
+}
+
 void addCallBarActions(std::vector<HostAction>& actions) {
   actions.push_back({"call", "PARTY [at SECONDS]",
                      "a call from or to PARTY (number or e-mail address) in CallBar's overlay", 1,

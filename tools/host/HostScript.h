@@ -5,6 +5,7 @@
 
 #include <cstdio>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -44,6 +45,11 @@ const std::vector<HostAction>& hostActions();
 void addProcessActions(std::vector<HostAction>& actions);
 void addScreenActions(std::vector<HostAction>& actions);
 void addCallBarActions(std::vector<HostAction>& actions);
+void addContactListActions(std::vector<HostAction>& actions);
+
+class UIViewController;
+// Shows a list in CallBar's overlay, in front, as CallBar shows its own lists.
+void showListInCallBarOverlay(const std::shared_ptr<UIViewController>& list);
 
 // "name arguments  help" lines for --help.
 std::string hostActionsHelp();

@@ -31,3 +31,4 @@ void addPictureCommands(CLI::App& app, CliContext& context);
 void addContactSheetCommand(CLI::App& app, CliContext& context);
 void addSampleCommand(CLI::App& app, CliContext& context);
 void addAddressBookCommands(CLI::App& app, CliContext& context);
+void addAddressBookEditCommands(CLI::App& app, CliContext& context);

@@ -45,6 +45,7 @@ int main(int argc, char** argv) {
   addContactSheetCommand(app, context);
   addSampleCommand(app, context);
   addAddressBookCommands(app, context);
+  addAddressBookEditCommands(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {
