@@ -12,6 +12,7 @@ const std::vector<HostAction>& hostActions() {
     addProcessActions(all);
     addScreenActions(all);
     addCallBarActions(all);
+    addSettingsActions(all);
     return all;
   }();
   return actions;

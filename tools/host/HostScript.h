@@ -44,6 +44,7 @@ const std::vector<HostAction>& hostActions();
 void addProcessActions(std::vector<HostAction>& actions);
 void addScreenActions(std::vector<HostAction>& actions);
 void addCallBarActions(std::vector<HostAction>& actions);
+void addSettingsActions(std::vector<HostAction>& actions);
 
 // "name arguments  help" lines for --help.
 std::string hostActionsHelp();
