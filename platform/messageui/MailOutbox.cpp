@@ -104,7 +104,9 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
   GDateTime* now = g_date_time_new_now_utc();
   g_mime_message_set_date(message.object, now);
   g_date_time_unref(now);
-  g_mime_message_set_message_id(message.object, nullptr);
+  char* messageId = g_mime_utils_generate_message_id("talvocb.invalid");
+  g_mime_message_set_message_id(message.object, messageId);
+  g_free(messageId);
 
   GObjectRef<GMimeMultipart> mixed(g_mime_multipart_new_with_subtype("mixed"));
   GObjectRef<GMimeObject> body(textPart(draft));

@@ -67,7 +67,7 @@ std::shared_ptr<UITableViewCell> gapCell(const std::vector<std::shared_ptr<PSSpe
   cell->setBackgroundColor(UIColor::clearColor());
   cell->contentView()->setBackgroundColor(UIColor::clearColor());
   if (auto label = cast<UILabel>(cell->textLabel())) label->setText(std::nullopt);
-  CGFloat bottom = rowHeight(rows, row, CGSizeMake(width, 0));
+  CGFloat bottom = rowHeight(rows, row, width);
   if (auto footer = footerClosedBy(rows, row); footer && !footer->empty()) {
     cell->contentView()->addSubview(footerLabel(*footer, width));
   }
@@ -99,6 +99,8 @@ void addHairline(const std::shared_ptr<UITableViewCell>& cell, CGFloat width, CG
 std::shared_ptr<UIView> makePageView(const std::shared_ptr<PSListController>& page,
                                      std::shared_ptr<UITableView>& table) {
   CGSize size = CGSizeMake(sim::deviceProfile().width, sim::deviceProfile().height);
+  // The page's rows exist before the table first asks for them.
+  page->shownSpecifiers();
   auto view = make<UIView>(CGRectMake(0, 0, size.width, size.height));
   view->setBackgroundColor(groupedBackground());
   auto bar = make<UIView>(CGRectMake(0, 0, size.width, kBarHeight));
@@ -121,17 +123,16 @@ std::shared_ptr<UIView> makePageView(const std::shared_ptr<PSListController>& pa
   return view;
 }
 
-double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row, CGSize page) {
+double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row, CGFloat width) {
   if (!isGap(rows, row)) return UITableView::kDefaultRowHeight;
-  CGFloat footer = footerHeight(footerClosedBy(rows, row), page.width);
+  CGFloat footer = footerHeight(footerClosedBy(rows, row), width);
   if (row >= static_cast<long>(rows.size())) return footer + 20;
   return footer + kGroupGap;
 }
 
 std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListController>& page,
                                              const std::vector<std::shared_ptr<PSSpecifier>>& rows,
-                                             long row) {
-  CGFloat width = page->view()->bounds().size.width;
+                                             long row, CGFloat width) {
   if (isGap(rows, row)) return gapCell(rows, row, width);
   const auto& specifier = rows[static_cast<std::size_t>(row)];
   auto cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::nullopt);

@@ -20,7 +20,7 @@ std::shared_ptr<UIView> makePageView(const std::shared_ptr<PSListController>& pa
 // Row `row` of the rows (the one after the last is the closing footer).
 std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListController>& page,
                                              const std::vector<std::shared_ptr<PSSpecifier>>& rows,
-                                             long row);
-double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row, CGSize page);
+                                             long row, CGFloat width);
+double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row, CGFloat width);
 
 }  // namespace psl

@@ -102,17 +102,20 @@ struct PSListControllerRuntime {
     auto page = pageOf(self);
     return page ? static_cast<long>(page->shownSpecifiers().size()) + 1 : 0;
   }
-  static id cellForRow(id self, SEL, id, id path) {
+  static id cellForRow(id self, SEL, id tableObject, id path) {
     auto page = pageOf(self);
+    auto table = cast<UIView>(tableObject);
     auto indexPath = cast<NSIndexPath>(path);
-    if (!page || !indexPath) return nullptr;
-    return psl::makeRowCell(page, page->shownSpecifiers(), indexPath->row());
+    if (!page || !table || !indexPath) return nullptr;
+    return psl::makeRowCell(page, page->shownSpecifiers(), indexPath->row(),
+                            table->bounds().size.width);
   }
-  static double heightForRow(id self, SEL, id, id path) {
+  static double heightForRow(id self, SEL, id tableObject, id path) {
     auto page = pageOf(self);
+    auto table = cast<UIView>(tableObject);
     auto indexPath = cast<NSIndexPath>(path);
-    if (!page || !indexPath) return 0;
-    return psl::rowHeight(page->shownSpecifiers(), indexPath->row(), page->view()->bounds().size);
+    if (!page || !table || !indexPath) return 0;
+    return psl::rowHeight(page->shownSpecifiers(), indexPath->row(), table->bounds().size.width);
   }
 };
 
