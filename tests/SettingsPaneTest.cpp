@@ -35,7 +35,8 @@ struct PaneDevice {
     return NSDictionary::dictionaryWithContentsOfFile(TalvoCBSettingsFile::pathInHome());
   }
   ProcessResult run(const std::string& bundle, const std::vector<std::string>& actions) {
-    std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id", bundle};
+    std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id",
+                                     bundle};
     for (const auto& a : actions) argv.insert(argv.end(), {"--do", a});
     return runProgram(argv);
   }
@@ -50,7 +51,8 @@ struct PaneDevice {
     DumpedView screen = DumpReader::readFile(device.real("/tmp/" + dumpName));
     for (const DumpedView* cell : screen.ofClass("UITableViewCell")) {
       if (cell->ofClass("UISwitch").empty()) continue;
-      for (const DumpedView* label : cell->find([](const DumpedView& v) { return !v.text.empty(); })) {
+      for (const DumpedView* label :
+           cell->find([](const DumpedView& v) { return !v.text.empty(); })) {
         rows.push_back(label->text);
       }
     }
@@ -76,8 +78,8 @@ TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
   phone.settingsApp({"pane", dump("off.json"), "switch TalvoCBEnabled on", dump("on.json"),
                      "switch TalvoCBEnabled on", dump("again.json"), "switch TalvoCBEnabled off",
                      dump("offAgain.json")});
-  const std::vector<std::string> all = {"Enabled",   "Round Pictures", "Monograms", "Favorites",
-                                        "Call Overlay", "Recents",     "Contacts"};
+  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favorites",
+                                        "Call Overlay", "Recents",        "Contacts"};
   EXPECT_EQ(phone.switchRows("off.json"), std::vector<std::string>{"Enabled"});
   EXPECT_EQ(phone.switchRows("on.json"), all);
   EXPECT_EQ(phone.switchRows("again.json"), all) << "a repeated on adds the rows once";
@@ -120,7 +122,8 @@ TEST(SettingsPane, MailingWithoutAnAccountShowsTheAlertAndSendsNothing) {
   PaneDevice phone("");
   auto result = phone.settingsApp({"mail-log"});
   EXPECT_EQ(result.out, "mail: not sent (No email accounts configured.)\n");
-  EXPECT_FALSE(std::filesystem::exists(phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml")));
+  EXPECT_FALSE(
+      std::filesystem::exists(phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml")));
 }
 
 namespace {
@@ -182,19 +185,20 @@ TEST(SettingsPane, TheMailedLogIsAMessageAMailProgramOpens) {
   EXPECT_EQ(mail.subject, "Talvo For CallBar - quorvik.log");
   EXPECT_EQ(mail.to, "support@quorvik.com");
   DeviceProfile p;
-  for (const std::string& part : {"Serial number: " + p.serialNumber + "<br>",
-                                  p.machine + " with iOS:" + p.systemVersion,
-                                  "UDID:" + p.uniqueIdentifier + ".<br>",
-                                  std::string("Talvo For CallBar by Quorvik")}) {
+  for (const std::string& part :
+       {"Serial number: " + p.serialNumber + "<br>", p.machine + " with iOS:" + p.systemVersion,
+        "UDID:" + p.uniqueIdentifier + ".<br>", std::string("Talvo For CallBar by Quorvik")}) {
     EXPECT_NE(mail.html.find(part), std::string::npos) << part << " in " << mail.html;
   }
   ASSERT_EQ(mail.attachments.size(), 1u);
-  EXPECT_EQ(mail.attachments[0], std::make_pair(std::string("text/plain"), std::string("quorvik.log")));
+  EXPECT_EQ(mail.attachments[0],
+            std::make_pair(std::string("text/plain"), std::string("quorvik.log")));
   EXPECT_EQ(mail.attachmentText, "line <1> & more\n");
 
   // Without a log the mail still goes, without an attachment.
   std::filesystem::remove(phone.device.real("/tmp/quorvik.log"));
-  EXPECT_EQ(phone.settingsApp({"mail-log"}).out, "mail: /private/var/mobile/Library/Mail/Outbox/2.eml\n");
+  EXPECT_EQ(phone.settingsApp({"mail-log"}).out,
+            "mail: /private/var/mobile/Library/Mail/Outbox/2.eml\n");
   EXPECT_TRUE(parseMail(phone.device.real("/private/var/mobile/Library/Mail/Outbox/2.eml"))
                   .attachments.empty());
 }

@@ -17,7 +17,9 @@ namespace {
 constexpr const char* kMiscClass = "TalvoCBMiscController";
 constexpr const char* kMailTitle = "Talvo For CallBar";
 
-id makePage(Class cls) { return objc_alloc::make<TalvoCBMiscController>(cls); }
+id makePage(Class cls) {
+  return objc_alloc::make<TalvoCBMiscController>(cls);
+}
 
 std::string localized(const std::string& text) {
   return NSBundle::mainBundle().localizedStringForKey(text, std::string(), std::nullopt);
@@ -27,13 +29,26 @@ std::string escapeHTML(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      case '\'': out += "&#39;"; break;
-      case '\n': out += "<br>\n"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      case '\n':
+        out += "<br>\n";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -45,9 +60,9 @@ std::string lastPathComponent(const std::string& path) {
 }
 
 void showNoAccountAlert() {
-  auto alert = make<UIAlertView>(localized("Information"), localized("No email accounts configured."),
-                                 nullptr, std::nullopt,
-                                 std::vector<std::string>{localized("Close")});
+  auto alert =
+      make<UIAlertView>(localized("Information"), localized("No email accounts configured."),
+                        nullptr, std::nullopt, std::vector<std::string>{localized("Close")});
   alert->show();
 }
 
@@ -84,8 +99,9 @@ struct TalvoCBMiscControllerRuntime {
     if (!composer) return;
     std::string logName = lastPathComponent(kTalvoCBLogFile);
     objc_msgSend<void(id)>(composer, "setMailComposeDelegate:", self);
-    objc_msgSend<void(id)>(composer, "setSubject:",
-                           id(make<NSString>(std::string(kMailTitle).append(" - ").append(logName))));
+    objc_msgSend<void(id)>(
+        composer,
+        "setSubject:", id(make<NSString>(std::string(kMailTitle).append(" - ").append(logName))));
     objc_msgSend<void(id)>(
         composer, "setToRecipients:",
         id(make<NSArray>(std::vector<id>{make<NSString>(TALVOCB_SUPPORT_ADDRESS)})));

@@ -17,11 +17,13 @@ std::shared_ptr<TalvoCBSettingsController> pageOf(const id& self) {
   return cast<TalvoCBSettingsController>(self);
 }
 
-id makePage(Class cls) { return objc_alloc::make<TalvoCBSettingsController>(cls); }
+id makePage(Class cls) {
+  return objc_alloc::make<TalvoCBSettingsController>(cls);
+}
 
 std::shared_ptr<NSArray> loadResource(const id& self) {
-  return cast<NSArray>(objc_msgSend<id(id, id)>(self, "loadSpecifiersFromPlistName:target:",
-                                                id(make<NSString>("TalvoCB")), self));
+  return cast<NSArray>(objc_msgSend<id(id, id)>(
+      self, "loadSpecifiersFromPlistName:target:", id(make<NSString>("TalvoCB")), self));
 }
 
 void synchronizeDefaults() {

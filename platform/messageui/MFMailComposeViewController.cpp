@@ -11,7 +11,9 @@ std::shared_ptr<MFMailComposeViewController> composerOf(const id& self) {
   return cast<MFMailComposeViewController>(self);
 }
 
-id makeComposer(Class cls) { return objc_alloc::make<MFMailComposeViewController>(cls); }
+id makeComposer(Class cls) {
+  return objc_alloc::make<MFMailComposeViewController>(cls);
+}
 
 }  // namespace
 
@@ -21,7 +23,8 @@ struct MFMailComposeRuntime {
     if (auto composer = composerOf(self)) composer->delegate_ = delegate;
   }
   static void setSubject(id self, SEL, id subject) {
-    if (auto composer = composerOf(self)) composer->draft_.subject = stringValue(subject).value_or("");
+    if (auto composer = composerOf(self))
+      composer->draft_.subject = stringValue(subject).value_or("");
   }
   static void setToRecipients(id self, SEL, id recipients) {
     auto composer = composerOf(self);
@@ -44,9 +47,9 @@ struct MFMailComposeRuntime {
     auto composer = composerOf(self);
     auto bytes = cast<NSData>(data);
     if (!composer || !bytes) return;
-    composer->draft_.attachments.push_back({bytes->bytes,
-                                            stringValue(mimeType).value_or("application/octet-stream"),
-                                            stringValue(fileName).value_or("attachment")});
+    composer->draft_.attachments.push_back(
+        {bytes->bytes, stringValue(mimeType).value_or("application/octet-stream"),
+         stringValue(fileName).value_or("attachment")});
   }
   static void viewDidAppear(id self, SEL cmd, bool animated) {
     objc_msgSendSuper<void(bool)>(MFMailComposeViewController::class_(), self, cmd, animated);
@@ -57,8 +60,8 @@ struct MFMailComposeRuntime {
 Class MFMailComposeViewController::class_() {
   static Class cls = [] {
     using R = MFMailComposeRuntime;
-    Class c = objc_registerClass("MFMailComposeViewController", UIViewController::class_(),
-                                 makeComposer);
+    Class c =
+        objc_registerClass("MFMailComposeViewController", UIViewController::class_(), makeComposer);
     auto add = [c](const char* sel, auto imp, const char* types) {
       class_addMethod(c, sel_registerName(sel), imp, types);
     };
@@ -74,7 +77,9 @@ Class MFMailComposeViewController::class_() {
   return cls;
 }
 
-bool MFMailComposeViewController::canSendMail() { return !sim::deviceProfile().mailAccount.empty(); }
+bool MFMailComposeViewController::canSendMail() {
+  return !sim::deviceProfile().mailAccount.empty();
+}
 
 MFMailComposeViewController::MFMailComposeViewController()
     : MFMailComposeViewController(class_()) {}
@@ -93,7 +98,8 @@ void MFMailComposeViewController::send() {
   } else if ((sentPath_ = sim::writeOutboxMessage(draft_, &reason))) {
     result = MFMailComposeResultSent;
   }
-  if (result == MFMailComposeResultFailed) NSLog("MFMailComposeViewController: not sent: %s", reason.c_str());
+  if (result == MFMailComposeResultFailed)
+    NSLog("MFMailComposeViewController: not sent: %s", reason.c_str());
   std::weak_ptr<NSObject> weakSelf = self();
   std::weak_ptr<NSObject> delegate = delegate_;
   dispatch_async(dispatch_get_main_queue(), [weakSelf, delegate, result] {

@@ -44,8 +44,8 @@ GMimeObject* textPart(const MailDraft& draft) {
 GMimeObject* attachmentPart(const MailAttachment& attachment) {
   std::string type = attachment.mimeType;
   std::string subtype = "octet-stream";
-  if (auto slash = type.find('/'); slash != std::string::npos && slash > 0 &&
-                                   slash + 1 < type.size()) {
+  if (auto slash = type.find('/');
+      slash != std::string::npos && slash > 0 && slash + 1 < type.size()) {
     subtype = type.substr(slash + 1);
     type.resize(slash);
   } else {
@@ -124,8 +124,9 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
     return std::nullopt;
   }
   GObjectRef<GMimeStream> out(g_mime_stream_fs_new(fd));  // owns fd
-  bool written = g_mime_object_write_to_stream(GMIME_OBJECT(message.object), nullptr, out.object) >= 0 &&
-                 g_mime_stream_flush(out.object) == 0;
+  bool written =
+      g_mime_object_write_to_stream(GMIME_OBJECT(message.object), nullptr, out.object) >= 0 &&
+      g_mime_stream_flush(out.object) == 0;
   if (!written) {
     ::unlink(fileSystemRepresentation(devicePath).c_str());
     if (reason) *reason = "cannot write the message";

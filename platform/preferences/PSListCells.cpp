@@ -18,11 +18,19 @@ constexpr CGFloat kGroupGap = 35;
 constexpr CGFloat kMargin = 15;
 constexpr CGFloat kFooterFontSize = 13;
 
-std::shared_ptr<UIColor> groupedBackground() { return UIColor::colorWithRed(0.937, 0.937, 0.957, 1); }
-std::shared_ptr<UIColor> sectionTextColour() { return UIColor::colorWithRed(0.43, 0.43, 0.45, 1); }
-std::shared_ptr<UIColor> tintColour() { return UIColor::colorWithRed(0, 0.478, 1, 1); }
+std::shared_ptr<UIColor> groupedBackground() {
+  return UIColor::colorWithRed(0.937, 0.937, 0.957, 1);
+}
+std::shared_ptr<UIColor> sectionTextColour() {
+  return UIColor::colorWithRed(0.43, 0.43, 0.45, 1);
+}
+std::shared_ptr<UIColor> tintColour() {
+  return UIColor::colorWithRed(0, 0.478, 1, 1);
+}
 
-bool rightToLeft() { return sim::deviceProfile().layoutDirection == 1; }
+bool rightToLeft() {
+  return sim::deviceProfile().layoutDirection == 1;
+}
 
 // The footer of the group that row `row` closes: the last group row before it.
 std::optional<std::string> footerClosedBy(const std::vector<std::shared_ptr<PSSpecifier>>& rows,
@@ -45,8 +53,8 @@ std::shared_ptr<UILabel> footerLabel(const std::string& text, CGFloat width) {
   label->sizeToFit();
   if (rightToLeft()) {
     CGRect f = label->frame();
-    label->setFrame(CGRectMake(width - kMargin - f.size.width, f.origin.y, f.size.width,
-                               f.size.height));
+    label->setFrame(
+        CGRectMake(width - kMargin - f.size.width, f.origin.y, f.size.width, f.size.height));
   }
   return label;
 }

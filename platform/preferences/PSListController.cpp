@@ -10,9 +10,13 @@
 
 namespace {
 
-std::shared_ptr<PSListController> pageOf(const id& self) { return cast<PSListController>(self); }
+std::shared_ptr<PSListController> pageOf(const id& self) {
+  return cast<PSListController>(self);
+}
 
-id makePage(Class cls) { return objc_alloc::make<PSListController>(cls); }
+id makePage(Class cls) {
+  return objc_alloc::make<PSListController>(cls);
+}
 
 }  // namespace
 
@@ -29,8 +33,8 @@ struct PSListControllerRuntime {
     auto path = page && page->bundle_ && resource
                     ? page->bundle_->pathForResource(*resource, std::string("plist"))
                     : std::nullopt;
-    auto root = path ? cast<NSDictionary>(NSDictionary::dictionaryWithContentsOfFile(*path))
-                     : nullptr;
+    auto root =
+        path ? cast<NSDictionary>(NSDictionary::dictionaryWithContentsOfFile(*path)) : nullptr;
     auto items = root ? cast<NSArray>(root->objectForKey("items")) : nullptr;
     if (!items) {
       NSLog("PSListController: no specifiers in %s", resource.value_or("(nil)").c_str());
@@ -202,7 +206,8 @@ void PSListController::flipSwitch(const std::shared_ptr<PSSpecifier>& specifier,
     if (auto control = cast<UISwitch>(cell->accessoryView())) control->setOn(on);
   }
   id target = specifier->target() ? specifier->target() : shared_from_this();
-  SEL setter = sel_registerName(specifier->setter.value_or("setPreferenceValue:specifier:").c_str());
+  SEL setter =
+      sel_registerName(specifier->setter.value_or("setPreferenceValue:specifier:").c_str());
   objc_msgSend<void(id, id)>(target, setter, id(NSNumber::numberWithBool(on)), id(specifier));
 }
 

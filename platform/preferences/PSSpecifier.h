@@ -33,7 +33,9 @@ class PSSpecifier : public NSObject {
   // The properties the pages read by name.
   std::optional<std::string> key() const { return stringValue(propertyForKey("key")); }
   bool negate() const { return boolValue(propertyForKey("negate")); }
-  std::optional<std::string> footerText() const { return stringValue(propertyForKey("footerText")); }
+  std::optional<std::string> footerText() const {
+    return stringValue(propertyForKey("footerText"));
+  }
   std::optional<std::string> defaultsDomain() const {
     return stringValue(propertyForKey("defaults"));
   }

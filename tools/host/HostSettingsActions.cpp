@@ -34,7 +34,8 @@ SettingsApp& settingsApp() {
 
 void requireSettings() {
   if (NSBundle::mainBundle().bundleIdentifier().value_or("") != "com.apple.Preferences") {
-    throw HostActionFailure("the pane runs only in the Settings application (com.apple.Preferences)");
+    throw HostActionFailure(
+        "the pane runs only in the Settings application (com.apple.Preferences)");
   }
 }
 
@@ -60,7 +61,8 @@ std::shared_ptr<PSListController> loadPane() {
     throw HostActionFailure(std::string("cannot load the pane: ") + ::dlerror());
   }
   auto page = cast<PSListController>(class_createInstance(objc_getClass(principal->c_str())));
-  if (!page) throw HostActionFailure("the pane's principal class " + *principal + " is no list page");
+  if (!page)
+    throw HostActionFailure("the pane's principal class " + *principal + " is no list page");
   page->setBundle(bundle);
   CGSize size = CGSizeMake(sim::deviceProfile().width, sim::deviceProfile().height);
   page = cast<PSListController>(objc_msgSend<id(CGSize)>(page, "initForContentSize:", size));
@@ -141,11 +143,13 @@ HostStep mailLog(const HostArguments&, const HostIdentity&) {
   return guarded([] {
     auto root = rootPage();
     show(root);
-    auto link = rowWhere(root, [](const PSSpecifier& row) { return row.detailClassName.has_value(); });
+    auto link =
+        rowWhere(root, [](const PSSpecifier& row) { return row.detailClassName.has_value(); });
     if (!link) throw HostActionFailure("the pane shows no link to its second page");
     tapRow(root, link);
     auto page = settingsApp().shown;
-    auto mailRow = rowWhere(page, [](const PSSpecifier& row) { return row.action == "emailLogFile:"; });
+    auto mailRow =
+        rowWhere(page, [](const PSSpecifier& row) { return row.action == "emailLogFile:"; });
     if (!mailRow) throw HostActionFailure("the second page has no mail row");
     std::size_t alertsBefore = UIAlertView::shownAlerts().size();
     page->tap(mailRow);
@@ -168,8 +172,10 @@ HostStep mailLog(const HostArguments&, const HostIdentity&) {
 
 void addSettingsActions(std::vector<HostAction>& actions) {
   actions.push_back({"pane", "", "Settings: show the add-on's pane (its root page)", 0, 0, pane});
-  actions.push_back({"switch", "KEY on|off", "Settings: switch the row of a settings key", 2, 2, flip});
-  actions.push_back({"tap", "TITLE", "Settings: tap a button or link row of the page shown", 1, 8, tap});
+  actions.push_back(
+      {"switch", "KEY on|off", "Settings: switch the row of a settings key", 2, 2, flip});
+  actions.push_back(
+      {"tap", "TITLE", "Settings: tap a button or link row of the page shown", 1, 8, tap});
   actions.push_back({"mail-log", "", "Settings: open the pane's second page and tap its mail row",
                      0, 0, mailLog});
 }

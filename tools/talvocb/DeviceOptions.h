@@ -17,7 +17,8 @@ struct DeviceOptions {
   std::string region = "US";
   std::string mailAccount;
 
-  // Adds --version, --machine, --scale, --width, --height, --idiom, --rtl, --region and --mail-account.
+  // Adds --version, --machine, --scale, --width, --height, --idiom, --rtl, --region and
+  // --mail-account.
   void addTo(CLI::App* command);
   DeviceProfile profile() const;
 };

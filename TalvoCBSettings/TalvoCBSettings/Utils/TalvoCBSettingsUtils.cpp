@@ -27,5 +27,9 @@ bool TalvoCBSettingsUtils::isTalvoCBOn() {
   return settings && boolValue(settings->objectForKey("TalvoCBEnabled"));
 }
 
-bool TalvoCBSettingsUtils::isIOS_7() { return TalvoCBUtils::isIOS_7(); }
-bool TalvoCBSettingsUtils::isIOS_8() { return TalvoCBUtils::isIOS_8(); }
+bool TalvoCBSettingsUtils::isIOS_7() {
+  return TalvoCBUtils::isIOS_7();
+}
+bool TalvoCBSettingsUtils::isIOS_8() {
+  return TalvoCBUtils::isIOS_8();
+}
