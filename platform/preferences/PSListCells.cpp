@@ -96,11 +96,39 @@ std::shared_ptr<UITableViewCell> gapCell(const std::vector<std::shared_ptr<PSSpe
 }
 
 void addHairline(const std::shared_ptr<UITableViewCell>& cell, CGFloat width, CGFloat height) {
-  CGFloat inset = rightToLeft() ? 0 : kMargin;
-  auto line = make<UIView>(CGRectMake(inset, height - 0.5, width - kMargin, 0.5));
+  auto line = make<UIView>(CGRectMake(kMargin, height - 0.5, width - kMargin, 0.5));
   line->setBackgroundColor(UIColor::colorWithRed(0.78, 0.78, 0.8, 1));
   cell->addSubview(line);
 }
+
+void mirrorSubviews(const std::shared_ptr<UIView>& view) {
+  CGFloat width = view->bounds().size.width;
+  for (const auto& subview : view->subviews()) {
+    CGRect f = subview->frame();
+    subview->setFrame(CGRectMake(width - f.origin.x - f.size.width, f.origin.y, f.size.width,
+                                 f.size.height));
+  }
+}
+
+// A row cell that lays itself out as the system's does and then, right to left, mirrors its
+// parts: the switch or chevron at the leading edge, the title at the trailing one.
+struct PSTableCellRuntime {
+  static Class cellClass() {
+    static Class cls = [] {
+      Class c = objc_registerClass("PSTableCell", UITableViewCell::class_());
+      class_addMethod(c, sel_registerName("layoutSubviews"), layoutSubviews, "v@:");
+      return c;
+    }();
+    return cls;
+  }
+  static void layoutSubviews(id self, SEL cmd) {
+    objc_msgSendSuper<void()>(cellClass(), self, cmd);
+    auto cell = cast<UITableViewCell>(self);
+    if (!cell || !rightToLeft()) return;
+    mirrorSubviews(cell);
+    mirrorSubviews(cell->contentView());
+  }
+};
 
 }  // namespace
 
@@ -143,7 +171,8 @@ std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListControl
                                              long row, CGFloat width) {
   if (isGap(rows, row)) return gapCell(rows, row, width);
   const auto& specifier = rows[static_cast<std::size_t>(row)];
-  auto cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::nullopt);
+  auto cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::nullopt,
+                                             PSTableCellRuntime::cellClass());
   cell->setBackgroundColor(UIColor::whiteColor());
   auto label = cast<UILabel>(cell->textLabel());
   if (label) {
@@ -161,9 +190,16 @@ std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListControl
     case PSButtonCell:
       if (label) label->setTextColor(tintColour());
       break;
-    case PSLinkCell:
+    case PSLinkCell: {
       cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
+      // The chevron, drawn as the platform's grey glyph; right to left it points the other way.
+      auto chevron = make<UILabel>(CGRectMake(0, 0, 12, UITableView::kDefaultRowHeight));
+      chevron->setText(rightToLeft() ? "\u2039" : "\u203A");
+      chevron->setFont(UIFont::systemFontOfSize(26));
+      chevron->setTextColor(UIColor::colorWithRed(0.78, 0.78, 0.8, 1));
+      cell->setAccessoryView(chevron);
       break;
+    }
     default:
       break;
   }
