@@ -49,7 +49,7 @@ struct PaneDevice {
   std::vector<std::string> switchRows(const std::string& dumpName) const {
     std::vector<std::string> rows;
     DumpedView screen = DumpReader::readFile(device.real("/tmp/" + dumpName));
-    for (const DumpedView* cell : screen.ofClass("UITableViewCell")) {
+    for (const DumpedView* cell : screen.ofClass("PSTableCell")) {
       if (cell->ofClass("UISwitch").empty()) continue;
       for (const DumpedView* label :
            cell->find([](const DumpedView& v) { return !v.text.empty(); })) {
