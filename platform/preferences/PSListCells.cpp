@@ -105,8 +105,8 @@ void mirrorSubviews(const std::shared_ptr<UIView>& view) {
   CGFloat width = view->bounds().size.width;
   for (const auto& subview : view->subviews()) {
     CGRect f = subview->frame();
-    subview->setFrame(CGRectMake(width - f.origin.x - f.size.width, f.origin.y, f.size.width,
-                                 f.size.height));
+    subview->setFrame(
+        CGRectMake(width - f.origin.x - f.size.width, f.origin.y, f.size.width, f.size.height));
   }
 }
 
