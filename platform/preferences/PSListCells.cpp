@@ -192,9 +192,9 @@ std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListControl
       break;
     case PSLinkCell: {
       cell->setAccessoryType(UITableViewCellAccessoryDisclosureIndicator);
-      // The chevron, drawn as the platform's grey glyph; right to left it points the other way.
+      // The chevron, drawn as the platform's grey glyph; right to left, text layout mirrors it.
       auto chevron = make<UILabel>(CGRectMake(0, 0, 12, UITableView::kDefaultRowHeight));
-      chevron->setText(rightToLeft() ? "\u2039" : "\u203A");
+      chevron->setText("\u203A");
       chevron->setFont(UIFont::systemFontOfSize(26));
       chevron->setTextColor(UIColor::colorWithRed(0.78, 0.78, 0.8, 1));
       cell->setAccessoryView(chevron);
