@@ -77,13 +77,15 @@ TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
   auto dump = [&](const std::string& name) { return "dump " + phone.device.real("/tmp/" + name); };
   phone.settingsApp({"pane", dump("off.json"), "switch TalvoCBEnabled on", dump("on.json"),
                      "switch TalvoCBEnabled on", dump("again.json"), "switch TalvoCBEnabled off",
-                     dump("offAgain.json")});
+                     dump("offAgain.json"), "switch TalvoCBEnabled off", dump("offTwice.json")});
   const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favorites",
                                         "Call Overlay", "Recents",        "Contacts"};
   EXPECT_EQ(phone.switchRows("off.json"), std::vector<std::string>{"Enabled"});
   EXPECT_EQ(phone.switchRows("on.json"), all);
   EXPECT_EQ(phone.switchRows("again.json"), all) << "a repeated on adds the rows once";
   EXPECT_EQ(phone.switchRows("offAgain.json"), std::vector<std::string>{"Enabled"});
+  EXPECT_EQ(phone.switchRows("offTwice.json"), std::vector<std::string>{"Enabled"})
+      << "four rows are never trimmed";
 
   // Written whole, atomically, in binary form; keys the page does not show survive.
   EXPECT_TRUE(fileIsBinaryPropertyList(phone.device.settingsFile()));
