@@ -13,6 +13,7 @@ struct DumpedView {
   std::vector<double> frame;
   long tag = 0;
   bool hidden = false;
+  bool on = false;  // switches
   std::string text;
   std::string image;
   std::vector<DumpedView> subviews;
@@ -122,6 +123,7 @@ class DumpReader {
         if (key == "image") v.image = value;
         if (key == "tag") v.tag = std::atol(value.c_str());
         if (key == "hidden") v.hidden = value == "true";
+        if (key == "on") v.on = value == "true";
       }
       next(',');
     }

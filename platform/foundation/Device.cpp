@@ -109,6 +109,7 @@ std::optional<DeviceProfile> readProfile(const std::string& root, std::string* r
   str("SerialNumber", p.serialNumber);
   str("UniqueDeviceID", p.uniqueIdentifier);
   str("Region", p.region);
+  str("MailAccount", p.mailAccount);
   flag("ScreenAnswersNativeBounds", p.screenAnswersNativeBounds);
   flag("ScreenAnswersDisplayLink", p.screenAnswersDisplayLink);
   flag("DeviceAnswersIdiom", p.deviceAnswersIdiom);
@@ -131,6 +132,7 @@ bool writeProfile(const std::string& root, const DeviceProfile& p) {
   dict->setObject(text(p.serialNumber), "SerialNumber");
   dict->setObject(text(p.uniqueIdentifier), "UniqueDeviceID");
   dict->setObject(text(p.region), "Region");
+  if (!p.mailAccount.empty()) dict->setObject(text(p.mailAccount), "MailAccount");
   dict->setObject(boolean(p.screenAnswersNativeBounds), "ScreenAnswersNativeBounds");
   dict->setObject(boolean(p.screenAnswersDisplayLink), "ScreenAnswersDisplayLink");
   dict->setObject(boolean(p.deviceAnswersIdiom), "DeviceAnswersIdiom");

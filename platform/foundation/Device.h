@@ -21,6 +21,8 @@ struct DeviceProfile {
   std::string serialNumber = "C39PQ0XKG5MR";
   std::string uniqueIdentifier = "5f1a9c2be0d34a7f8c6e21b9d0a4f37e6c8b1d52";
   std::string region = "US";  // the phone-number region of the address book
+  // The address of the mail account set up on the device; empty when there is none.
+  std::string mailAccount;
   // Which selectors the screen answers. nativeBounds and nativeScale came with version 8.
   bool screenAnswersNativeBounds = true;
   bool screenAnswersDisplayLink = true;

@@ -13,6 +13,7 @@ const std::vector<HostAction>& hostActions() {
     addScreenActions(all);
     addCallBarActions(all);
     addContactListActions(all);
+    addSettingsActions(all);
     return all;
   }();
   return actions;

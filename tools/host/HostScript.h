@@ -46,6 +46,7 @@ void addProcessActions(std::vector<HostAction>& actions);
 void addScreenActions(std::vector<HostAction>& actions);
 void addCallBarActions(std::vector<HostAction>& actions);
 void addContactListActions(std::vector<HostAction>& actions);
+void addSettingsActions(std::vector<HostAction>& actions);
 
 class UIViewController;
 // Shows a list in CallBar's overlay, in front, as CallBar shows its own lists.

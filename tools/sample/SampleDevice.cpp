@@ -8,6 +8,7 @@
 
 #include "AddressBookWriter.h"
 #include "SampleCallBarFiles.h"
+#include "SamplePaneBundle.h"
 #include "SamplePictures.h"
 
 namespace sample {
@@ -232,6 +233,13 @@ bool writeDeviceFiles(const std::string& root, const SampleOptions& options, Sam
   }
   addLine(report, "settings pane pictures: " + root +
                       "/System/Library/PreferenceBundles/TalvoCBSettings.bundle");
+  // A device without the pane still serves every other host; the report says so.
+  if (installPaneBundle(root, &reason)) {
+    addLine(report, "settings pane: " + root +
+                        "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/TalvoCBSettings");
+  } else {
+    addLine(report, "settings pane: not installed (" + reason + ")");
+  }
   return true;
 }
 

@@ -25,6 +25,12 @@ void DeviceOptions::addTo(CLI::App* command) {
         return ok ? std::string() : "a region is two capital letters, such as US";
       })
       ->capture_default_str();
+  command->add_option("--mail-account", mailAccount, "Address of the device's mail account")
+      ->check([](const std::string& value) {
+        bool ok = value.find('@') != std::string::npos &&
+                  value.find_first_of(" \t\r\n<>\",") == std::string::npos;
+        return ok ? std::string() : "a mail account is an address such as name@example.com";
+      });
 }
 
 DeviceProfile DeviceOptions::profile() const {
@@ -38,5 +44,6 @@ DeviceProfile DeviceOptions::profile() const {
   profile.idiom = idiom == "pad" ? 1 : 0;
   profile.layoutDirection = rtl ? 1 : 0;
   profile.region = region;
+  profile.mailAccount = mailAccount;
   return profile;
 }

@@ -15,8 +15,10 @@ struct DeviceOptions {
   std::string idiom = "phone";
   bool rtl = false;
   std::string region = "US";
+  std::string mailAccount;
 
-  // Adds --version, --machine, --scale, --width, --height, --idiom, --rtl and --region.
+  // Adds --version, --machine, --scale, --width, --height, --idiom, --rtl, --region and
+  // --mail-account.
   void addTo(CLI::App* command);
   DeviceProfile profile() const;
 };

@@ -21,6 +21,8 @@ void addSampleCommand(CLI::App& app, CliContext& context) {
     if (context.root.empty()) return context.usageError("sample needs --root DIR");
     sample::SampleOptions options;
     options.profile = device.profile();
+    // The sample phone has a mail account, so that the pane can mail its log.
+    if (options.profile.mailAccount.empty()) options.profile.mailAccount = "mobile@example.com";
     if (contacts >= 0) options.contacts = contacts;
     options.seed = seed;
     sample::SampleReport report;

@@ -1,0 +1,31 @@
+// The user defaults: values per domain (a bundle identifier), kept in the file
+// "Library/Preferences/DOMAIN.plist" of the home folder. Changes wait in memory until
+// synchronize, which reads each changed domain's file afresh, puts the changes in and writes it
+// back whole, atomically and in binary form, as the preferences daemon does. Main thread only.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+
+#include "foundation/NSValueTypes.h"
+
+class NSUserDefaults : public NSObject {
+ public:
+  static Class class_();
+  static std::shared_ptr<NSUserDefaults> standardUserDefaults();
+  NSUserDefaults();
+
+  // The waiting change, else the file's value; nil for a domain that names no file of its own.
+  id objectForKey(const std::string& key, const std::string& domain) const;
+  void setObject(const id& value, const std::string& key, const std::string& domain);
+  // Answers whether every changed domain was written.
+  bool synchronize();
+
+  // A domain is a name, never a path.
+  static bool isDomainName(const std::string& domain);
+  static std::string pathOfDomain(const std::string& domain);
+
+ private:
+  std::map<std::string, std::map<std::string, id>> pending_;
+};

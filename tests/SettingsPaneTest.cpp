@@ -1,0 +1,231 @@
+// The settings pane in real Settings host processes: its rows, the file it writes, the mail it
+// sends (parsed back with GMime), and SpringBoard seeing its changes.
+#include <gmime/gmime.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "SampleDevice.h"
+#include "Subprocess.h"
+#include "TALCBSettings.h"
+#include "TemporaryDevice.h"
+#include "ViewDump.h"
+#include "foundation/NSValueTypes.h"
+#include "foundation/PropertyList.h"
+
+namespace {
+
+constexpr const char* kPaneResource =
+    "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/TalvoCB.plist";
+
+struct PaneDevice {
+  explicit PaneDevice(const std::string& mailAccount = "mobile@example.com") {
+    sample::SampleOptions options;
+    options.profile.mailAccount = mailAccount;
+    std::string error;
+    EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
+  }
+  void writeSettings(const std::map<std::string, id>& entries) {
+    auto settings = make<NSDictionary>();
+    for (const auto& [key, value] : entries) settings->setObject(value, key);
+    ASSERT_TRUE(settings->writeToFile(TalvoCBSettingsFile::pathInHome(), true));
+  }
+  std::shared_ptr<NSDictionary> settings() const {
+    return NSDictionary::dictionaryWithContentsOfFile(TalvoCBSettingsFile::pathInHome());
+  }
+  ProcessResult run(const std::string& bundle, const std::vector<std::string>& actions) {
+    std::vector<std::string> argv = {"talvocb-host", "--root", device.root(), "--bundle-id",
+                                     bundle};
+    for (const auto& a : actions) argv.insert(argv.end(), {"--do", a});
+    return runProgram(argv);
+  }
+  ProcessResult settingsApp(const std::vector<std::string>& actions) {
+    auto result = run("com.apple.Preferences", actions);
+    EXPECT_EQ(result.status, 0) << result.err;
+    return result;
+  }
+  // The titles of the switch rows a dump shows.
+  std::vector<std::string> switchRows(const std::string& dumpName) const {
+    std::vector<std::string> rows;
+    DumpedView screen = DumpReader::readFile(device.real("/tmp/" + dumpName));
+    for (const DumpedView* cell : screen.ofClass("PSTableCell")) {
+      if (cell->ofClass("UISwitch").empty()) continue;
+      for (const DumpedView* label :
+           cell->find([](const DumpedView& v) { return !v.text.empty(); })) {
+        rows.push_back(label->text);
+      }
+    }
+    return rows;
+  }
+  TemporaryDevice device;
+};
+
+bool fileIsBinaryPropertyList(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string head(8, '\0');
+  in.read(head.data(), 8);
+  return head == "bplist00";
+}
+
+}  // namespace
+
+TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
+  PaneDevice phone;
+  phone.writeSettings({{"TalvoCBEnabled", NSNumber::numberWithBool(false)},
+                       {"SomeoneElsesKey", make<NSString>("kept")}});
+  auto dump = [&](const std::string& name) { return "dump " + phone.device.real("/tmp/" + name); };
+  phone.settingsApp({"pane", dump("off.json"), "switch TalvoCBEnabled on", dump("on.json"),
+                     "switch TalvoCBEnabled on", dump("again.json"), "switch TalvoCBEnabled off",
+                     dump("offAgain.json"), "switch TalvoCBEnabled off", dump("offTwice.json")});
+  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favorites",
+                                        "Call Overlay", "Recents",        "Contacts"};
+  EXPECT_EQ(phone.switchRows("off.json"), std::vector<std::string>{"Enabled"});
+  EXPECT_EQ(phone.switchRows("on.json"), all);
+  EXPECT_EQ(phone.switchRows("again.json"), all) << "a repeated on adds the rows once";
+  EXPECT_EQ(phone.switchRows("offAgain.json"), std::vector<std::string>{"Enabled"});
+  EXPECT_EQ(phone.switchRows("offTwice.json"), std::vector<std::string>{"Enabled"})
+      << "four rows are never trimmed";
+
+  // Written whole, atomically, in binary form; keys the page does not show survive.
+  EXPECT_TRUE(fileIsBinaryPropertyList(phone.device.settingsFile()));
+  auto settings = phone.settings();
+  ASSERT_TRUE(settings);
+  EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabled")));
+  EXPECT_EQ(stringValue(settings->objectForKey("SomeoneElsesKey")), "kept");
+  EXPECT_FALSE(std::filesystem::exists(phone.device.settingsFile() + ".tmp"));
+}
+
+TEST(SettingsPane, ASwitchWritesItsKeyANegatedOneTheInverseAndAMissingFileIsCreated) {
+  PaneDevice phone;
+  // A resource whose Recents row is negated.
+  auto resource = cast<NSDictionary>(readPropertyListFile(phone.device.real(kPaneResource)));
+  ASSERT_TRUE(resource);
+  for (const id& item : cast<NSArray>(resource->objectForKey("items"))->items) {
+    auto row = cast<NSDictionary>(item);
+    if (stringValue(row->objectForKey("key")) == "TalvoCBEnabledRecents") {
+      row->setObject(NSNumber::numberWithBool(true), "negate");
+    }
+  }
+  ASSERT_TRUE(resource->writeToFile(kPaneResource, true));
+  ASSERT_FALSE(phone.settings()) << "the sample has no settings file until SpringBoard starts";
+
+  phone.settingsApp({"switch TalvoCBEnabled on", "switch TalvoCBEnabledRecents on",
+                     "switch TalvoCBEnabledPhone off"});
+  auto settings = phone.settings();
+  ASSERT_TRUE(settings) << "the first change creates the file";
+  EXPECT_TRUE(boolValue(settings->objectForKey("TalvoCBEnabled")));
+  EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabledRecents")));
+  ASSERT_TRUE(settings->objectForKey("TalvoCBEnabledPhone"));
+  EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabledPhone")));
+}
+
+TEST(SettingsPane, MailingWithoutAnAccountShowsTheAlertAndSendsNothing) {
+  PaneDevice phone("");
+  auto result = phone.settingsApp({"mail-log"});
+  EXPECT_EQ(result.out, "mail: not sent (No email accounts configured.)\n");
+  EXPECT_FALSE(
+      std::filesystem::exists(phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml")));
+}
+
+namespace {
+
+struct ParsedMail {
+  std::string subject, to, html;
+  std::vector<std::pair<std::string, std::string>> attachments;  // type, name
+  std::string attachmentText;
+};
+
+ParsedMail parseMail(const std::string& path) {
+  g_mime_init();
+  ParsedMail mail;
+  GMimeStream* stream = g_mime_stream_file_open(path.c_str(), "r", nullptr);
+  EXPECT_TRUE(stream) << path;
+  if (!stream) return mail;
+  GMimeParser* parser = g_mime_parser_new_with_stream(stream);
+  GMimeMessage* message = g_mime_parser_construct_message(parser, nullptr);
+  EXPECT_TRUE(message);
+  if (message) {
+    mail.subject = g_mime_message_get_subject(message);
+    char* to = internet_address_list_to_string(g_mime_message_get_to(message), nullptr, false);
+    mail.to = to;
+    g_free(to);
+    GMimePartIter* parts = g_mime_part_iter_new(GMIME_OBJECT(message));
+    do {
+      GMimeObject* part = g_mime_part_iter_get_current(parts);
+      if (!GMIME_IS_PART(part)) continue;
+      GMimeContentType* type = g_mime_object_get_content_type(part);
+      if (GMIME_IS_TEXT_PART(part) && !g_mime_part_get_filename(GMIME_PART(part))) {
+        char* text = g_mime_text_part_get_text(GMIME_TEXT_PART(part));
+        mail.html = text;
+        g_free(text);
+      } else {
+        char* mime = g_mime_content_type_get_mime_type(type);
+        mail.attachments.emplace_back(mime, g_mime_part_get_filename(GMIME_PART(part)));
+        g_free(mime);
+        char* text = g_mime_text_part_get_text(GMIME_TEXT_PART(part));
+        mail.attachmentText = text ? text : "";
+        g_free(text);
+      }
+    } while (g_mime_part_iter_next(parts));
+    g_mime_part_iter_free(parts);
+    g_object_unref(message);
+  }
+  g_object_unref(parser);
+  g_object_unref(stream);
+  return mail;
+}
+
+}  // namespace
+
+TEST(SettingsPane, TheMailedLogIsAMessageAMailProgramOpens) {
+  PaneDevice phone;
+  phone.device.writeFile("/tmp/quorvik.log", "line <1> & more\n");
+  auto first = phone.settingsApp({"mail-log"});
+  EXPECT_EQ(first.out, "mail: /private/var/mobile/Library/Mail/Outbox/1.eml\n");
+  ParsedMail mail = parseMail(phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml"));
+  EXPECT_EQ(mail.subject, "Talvo For CallBar - quorvik.log");
+  EXPECT_EQ(mail.to, "support@quorvik.com");
+  DeviceProfile p;
+  for (const std::string& part :
+       {"Serial number: " + p.serialNumber + "<br>", p.machine + " with iOS:" + p.systemVersion,
+        "UDID:" + p.uniqueIdentifier + ".<br>", std::string("Talvo For CallBar by Quorvik")}) {
+    EXPECT_NE(mail.html.find(part), std::string::npos) << part << " in " << mail.html;
+  }
+  ASSERT_EQ(mail.attachments.size(), 1u);
+  EXPECT_EQ(mail.attachments[0],
+            std::make_pair(std::string("text/plain"), std::string("quorvik.log")));
+  EXPECT_EQ(mail.attachmentText, "line <1> & more\n");
+
+  // Without a log the mail still goes, without an attachment.
+  std::filesystem::remove(phone.device.real("/tmp/quorvik.log"));
+  EXPECT_EQ(phone.settingsApp({"mail-log"}).out,
+            "mail: /private/var/mobile/Library/Mail/Outbox/2.eml\n");
+  EXPECT_TRUE(parseMail(phone.device.real("/private/var/mobile/Library/Mail/Outbox/2.eml"))
+                  .attachments.empty());
+}
+
+// SpringBoard hears the change at once; the settings it loads from then on are the new ones. (Its
+// views follow once the settings handler rebuilds them on the notification.)
+TEST(SettingsPane, SpringBoardHearsEveryChangeAndLoadsIt) {
+  PaneDevice phone;
+  const std::string note = "com.quorvik.TalvoCBRoundedPicturesEnabledNotification";
+  auto roundInSpringBoard = [&] {
+    auto result = phone.run("com.apple.springboard", {"settings"});
+    EXPECT_EQ(result.status, 0) << result.err;
+    return result.out.find("Round Pictures Enabled: 1") != std::string::npos;
+  };
+  EXPECT_TRUE(roundInSpringBoard());
+
+  RunningProgram springBoard({"talvocb-host", "--root", phone.device.root(), "--bundle-id",
+                              "com.apple.springboard", "--do", "observe " + note, "--do", "ready",
+                              "--do", "wait " + note + " 10000"});
+  ASSERT_TRUE(springBoard.waitForLine("ready", std::chrono::seconds(10)));
+  phone.settingsApp({"pane", "switch TalvoCBEnabledRoundedPictures off"});
+  EXPECT_TRUE(springBoard.waitForLine("received " + note, std::chrono::seconds(10)));
+  EXPECT_EQ(springBoard.wait(), 0);
+
+  EXPECT_FALSE(roundInSpringBoard());
+  phone.settingsApp({"switch TalvoCBEnabledRoundedPictures on"});
+  EXPECT_TRUE(roundInSpringBoard());
+}

@@ -1,0 +1,181 @@
+// Actions of the Settings application: it loads the add-on's pane bundle from its device path
+// with dlopen, makes the bundle's principal class by name and shows its rows; the actions then
+// switch and tap rows as a finger would, and open the pages that links lead to.
+#include <dlfcn.h>
+
+#include <chrono>
+#include <cstdio>
+
+#include "HostScript.h"
+#include "foundation/Device.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSBundle.h"
+#include "foundation/NSValueTypes.h"
+#include "messageui/MFMailComposeViewController.h"
+#include "preferences/PSListController.h"
+#include "uikit/UIAlertView.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIWindow.h"
+
+namespace {
+
+constexpr const char* kPaneBundle = "/System/Library/PreferenceBundles/TalvoCBSettings.bundle";
+constexpr auto kMailTimeout = std::chrono::milliseconds(5000);
+
+struct SettingsApp {
+  std::shared_ptr<UIWindow> window;
+  std::shared_ptr<PSListController> root;
+  std::shared_ptr<PSListController> shown;
+};
+SettingsApp& settingsApp() {
+  static SettingsApp app;
+  return app;
+}
+
+void requireSettings() {
+  if (NSBundle::mainBundle().bundleIdentifier().value_or("") != "com.apple.Preferences") {
+    throw HostActionFailure(
+        "the pane runs only in the Settings application (com.apple.Preferences)");
+  }
+}
+
+void show(const std::shared_ptr<PSListController>& page) {
+  SettingsApp& app = settingsApp();
+  app.shown = page;
+  app.window->setRootViewController(page);
+  app.window->makeKeyAndVisible();
+}
+
+// Loads the bundle once and makes its principal class, sized to the screen.
+std::shared_ptr<PSListController> loadPane() {
+  auto bundle = NSBundle::bundleWithPath(kPaneBundle);
+  if (!bundle) throw HostActionFailure(std::string("no pane bundle at ") + kPaneBundle);
+  auto info = NSDictionary::dictionaryWithContentsOfFile(std::string(kPaneBundle) + "/Info.plist");
+  auto executable = info ? stringValue(info->objectForKey("CFBundleExecutable")) : std::nullopt;
+  auto principal = info ? stringValue(info->objectForKey("NSPrincipalClass")) : std::nullopt;
+  if (!executable || !principal || executable->find('/') != std::string::npos) {
+    throw HostActionFailure("the pane bundle's Info.plist names no executable or principal class");
+  }
+  std::string binary = fileSystemRepresentation(std::string(kPaneBundle) + "/" + *executable);
+  if (!::dlopen(binary.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+    throw HostActionFailure(std::string("cannot load the pane: ") + ::dlerror());
+  }
+  auto page = cast<PSListController>(class_createInstance(objc_getClass(principal->c_str())));
+  if (!page)
+    throw HostActionFailure("the pane's principal class " + *principal + " is no list page");
+  page->setBundle(bundle);
+  CGSize size = CGSizeMake(sim::deviceProfile().width, sim::deviceProfile().height);
+  page = cast<PSListController>(objc_msgSend<id(CGSize)>(page, "initForContentSize:", size));
+  if (!page) throw HostActionFailure("the pane's page did not initialise");
+  return page;
+}
+
+std::shared_ptr<PSListController> rootPage() {
+  requireSettings();
+  SettingsApp& app = settingsApp();
+  if (!app.root) {
+    app.window = make<UIWindow>();
+    app.window->setBackgroundColor(UIColor::whiteColor());
+    app.root = loadPane();
+    show(app.root);
+  }
+  return app.root;
+}
+
+std::shared_ptr<PSListController> shownPage() {
+  rootPage();
+  return settingsApp().shown;
+}
+
+HostStep guarded(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const objc_runtime_error& error) {
+    throw HostActionFailure(error.what());
+  }
+  return HostStep::Continue;
+}
+
+HostStep pane(const HostArguments&, const HostIdentity&) {
+  return guarded([] { show(rootPage()); });
+}
+
+HostStep flip(const HostArguments& words, const HostIdentity&) {
+  if (words[1] != "on" && words[1] != "off") throw HostUsageError("usage: switch KEY on|off");
+  return guarded([&] {
+    auto page = shownPage();
+    auto row = page->specifierWithKey(words[0]);
+    if (!row || row->cellType() != PSSwitchCell) {
+      throw HostActionFailure("no switch row for " + words[0] + " is showing");
+    }
+    page->flipSwitch(row, words[1] == "on");
+  });
+}
+
+// Taps the row; a link shows the page it opens.
+void tapRow(const std::shared_ptr<PSListController>& page,
+            const std::shared_ptr<PSSpecifier>& row) {
+  if (auto next = page->tap(row)) show(next);
+}
+
+HostStep tap(const HostArguments& words, const HostIdentity&) {
+  std::string title;
+  for (const std::string& word : words) title += (title.empty() ? "" : " ") + word;
+  return guarded([&] {
+    auto page = shownPage();
+    auto row = page->specifierNamed(title);
+    if (!row || (row->cellType() != PSButtonCell && row->cellType() != PSLinkCell)) {
+      throw HostActionFailure("no button or link row \"" + title + "\" is showing");
+    }
+    tapRow(page, row);
+  });
+}
+
+std::shared_ptr<PSSpecifier> rowWhere(const std::shared_ptr<PSListController>& page,
+                                      const std::function<bool(const PSSpecifier&)>& test) {
+  for (const auto& row : page->shownSpecifiers()) {
+    if (test(*row)) return row;
+  }
+  return nullptr;
+}
+
+HostStep mailLog(const HostArguments&, const HostIdentity&) {
+  return guarded([] {
+    auto root = rootPage();
+    show(root);
+    auto link =
+        rowWhere(root, [](const PSSpecifier& row) { return row.detailClassName.has_value(); });
+    if (!link) throw HostActionFailure("the pane shows no link to its second page");
+    tapRow(root, link);
+    auto page = settingsApp().shown;
+    auto mailRow =
+        rowWhere(page, [](const PSSpecifier& row) { return row.action == "emailLogFile:"; });
+    if (!mailRow) throw HostActionFailure("the second page has no mail row");
+    std::size_t alertsBefore = UIAlertView::shownAlerts().size();
+    page->tap(mailRow);
+    if (UIAlertView::shownAlerts().size() > alertsBefore) {
+      std::printf("mail: not sent (%s)\n",
+                  UIAlertView::shownAlerts().back()->message().value_or("").c_str());
+      return;
+    }
+    auto composer = cast<MFMailComposeViewController>(page->presentedViewController());
+    if (!composer) throw HostActionFailure("no mail composer was presented");
+    if (!sim::runMainLoopUntil([&] { return !page->presentedViewController(); }, kMailTimeout)) {
+      throw HostActionFailure("the mail composer was never dismissed");
+    }
+    if (!composer->sentMessagePath()) throw HostActionFailure("the message was not sent");
+    std::printf("mail: %s\n", composer->sentMessagePath()->c_str());
+  });
+}
+
+}  // namespace
+
+void addSettingsActions(std::vector<HostAction>& actions) {
+  actions.push_back({"pane", "", "Settings: show the add-on's pane (its root page)", 0, 0, pane});
+  actions.push_back(
+      {"switch", "KEY on|off", "Settings: switch the row of a settings key", 2, 2, flip});
+  actions.push_back(
+      {"tap", "TITLE", "Settings: tap a button or link row of the page shown", 1, 8, tap});
+  actions.push_back({"mail-log", "", "Settings: open the pane's second page and tap its mail row",
+                     0, 0, mailLog});
+}
