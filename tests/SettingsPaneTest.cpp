@@ -205,11 +205,10 @@ TEST(SettingsPane, TheMailedLogIsAMessageAMailProgramOpens) {
                   .attachments.empty());
 }
 
-// SpringBoard hears the change at once; the settings it loads from then on are the new ones. (Its
-// views follow once the settings handler rebuilds them on the notification.)
-TEST(SettingsPane, SpringBoardHearsEveryChangeAndLoadsIt) {
+// A row switched in the Settings host changes what a running SpringBoard shows: its favourites are
+// drawn anew, square; and a SpringBoard started afterwards loads the new value.
+TEST(SettingsPane, SwitchingARowChangesWhatSpringBoardShows) {
   PaneDevice phone;
-  const std::string note = "com.quorvik.TalvoCBRoundedPicturesEnabledNotification";
   auto roundInSpringBoard = [&] {
     auto result = phone.run("com.apple.springboard", {"settings"});
     EXPECT_EQ(result.status, 0) << result.err;
@@ -217,13 +216,26 @@ TEST(SettingsPane, SpringBoardHearsEveryChangeAndLoadsIt) {
   };
   EXPECT_TRUE(roundInSpringBoard());
 
+  std::string before = phone.device.real("/tmp/before.json");
+  std::string after = phone.device.real("/tmp/after.json");
   RunningProgram springBoard({"talvocb-host", "--root", phone.device.root(), "--bundle-id",
-                              "com.apple.springboard", "--do", "observe " + note, "--do", "ready",
-                              "--do", "wait " + note + " 10000"});
+                              "com.apple.springboard", "--do", "favorites", "--do",
+                              "dump " + before, "--do", "ready", "--do", "settings-changed 10000",
+                              "--do", "dump " + after});
   ASSERT_TRUE(springBoard.waitForLine("ready", std::chrono::seconds(10)));
   phone.settingsApp({"pane", "switch TalvoCBEnabledRoundedPictures off"});
-  EXPECT_TRUE(springBoard.waitForLine("received " + note, std::chrono::seconds(10)));
   EXPECT_EQ(springBoard.wait(), 0);
+  auto favourites = [](const std::string& dump) {
+    std::vector<std::string> pictures;
+    for (const DumpedView* button : DumpReader::readFile(dump).ofClass("UIButton")) {
+      if (button->tag >= 1 && button->tag <= 6) pictures.push_back(button->image);
+    }
+    return pictures;
+  };
+  auto round = favourites(before), square = favourites(after);
+  ASSERT_EQ(round.size(), 6u);
+  ASSERT_EQ(square.size(), 6u);
+  EXPECT_NE(round, square);
 
   EXPECT_FALSE(roundInSpringBoard());
   phone.settingsApp({"switch TalvoCBEnabledRoundedPictures on"});
