@@ -3,6 +3,7 @@
 #include "addressbook/ABAddressBook.h"
 #include "hosts/CallBar.h"
 #include "hosts/CallBarParts.h"
+#include "hosts/HostListTable.h"
 #include "hosts/HostMethods.h"
 #include "uikit/UIColor.h"
 #include "uikit/UITableView.h"
@@ -41,17 +42,8 @@ std::shared_ptr<NSArray> entriesOf(const id& list) {
 
 void viewDidLoad(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kCallBarListClass), self, cmd);
-  auto controller = cast<UIViewController>(self);
-  if (!controller) return;
-  auto view = controller->view();
-  view->setBackgroundColor(UIColor::clearColor());
-  auto table = make<UITableView>(view->bounds());
-  table->setBackgroundColor(UIColor::clearColor());
-  table->setClipsToBounds(true);
-  table->setRowHeight(kRowHeight);
-  table->setDataSource(self);
-  view->addSubview(table);
-  object_setIvar(self, "_tableView", table);
+  auto table = sim::hosts::detail::addListTable(self, UIColor::clearColor(), kRowHeight);
+  if (!table) return;
   std::vector<id> all = readHistory();
   object_setIvar(self, "_missedEntries", make<NSArray>(missedEntries(all)));
   object_setIvar(self, "_allEntries", make<NSArray>(std::move(all)));
@@ -60,10 +52,6 @@ void viewDidLoad(id self, SEL cmd) {
 
 void dealloc(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kCallBarListClass), self, cmd);
-}
-
-id tableView(id self, SEL) {
-  return object_getIvar<id>(self, "_tableView");
 }
 
 long numberOfRows(id self, SEL, id, long) {
@@ -94,7 +82,7 @@ void registerCallBarListClass() {
   Class list = classNamed(kCallBarListClass, UIViewController::class_());
   define(list, "viewDidLoad", viewDidLoad, "v@:");
   define(list, "dealloc", dealloc, "v@:");
-  define(list, "tableView", tableView, "@@:");
+  define(list, "tableView", sim::hosts::detail::listTableView, "@@:");
   define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
   define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
 }

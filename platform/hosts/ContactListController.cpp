@@ -7,6 +7,7 @@
 #include "addressbook/ABAddressBook.h"
 #include "contacts/CNContact.h"
 #include "hosts/ContactListParts.h"
+#include "hosts/HostListTable.h"
 #include "hosts/HostMethods.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
@@ -30,23 +31,10 @@ std::shared_ptr<NSArray> contactsOf(const id& list) {
 
 void viewDidLoad(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kListClass), self, cmd);
-  auto controller = cast<UIViewController>(self);
-  if (!controller) return;
-  auto view = controller->view();
-  view->setBackgroundColor(UIColor::whiteColor());
-  auto table = make<UITableView>(view->bounds());
-  table->setBackgroundColor(UIColor::whiteColor());
-  table->setClipsToBounds(true);
-  table->setRowHeight(kRowHeight);
-  table->setDataSource(self);
-  view->addSubview(table);
-  object_setIvar(self, "_tableView", table);
+  auto table = sim::hosts::detail::addListTable(self, UIColor::whiteColor(), kRowHeight);
+  if (!table) return;
   reloadOnAddressBookChange(table);
   objc_msgSend<void()>(table, "reloadData");
-}
-
-id tableView(id self, SEL) {
-  return object_getIvar<id>(self, "_tableView");
 }
 
 // Asked first by every reload: the people are read here.
@@ -135,7 +123,7 @@ id cellContact(id self, SEL) {
 void registerContactListClasses() {
   Class list = classNamed(kListClass, UIViewController::class_());
   define(list, "viewDidLoad", viewDidLoad, "v@:");
-  define(list, "tableView", tableView, "@@:");
+  define(list, "tableView", sim::hosts::detail::listTableView, "@@:");
   define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
   define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
   Class cell = classNamed(kCellClass, UITableViewCell::class_());

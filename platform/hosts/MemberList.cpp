@@ -6,6 +6,7 @@
 
 #include "hosts/ContactListParts.h"
 #include "hosts/ContactLists.h"
+#include "hosts/HostListTable.h"
 #include "hosts/HostMethods.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
@@ -134,10 +135,6 @@ void viewDidLoad(id self, SEL cmd) {
   objc_msgSend<void()>(table, "reloadData");
 }
 
-id tableView(id self, SEL) {
-  return object_getIvar<id>(self, "_tableView");
-}
-
 }  // namespace
 
 std::shared_ptr<UIViewController> makeMembersList(const std::optional<std::string>& searchText) {
@@ -162,7 +159,7 @@ void registerMemberListClasses() {
   Class controller = classNamed(kControllerClass, UIViewController::class_());
   define(controller, "loadView", loadView, "v@:");
   define(controller, "viewDidLoad", viewDidLoad, "v@:");
-  define(controller, "tableView", tableView, "@@:");
+  define(controller, "tableView", sim::hosts::detail::listTableView, "@@:");
 }
 
 }  // namespace contactlists

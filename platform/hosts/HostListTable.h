@@ -1,0 +1,20 @@
+// The table a host's list controller shows: it fills the controller's view, the controller is
+// its data source, and it is kept in the controller's "_tableView" variable, which the
+// controller's `tableView` method answers.
+#pragma once
+
+#include <memory>
+
+#include "runtime/objc.h"
+#include "uikit/UIColor.h"
+#include "uikit/UITableView.h"
+
+namespace sim::hosts::detail {
+
+std::shared_ptr<UITableView> addListTable(const id& controller,
+                                          const std::shared_ptr<UIColor>& background,
+                                          CGFloat rowHeight);
+// The `tableView` method of such a controller.
+id listTableView(id self, SEL);
+
+}  // namespace sim::hosts::detail
