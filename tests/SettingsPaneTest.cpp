@@ -227,7 +227,8 @@ TEST(SettingsPane, SwitchingARowChangesWhatSpringBoardShows) {
   EXPECT_EQ(springBoard.wait(), 0);
   auto favourites = [](const std::string& dump) {
     std::vector<std::string> pictures;
-    for (const DumpedView* button : DumpReader::readFile(dump).ofClass("UIButton")) {
+    DumpedView screen = DumpReader::readFile(dump);
+    for (const DumpedView* button : screen.ofClass("UIButton")) {
       if (button->tag >= 1 && button->tag <= 6) pictures.push_back(button->image);
     }
     return pictures;

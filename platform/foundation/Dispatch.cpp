@@ -20,9 +20,10 @@ std::thread::id& mainThreadId() {
 [[maybe_unused]] const bool kMainThreadRecorded = (mainThreadId(), true);
 }  // namespace
 
+// Never destroyed: workers may still hand results to it while the process exits.
 dispatch_queue_t dispatch_get_main_queue() {
-  static dispatch_queue_s queue;
-  return &queue;
+  static auto* queue = new dispatch_queue_s;
+  return queue;
 }
 
 void dispatch_async(dispatch_queue_t queue, dispatch_block_t block) {
