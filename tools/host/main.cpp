@@ -13,8 +13,10 @@
 
 #include "HostScript.h"
 #include "HostWindows.h"
+#include "TalvoCBUtils.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
+#include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
 #include "hosts/HostClasses.h"
 
@@ -22,6 +24,15 @@ namespace {
 std::string defaultModulePath() {
   std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
   return (self.parent_path().parent_path() / "lib" / "TalvoCB.so").string();
+}
+
+// The process ends once the pictures still being made on the library's workers are done (for a
+// short while at most), so that no worker touches what the exit tears down.
+int finish(int status) {
+  auto queue = TalvoCBUtils::queue();
+  sim::runMainLoopUntil([&] { return !queue || queue->operationCount() == 0; },
+                        std::chrono::milliseconds(2000));
+  return status;
 }
 }  // namespace
 
@@ -81,13 +92,13 @@ int main(int argc, char** argv) {
   }
   showHostWindow();
   for (const std::string& action : actions) {
-    if (auto status = runHostLine(action, identity)) return *status;
+    if (auto status = runHostLine(action, identity)) return finish(*status);
   }
   if (fromStandardInput) {
     std::string line;
     while (std::getline(std::cin, line)) {
-      if (auto status = runHostLine(line, identity)) return *status;
+      if (auto status = runHostLine(line, identity)) return finish(*status);
     }
   }
-  return 0;
+  return finish(0);
 }
