@@ -18,6 +18,7 @@
 #include "UIColor+TalvoCB.h"
 #include "UIImage+TalvoCB.h"
 #include "foundation/Device.h"
+#include "kernel/arc4random.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"

@@ -32,3 +32,4 @@ void addContactSheetCommand(CLI::App& app, CliContext& context);
 void addSampleCommand(CLI::App& app, CliContext& context);
 void addAddressBookCommands(CLI::App& app, CliContext& context);
 void addAddressBookEditCommands(CLI::App& app, CliContext& context);
+void addSimCommand(CLI::App& app, CliContext& context);

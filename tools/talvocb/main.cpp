@@ -46,6 +46,7 @@ int main(int argc, char** argv) {
   addSampleCommand(app, context);
   addAddressBookCommands(app, context);
   addAddressBookEditCommands(app, context);
+  addSimCommand(app, context);
   try {
     app.parse(argc, argv);
   } catch (const CLI::CallForHelp&) {

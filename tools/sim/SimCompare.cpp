@@ -1,0 +1,161 @@
+#include "SimCompare.h"
+
+#include <cairo.h>
+
+#include <array>
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <sstream>
+
+namespace simulator {
+
+namespace {
+using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
+
+Surface loadPNG(const std::string& path) {
+  Surface surface(cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+  if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
+    return Surface(nullptr, cairo_surface_destroy);
+  }
+  cairo_surface_flush(surface.get());
+  return surface;
+}
+
+bool readFile(const std::string& path, std::string* text) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in) return false;
+  std::ostringstream out;
+  out << in.rdbuf();
+  *text = out.str();
+  return true;
+}
+
+struct Lab {
+  double l, a, b;
+};
+
+// A premultiplied ARGB pixel, seen over white, in CIE L*a*b*.
+Lab toLab(uint32_t pixel) {
+  static const std::array<double, 256> linear = [] {
+    std::array<double, 256> table{};
+    for (int i = 0; i < 256; ++i) {
+      double c = i / 255.0;
+      table[i] = c <= 0.04045 ? c / 12.92 : std::pow((c + 0.055) / 1.055, 2.4);
+    }
+    return table;
+  }();
+  int alpha = pixel >> 24;
+  auto channel = [&](int shift) { return static_cast<int>((pixel >> shift) & 0xff) + 255 - alpha; };
+  double r = linear[channel(16)], g = linear[channel(8)], b = linear[channel(0)];
+  double x = (0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047;
+  double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
+  double z = (0.0193 * r + 0.1192 * g + 0.9505 * b) / 1.08883;
+  auto f = [](double t) { return t > 0.008856 ? std::cbrt(t) : 7.787 * t + 16.0 / 116.0; };
+  double fx = f(x), fy = f(y), fz = f(z);
+  return {116 * fy - 16, 500 * (fx - fy), 200 * (fy - fz)};
+}
+
+double deltaE(uint32_t first, uint32_t second) {
+  if (first == second) return 0;
+  Lab p = toLab(first), q = toLab(second);
+  return std::sqrt((p.l - q.l) * (p.l - q.l) + (p.a - q.a) * (p.a - q.a) +
+                   (p.b - q.b) * (p.b - q.b));
+}
+
+uint32_t pixelAt(cairo_surface_t* surface, int x, int y) {
+  const unsigned char* row =
+      cairo_image_surface_get_data(surface) + y * cairo_image_surface_get_stride(surface);
+  return reinterpret_cast<const uint32_t*>(row)[x];
+}
+
+// The first line where two texts differ, for the report.
+std::string firstDifference(const std::string& actual, const std::string& expected) {
+  std::istringstream a(actual), e(expected);
+  std::string lineA, lineE;
+  for (int number = 1;; ++number) {
+    bool moreA = static_cast<bool>(std::getline(a, lineA));
+    bool moreE = static_cast<bool>(std::getline(e, lineE));
+    if (!moreA && !moreE) return "";
+    if (!moreA || !moreE || lineA != lineE) {
+      auto trim = [](std::string s) {
+        s.erase(0, s.find_first_not_of(' '));
+        return s.size() > 80 ? s.substr(0, 80) + "..." : s;
+      };
+      return "view tree differs at line " + std::to_string(number) + ": " +
+             (moreA ? trim(lineA) : "(end)") + " instead of " + (moreE ? trim(lineE) : "(end)");
+    }
+  }
+}
+}  // namespace
+
+Comparison compareShot(const std::string& stem, const std::string& reference,
+                       const CompareOptions& options, const std::string& diffPath) {
+  Comparison result;
+  Surface actual = loadPNG(stem + ".png");
+  Surface expected = loadPNG(reference + ".png");
+  if (!expected) {
+    result.reason = "no reference picture " + reference + ".png";
+    return result;
+  }
+  if (!actual) {
+    result.reason = "no screen " + stem + ".png";
+    return result;
+  }
+  int width = cairo_image_surface_get_width(actual.get());
+  int height = cairo_image_surface_get_height(actual.get());
+  if (width != cairo_image_surface_get_width(expected.get()) ||
+      height != cairo_image_surface_get_height(expected.get())) {
+    result.reason = "the screen is " + std::to_string(width) + " x " + std::to_string(height) +
+                    " pixels, its reference " +
+                    std::to_string(cairo_image_surface_get_width(expected.get())) + " x " +
+                    std::to_string(cairo_image_surface_get_height(expected.get()));
+    return result;
+  }
+
+  Surface diff(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
+               cairo_surface_destroy);
+  cairo_surface_flush(diff.get());
+  long differing = 0;
+  for (int y = 0; y < height; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(diff.get()) +
+                                            y * cairo_image_surface_get_stride(diff.get()));
+    for (int x = 0; x < width; ++x) {
+      uint32_t was = pixelAt(expected.get(), x, y);
+      bool differs = deltaE(pixelAt(actual.get(), x, y), was) > options.tolerance;
+      differing += differs;
+      // The reference, faded to a quarter of its strength over white, shows where things are.
+      Lab faded = toLab(was);
+      auto grey = static_cast<uint32_t>(255 - (100 - std::fmin(faded.l, 100.0)) * 0.64);
+      out[x] = differs ? 0xFFFF0000u : (0xFF000000u | grey << 16 | grey << 8 | grey);
+    }
+  }
+  cairo_surface_mark_dirty(diff.get());
+  double share = static_cast<double>(differing) / (static_cast<double>(width) * height);
+
+  std::string actualTree, expectedTree;
+  if (!readFile(reference + ".json", &expectedTree)) {
+    result.reason = "no reference view tree " + reference + ".json";
+  } else if (!readFile(stem + ".json", &actualTree)) {
+    result.reason = "no view tree " + stem + ".json";
+  } else if (actualTree != expectedTree) {
+    result.reason = firstDifference(actualTree, expectedTree);
+  }
+  if (share > options.maxDifferingShare) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%ld pixels differ (%.3f%% of the screen, %.3f%% allowed)",
+                  differing, share * 100, options.maxDifferingShare * 100);
+    result.reason = result.reason.empty() ? text : std::string(text) + "; " + result.reason;
+  }
+  if (differing > 0 && !result.reason.empty()) {
+    result.diffWritten =
+        cairo_surface_write_to_png(diff.get(), diffPath.c_str()) == CAIRO_STATUS_SUCCESS;
+  }
+  result.same = result.reason.empty();
+  return result;
+}
+
+}  // namespace simulator
+

@@ -1,0 +1,106 @@
+#include "SimLiveScenes.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "SamplePictures.h"
+
+namespace simulator {
+
+namespace {
+constexpr const char* kWaitForSettings = "settings-changed 10000";
+constexpr const char* kAddressBookChanged = "__ABDataBaseChangedByOtherProcessNotification";
+constexpr const char* kJohnsNumber = "call +1 (555) 010-0100";
+
+// What SpringBoard shows before a switch is turned off, and does after it.
+struct SwitchScreen {
+  const char* key;
+  std::vector<std::string> before;
+  std::vector<std::string> after;
+  const char* shows;
+};
+
+const std::vector<SwitchScreen>& switchScreens() {
+  static const std::vector<SwitchScreen> screens = {
+      {"TalvoCBEnabled", {}, {kJohnsNumber}, "the next call, from John Appleseed"},
+      {"TalvoCBEnabledRoundedPictures", {"favorites"}, {}, "the favourites, redrawn"},
+      {"TalvoCBEnabledMonogramPictures", {"recents"}, {}, "the recent calls, reloaded"},
+      {"TalvoCBEnabledFavorites", {"favorites"}, {}, "the favourites, redrawn"},
+      {"TalvoCBEnabledPhone", {}, {kJohnsNumber}, "the next call, from John Appleseed"},
+      {"TalvoCBEnabledRecents", {"recents"}, {}, "the recent calls, reloaded"},
+      {"TalvoCBEnabledContacts", {"contacts"}, {}, "the contact list, reloaded"},
+  };
+  return screens;
+}
+
+void append(std::vector<std::string>& to, const std::vector<std::string>& actions) {
+  to.insert(to.end(), actions.begin(), actions.end());
+}
+
+// SpringBoard shows its screen and waits; Settings turns the switch off; SpringBoard shows the
+// screen the notification changed and waits again; Settings turns the switch back on.
+void playSwitch(SimStage& stage, const SwitchScreen& screen) {
+  const std::string key = screen.key;
+  const std::string name = "switch-" + key + "-off";
+  const std::string switches = "all on but " + key;
+  std::vector<std::string> paneActions = {"pane", "switch " + key + " off"};
+  append(paneActions, stage.record(name + "-pane", kSettings, key + " turned off in the pane",
+                                   switches));
+
+  std::vector<std::string> springBoard = screen.before;
+  append(springBoard, {"wait-idle", "ready", kWaitForSettings});
+  append(springBoard, screen.after);
+  append(springBoard,
+         stage.record(name, kSpringBoard,
+                      "SpringBoard after the notification of " + key + ": " + screen.shows,
+                      switches));
+  append(springBoard, {"ready", kWaitForSettings});
+
+  auto running = stage.start(kSpringBoard, springBoard);
+  stage.waitFor(*running, kSpringBoard, "ready");
+  stage.run(kSettings, paneActions);
+  stage.waitFor(*running, kSpringBoard, "ready");
+  stage.run(kSettings, {"pane", "switch " + key + " on"});
+  stage.finish(*running, kSpringBoard);
+}
+}  // namespace
+
+std::vector<SimScene> switchScenes() {
+  std::vector<SimScene> scenes;
+  for (const SwitchScreen& screen : switchScreens()) {
+    scenes.push_back({std::string("switch-") + screen.key + "-off", false,
+                      [&screen](SimStage& stage) { playSwitch(stage, screen); }});
+  }
+  return scenes;
+}
+
+void photoChanged(SimStage& stage) {
+  // The new photo: a face drawn for the simulator, given to Anna Haro (card 3), who has none.
+  sample::Picture face =
+      sample::drawPicture(sample::PictureKind::Face, 240, 240, 77, sample::PictureFormat::JPEG);
+  std::string photo = stage.screens() + "/photo-changed-new-photo.jpg";
+  std::ofstream(photo, std::ios::binary)
+      .write(reinterpret_cast<const char*>(face.bytes.data()),
+             static_cast<std::streamsize>(face.bytes.size()));
+
+  std::vector<std::string> springBoard = {"contacts", "wait-idle",
+                                          std::string("observe ") + kAddressBookChanged, "ready",
+                                          std::string("wait ") + kAddressBookChanged + " 10000"};
+  append(springBoard, stage.record("photo-changed", kSpringBoard,
+                                   "Another process gives Anna Haro a photo: SpringBoard's "
+                                   "contact list after the address book's change notification"));
+  auto running = stage.start(kSpringBoard, springBoard);
+  stage.waitFor(*running, kSpringBoard, "ready");
+  stage.runTool({"addressbook", "set-photo", "3", photo});
+  stage.finish(*running, kSpringBoard);
+}
+
+void keepMailedMessage(SimStage& stage, const std::string& path) {
+  std::error_code error;
+  std::string source = std::filesystem::exists(path, error) ? path : stage.device() + path;
+  std::filesystem::copy_file(source, stage.screens() + "/mail-log.eml",
+                             std::filesystem::copy_options::overwrite_existing, error);
+  if (error) throw SceneFailure("the mailed message " + path + " cannot be kept: " + error.message());
+}
+
+}  // namespace simulator

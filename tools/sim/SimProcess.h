@@ -1,0 +1,45 @@
+// A program of the simulated device, run by the simulator as a separate process: its standard
+// output read line by line, its standard error kept in a file, and killed when it overruns.
+#pragma once
+
+#include <sys/types.h>
+
+#include <chrono>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace simulator {
+
+using Clock = std::chrono::steady_clock;
+
+class SimProcess {
+ public:
+  // Starts argv[0] (a path) with the simulator's environment; standard input is empty.
+  SimProcess(const std::vector<std::string>& argv, const std::string& errorFile);
+  ~SimProcess();  // kills the program if it still runs
+  SimProcess(const SimProcess&) = delete;
+  SimProcess& operator=(const SimProcess&) = delete;
+
+  bool started() const { return pid_ > 0; }
+  // Reads output until a line equals `line`; false at the end of the output or at the deadline.
+  bool waitForLine(const std::string& line, Clock::time_point deadline);
+  // Reads the rest of the output and waits for the end: the exit status, -1 for a program ended
+  // by a signal, nothing when the deadline passed first (the program is killed then).
+  std::optional<int> finish(Clock::time_point deadline);
+  // Every output line read so far.
+  const std::vector<std::string>& lines() const { return lines_; }
+
+ private:
+  // Reads what is there within the deadline; false at the end of the output or the deadline.
+  bool readSome(Clock::time_point deadline);
+  void kill();
+
+  pid_t pid_ = -1;
+  int out_ = -1;
+  std::string pending_;
+  std::vector<std::string> lines_;
+  std::size_t consumed_ = 0;  // lines already looked at by waitForLine
+};
+
+}  // namespace simulator

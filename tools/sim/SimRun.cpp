@@ -1,0 +1,307 @@
+#include "SimRun.h"
+
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <mutex>
+#include <thread>
+
+#include "SimPage.h"
+#include "SimScenes.h"
+#include "foundation/Device.h"
+#include "kernel/arc4random.h"
+
+namespace fs = std::filesystem;
+
+namespace simulator {
+
+namespace {
+struct Play {
+  const SimScene* scene;
+  bool addOnOff;
+  std::string name() const { return addOnOff ? scene->name + "-off" : scene->name; }
+};
+
+double secondsSince(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// What --scene asks for, in playing order; a name that is no scene is reported in *unknown.
+std::vector<Play> choosePlays(const std::vector<std::string>& names, std::string* unknown) {
+  std::vector<Play> plays;
+  for (const SimScene& scene : simScenes()) {
+    bool whole = names.empty(), offAlone = false;
+    for (const std::string& name : names) {
+      whole = whole || name == scene.name;
+      offAlone = offAlone || (scene.alsoOff && name == scene.name + "-off");
+    }
+    if (whole) plays.push_back({&scene, false});
+    if ((whole || offAlone) && scene.alsoOff) plays.push_back({&scene, true});
+  }
+  std::vector<std::string> known = simSceneNames();
+  for (const std::string& name : names) {
+    if (std::find(known.begin(), known.end(), name) == known.end()) *unknown = name;
+  }
+  return plays;
+}
+
+// The state shared by the workers: the counter and the terminal.
+struct Progress {
+  std::mutex mutex;
+  std::size_t done = 0, total = 0;
+  std::atomic<bool> failed{false};
+  void line(const std::string& profile, const std::string& scene, double seconds,
+            const std::string& trouble) {
+    std::lock_guard lock(mutex);
+    ++done;
+    std::printf("[%3zu/%zu] %-17s %-42s %5.2f s%s%s\n", done, total, profile.c_str(),
+                scene.c_str(), seconds, trouble.empty() ? "" : "  ", trouble.c_str());
+    std::fflush(stdout);
+  }
+};
+
+class PhoneRun {
+ public:
+  PhoneRun(const SimOptions& options, const SimTools& tools, const SimProfile& profile,
+           Progress& progress)
+      : options_(options), tools_(tools), progress_(progress) {
+    shown_.profile = profile;
+    device_ = options.out + "/device/" + profile.name;
+    screens_ = options.out + "/screens/" + profile.name;
+    errors_ = options.out + "/logs/" + profile.name + ".log";
+  }
+
+  ShownProfile play(const std::vector<Play>& plays) {
+    if (!prepareDevice()) {
+      progress_.failed = true;
+      for (const Play& play : plays) {
+        progress_.line(shown_.profile.name, play.name(), 0, "not played: no device");
+      }
+      return shown_;
+    }
+    for (const Play& play : plays) playOne(play);
+    shown_.hasMailedMessage = fs::exists(screens_ + "/mail-log.eml");
+    return shown_;
+  }
+
+ private:
+  // The sample device of this phone, or a copy of --root given this phone's profile.
+  bool prepareDevice() {
+    std::error_code error;
+    fs::create_directories(screens_, error);
+    fs::create_directories(fs::path(errors_).parent_path(), error);
+    const SimProfile& p = shown_.profile;
+    auto fail = [&](const std::string& why) {
+      shown_.deviceFailure = "The device of " + p.name + " cannot be made: " + why;
+      std::fprintf(stderr, "talvocb sim: %s\n", shown_.deviceFailure.c_str());
+      return false;
+    };
+    if (options_.root.empty()) {
+      std::vector<std::string> argv = {tools_.tool,       "--root",  device_, "sample",
+                                       "--version",       p.version, "--machine", p.machine,
+                                       "--width",         number(p.width), "--height",
+                                       number(p.height),  "--scale", number(p.scale)};
+      if (p.rightToLeft) argv.push_back("--rtl");
+      SimProcess sample(argv, errors_);
+      if (sample.finish(Clock::now() + std::chrono::seconds(60)) != 0) {
+        return fail("talvocb sample failed (see " + errors_ + ")");
+      }
+      return true;
+    }
+    fs::copy(options_.root, device_, fs::copy_options::recursive | fs::copy_options::copy_symlinks,
+             error);
+    if (error) return fail(options_.root + ": " + error.message());
+    std::string reason;
+    DeviceProfile profile = sim::readProfile(device_, &reason).value_or(DeviceProfile{});
+    profile.systemVersion = p.version;
+    profile.machine = p.machine;
+    profile.width = p.width;
+    profile.height = p.height;
+    profile.scale = p.scale;
+    profile.deriveFromScreen();
+    profile.layoutDirection = p.rightToLeft ? 1 : 0;
+    if (!sim::writeProfile(device_, profile)) return fail("its profile cannot be written");
+    return true;
+  }
+
+  static std::string number(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
+    return text;
+  }
+
+  ShownScene& sceneNamed(const std::string& name) {
+    for (ShownScene& scene : shown_.scenes) {
+      if (scene.name == name) return scene;
+    }
+    shown_.scenes.push_back({name, {}, {}});
+    return shown_.scenes.back();
+  }
+
+  void playOne(const Play& play) {
+    auto start = Clock::now();
+    ShownScene& shown = sceneNamed(play.scene->name);
+    std::string trouble;
+    std::string settingsError;
+    SimStage stage(tools_, shown_.profile, device_, screens_, errors_, play.addOnOff,
+                   start + std::chrono::duration_cast<Clock::duration>(
+                               std::chrono::duration<double>(options_.sceneSeconds)));
+    try {
+      if (!writeStartingSettings(device_, play.addOnOff, &settingsError)) {
+        throw SceneFailure(settingsError);
+      }
+      play.scene->play(stage);
+      for (const SimShot& shot : stage.shots()) {
+        if (!fs::exists(screens_ + "/" + shot.name + ".png") ||
+            !fs::exists(screens_ + "/" + shot.name + ".json")) {
+          throw SceneFailure("the scene did not produce its screen " + shot.name);
+        }
+      }
+    } catch (const std::exception& failure) {
+      trouble = std::string("FAILED: ").append(failure.what());
+      shown.failures.push_back(play.name() + ": " + failure.what());
+      progress_.failed = true;
+    }
+    for (const SimShot& shot : stage.shots()) {
+      ShownShot shotShown{shot, "", false};
+      if (trouble.empty()) checkAndRecord(shotShown, trouble);
+      shown.shots.push_back(shotShown);
+    }
+    progress_.line(shown_.profile.name, play.name(), secondsSince(start), trouble);
+  }
+
+  void checkAndRecord(ShownShot& shown, std::string& trouble) {
+    std::string stem = screens_ + "/" + shown.shot.name;
+    if (!options_.check.empty()) {
+      std::string reference = options_.check + "/" + shown_.profile.name + "/" + shown.shot.name;
+      Comparison comparison = compareShot(stem, reference, options_.compare, stem + ".diff.png");
+      if (!comparison.same) {
+        shown.difference = comparison.reason;
+        shown.hasDiffImage = comparison.diffWritten;
+        trouble.append(trouble.empty() ? "" : "; ")
+            .append("DIFFERS: ")
+            .append(shown.shot.name)
+            .append(": ")
+            .append(comparison.reason);
+        progress_.failed = true;
+      }
+    }
+    if (!options_.record.empty()) {
+      std::string folder = options_.record + "/" + shown_.profile.name;
+      std::error_code error;
+      fs::create_directories(folder, error);
+      for (const char* extension : {".png", ".json"}) {
+        fs::copy_file(stem + extension, folder + "/" + shown.shot.name + extension,
+                      fs::copy_options::overwrite_existing, error);
+      }
+      if (error) {
+        trouble.append("cannot record into ").append(folder).append(": ").append(error.message());
+        progress_.failed = true;
+      }
+    }
+  }
+
+  const SimOptions& options_;
+  const SimTools& tools_;
+  Progress& progress_;
+  ShownProfile shown_;
+  std::string device_, screens_, errors_;
+};
+}  // namespace
+
+std::vector<std::string> simSceneNames() {
+  std::vector<std::string> names;
+  for (const SimScene& scene : simScenes()) {
+    names.push_back(scene.name);
+    if (scene.alsoOff) names.push_back(scene.name + "-off");
+  }
+  return names;
+}
+
+int runSimulator(const SimOptions& options, const SimTools& tools) {
+  std::string unknown;
+  std::vector<Play> plays = choosePlays(options.scenes, &unknown);
+  if (!unknown.empty()) {
+    std::fprintf(stderr, "talvocb sim: no scene '%s' (talvocb sim --list names them)\n",
+                 unknown.c_str());
+    return 2;
+  }
+  std::vector<SimProfile> profiles;
+  for (const SimProfile& profile : simProfiles()) {
+    bool chosen = options.profiles.empty();
+    for (const std::string& name : options.profiles) chosen = chosen || name == profile.name;
+    if (chosen) profiles.push_back(profile);
+  }
+  for (const std::string& name : options.profiles) {
+    if (!findSimProfile(name)) {
+      std::fprintf(stderr, "talvocb sim: no profile '%s'; the profiles are:", name.c_str());
+      for (const SimProfile& profile : simProfiles()) {
+        std::fprintf(stderr, " %s", profile.name.c_str());
+      }
+      std::fprintf(stderr, "\n");
+      return 2;
+    }
+  }
+  std::error_code error;
+  if (!options.root.empty() && !fs::is_directory(options.root, error)) {
+    std::fprintf(stderr, "talvocb sim: %s: no such device folder\n", options.root.c_str());
+    return 1;
+  }
+  if (!options.check.empty() && !fs::is_directory(options.check, error)) {
+    std::fprintf(stderr, "talvocb sim: %s: no folder of reference screens\n",
+                 options.check.c_str());
+    return 1;
+  }
+  // A run starts from nothing, so that no screen of an earlier run passes for one of this run.
+  for (const char* part : {"screens", "device", "logs", "index.html"}) {
+    fs::remove_all(fs::path(options.out) / part, error);
+  }
+  fs::create_directories(options.out, error);
+  if (error) {
+    std::fprintf(stderr, "talvocb sim: %s: %s\n", options.out.c_str(), error.message().c_str());
+    return 1;
+  }
+  // Monogram colours are drawn at random; every host replays one sequence, so that each screen
+  // comes out the same on every run and can be compared with its reference.
+  ::setenv(sim::kRandomSeedVariable, "1", 0);
+
+  auto start = Clock::now();
+  Progress progress;
+  progress.total = plays.size() * profiles.size();
+  std::vector<ShownProfile> shown(profiles.size());
+  std::atomic<std::size_t> next{0};
+  unsigned jobs = options.jobs ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  std::vector<std::thread> workers;
+  for (unsigned i = 0; i < std::min<std::size_t>(jobs, profiles.size()); ++i) {
+    workers.emplace_back([&] {
+      for (std::size_t index; (index = next++) < profiles.size();) {
+        shown[index] = PhoneRun(options, tools, profiles[index], progress).play(plays);
+      }
+    });
+  }
+  for (std::thread& worker : workers) worker.join();
+
+  std::size_t screens = 0;
+  for (const ShownProfile& profile : shown) {
+    for (const ShownScene& scene : profile.scenes) screens += scene.shots.size();
+  }
+  char headline[200];
+  std::snprintf(headline, sizeof headline, "%zu screens of %zu scenes on %zu phones in %.1f s",
+                screens, plays.size(), profiles.size(), secondsSince(start));
+  PageSummary summary{headline, !options.check.empty(), options.check};
+  std::string pageError;
+  if (!writeIndexPage(options.out, shown, summary, &pageError)) {
+    std::fprintf(stderr, "talvocb sim: %s\n", pageError.c_str());
+    return 1;
+  }
+  std::printf("%s; the page: %s/index.html\n", headline, options.out.c_str());
+  if (progress.failed) {
+    std::printf("Some scenes failed%s; the page marks them.\n",
+                options.check.empty() ? "" : " or differ from their references");
+    return 1;
+  }
+  return 0;
+}
+
+}  // namespace simulator

@@ -1,0 +1,86 @@
+#include "SimScenes.h"
+
+#include "SimLiveScenes.h"
+
+namespace simulator {
+
+namespace {
+// A scene that one host plays to its end: the actions, then its screen.
+std::function<void(SimStage&)> hostScene(const std::string& name, const SimHost& host,
+                                         std::vector<std::string> actions, std::string caption,
+                                         std::string switches = "") {
+  return [name, &host, actions, caption, switches](SimStage& stage) {
+    std::vector<std::string> all = actions;
+    for (std::string& action : stage.record(name, host, caption, switches)) all.push_back(action);
+    stage.run(host, all);
+  };
+}
+
+SimScene springBoardScene(const std::string& name, std::vector<std::string> actions,
+                          const std::string& caption) {
+  return {name, true, hostScene(name, kSpringBoard, std::move(actions), caption)};
+}
+
+// The pane mails the device's log; the message in the outbox is kept beside the screen.
+void mailLog(SimStage& stage) {
+  std::vector<std::string> actions = {"mail-log"};
+  for (std::string& action : stage.record("mail-log", kSettings,
+                                          "The pane's support page mails the add-on's log: the "
+                                          "composer, with the message put in the outbox")) {
+    actions.push_back(action);
+  }
+  for (const std::string& line : stage.run(kSettings, actions)) {
+    if (line.rfind("mail: ", 0) == 0) keepMailedMessage(stage, line.substr(6));
+  }
+}
+
+std::vector<SimScene> makeScenes() {
+  std::vector<SimScene> scenes = {
+      springBoardScene("call-photo", {"call +1 (555) 010-0100"},
+                       "A call from John Appleseed, who has a photo"),
+      springBoardScene("call-linked-photo", {"call 555-610-6679"},
+                       "A call from David Taylor, whose photo is on his other, linked card"),
+      springBoardScene("call-monogram", {"call 555-522-8243"},
+                       "A call from Anna Haro, who has no photo: her monogram"),
+      springBoardScene("call-unknown", {"call +1 555 867 5309 at 4242"},
+                       "A call from a number that is in no card"),
+      springBoardScene("call-two", {"call 555-522-8243", "call +1 (555) 010-0100"},
+                       "Two calls at once: Anna Haro, then John Appleseed"),
+      springBoardScene("favorites", {"favorites"}, "CallBar's favourites buttons"),
+      springBoardScene("recents", {"recents"}, "CallBar's recent calls"),
+      {"recents-missed", true,
+       hostScene("recents-missed", kViewService, {"recents missed"},
+                 "CallBar's missed calls, in CallBar's view service")},
+      springBoardScene("recents-scrolled", {"recents", "scroll 12"},
+                       "CallBar's recent calls scrolled by twelve rows: rows used again show "
+                       "their new contact's picture"),
+      springBoardScene("contacts", {"contacts"},
+                       "The system's contact list of this version, inside CallBar's overlay"),
+      {"contacts-app", false,
+       hostScene("contacts-app", kContacts, {"contacts"},
+                 "The Contacts application's own list: the add-on leaves it unchanged")},
+      {"pane", false, hostScene("pane", kSettings, {"pane"}, "The add-on's pane in Settings")},
+      {"pane-off", false,
+       hostScene("pane-off", kSettings, {"pane", "switch TalvoCBEnabled off"},
+                 "The pane after its master switch is turned off", "all on but TalvoCBEnabled")},
+  };
+  for (SimScene& scene : switchScenes()) scenes.push_back(std::move(scene));
+  scenes.push_back({"mail-log", false, mailLog});
+  scenes.push_back({"photo-changed", true, photoChanged});
+  return scenes;
+}
+}  // namespace
+
+const std::vector<SimScene>& simScenes() {
+  static const std::vector<SimScene> scenes = makeScenes();
+  return scenes;
+}
+
+const SimScene* findSimScene(const std::string& name) {
+  for (const SimScene& scene : simScenes()) {
+    if (scene.name == name) return &scene;
+  }
+  return nullptr;
+}
+
+}  // namespace simulator

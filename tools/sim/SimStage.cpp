@@ -1,0 +1,130 @@
+#include "SimStage.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "TALCBSettings.h"
+
+namespace simulator {
+
+namespace {
+std::string lastLines(const std::string& file, std::size_t count) {
+  std::ifstream in(file);
+  std::vector<std::string> lines;
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  std::string text;
+  for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
+    text.append(text.empty() ? "" : " | ").append(lines[i]);
+  }
+  return text;
+}
+}  // namespace
+
+SimStage::SimStage(const SimTools& tools, const SimProfile& profile, std::string device,
+                   std::string screens, std::string errorFile, bool addOnOff,
+                   Clock::time_point deadline)
+    : tools_(tools),
+      profile_(profile),
+      device_(std::move(device)),
+      screens_(std::move(screens)),
+      errorFile_(std::move(errorFile)),
+      addOnOff_(addOnOff),
+      deadline_(deadline) {}
+
+std::string SimStage::startingSwitches() const {
+  return addOnOff_ ? "the add-on off (TalvoCBEnabled off), the other six switches on"
+                   : "all seven switches on";
+}
+
+std::vector<std::string> SimStage::record(const std::string& base, const SimHost& host,
+                                          const std::string& caption,
+                                          const std::string& switches) {
+  std::string name = addOnOff_ ? std::string(base).append("-off") : base;
+  shots_.push_back({name, caption, switches.empty() ? startingSwitches() : switches, host.name});
+  std::string stem = screens_ + "/" + name;
+  return {"wait-idle", std::string("snapshot ").append(stem).append(".png"),
+          std::string("dump ").append(stem).append(".json")};
+}
+
+std::unique_ptr<SimProcess> SimStage::start(const SimHost& host,
+                                            const std::vector<std::string>& actions) {
+  std::vector<std::string> argv = {tools_.host, "--root", device_, "--bundle-id",
+                                   host.bundleIdentifier};
+  for (const std::string& action : actions) {
+    argv.push_back("--do");
+    argv.push_back(action);
+  }
+  auto process = std::make_unique<SimProcess>(argv, errorFile_);
+  if (!process->started()) throw SceneFailure(tools_.host + " cannot be started");
+  return process;
+}
+
+void SimStage::waitFor(SimProcess& process, const SimHost& host, const std::string& line) {
+  if (process.waitForLine(line, deadline_)) return;
+  if (Clock::now() >= deadline_) {
+    throw SceneFailure(std::string(host.name) + " hung: no \"" + line + "\" within the time limit");
+  }
+  finish(process, host);
+  throw SceneFailure(std::string(host.name) + " ended before it printed \"" + line + "\"");
+}
+
+void SimStage::finish(SimProcess& process, const SimHost& host) {
+  std::optional<int> status = process.finish(deadline_);
+  if (!status) throw SceneFailure(std::string(host.name) + " hung and was killed");
+  for (const std::string& line : process.lines()) {
+    if (line.rfind("timeout ", 0) == 0) {
+      throw SceneFailure(std::string(host.name) + " waited in vain: " + line);
+    }
+  }
+  if (*status != 0) {
+    throw SceneFailure(std::string(host.name) + " failed with exit status " +
+                       std::to_string(*status) + ": " + lastLines(errorFile_, 2));
+  }
+}
+
+std::vector<std::string> SimStage::run(const SimHost& host,
+                                       const std::vector<std::string>& actions) {
+  auto process = start(host, actions);
+  finish(*process, host);
+  return process->lines();
+}
+
+void SimStage::runTool(const std::vector<std::string>& arguments) {
+  std::vector<std::string> argv = {tools_.tool, "--root", device_};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  SimProcess process(argv, errorFile_);
+  std::optional<int> status = process.finish(deadline_);
+  if (status != 0) {
+    throw SceneFailure("talvocb " + arguments.at(0) + " failed: " + lastLines(errorFile_, 1));
+  }
+}
+
+bool writeStartingSettings(const std::string& device, bool addOnOff, std::string* error) {
+  std::string path = device + "/private/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist";
+  std::string text =
+      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+      "<plist version=\"1.0\">\n<dict>\n";
+  for (const char* key : TalvoCBSettingsFile::kKeys) {
+    bool on = !(addOnOff && std::string(key) == "TalvoCBEnabled");
+    text.append("\t<key>").append(key).append(on ? "</key>\n\t<true/>\n" : "</key>\n\t<false/>\n");
+  }
+  text += "</dict>\n</plist>\n";
+  // Written beside and renamed over, so that no reader ever sees half a file.
+  std::string temporary = path + ".sim";
+  {
+    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+    out << text;
+    if (!out.flush()) {
+      *error = path + ": cannot be written";
+      return false;
+    }
+  }
+  std::error_code failure;
+  std::filesystem::rename(temporary, path, failure);
+  if (failure) *error = path + ": " + failure.message();
+  return !failure;
+}
+
+}  // namespace simulator
