@@ -104,3 +104,24 @@ TEST(OperationQueueTest, SharedQueueTakesOperationsFromManyThreads) {
   queue->waitUntilAllOperationsAreFinished();
   EXPECT_EQ(ran.load(), 2000);
 }
+
+// A wait that runs out asks its condition once more; a condition that looks at the main queue
+// (as "is everything idle?" does) must not find the queue still locked by the wait.
+TEST(MainLoopTest, ConditionAskedAtTheDeadlineMayLookAtTheMainQueue) {
+  auto finished = std::make_shared<std::atomic<bool>>(false);
+  std::thread loop([finished] {
+    sim::becomeMainThread();
+    bool idle = sim::runMainLoopUntil(
+        [] { return sim::mainQueuePendingBlocks() == 99; }, std::chrono::milliseconds(5));
+    EXPECT_FALSE(idle);
+    *finished = true;
+  });
+  for (int i = 0; i < 200 && !*finished; ++i) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
+  if (!*finished) {
+    loop.detach();  // it never returns
+    FAIL() << "the main loop deadlocked on its own queue";
+  }
+  loop.join();
+}

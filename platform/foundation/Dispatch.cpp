@@ -68,14 +68,15 @@ bool drain(std::chrono::steady_clock::time_point deadline, const std::function<b
       std::unique_lock guard(queue->lock);
       queue->wake.wait_until(guard, deadline,
                              [&] { return queue->stop || !queue->blocks.empty(); });
-      if (queue->stop) {
-        queue->stop = false;
-        return condition && condition();
+      if (!queue->blocks.empty() && !queue->stop) {
+        block = std::move(queue->blocks.front());
+        queue->blocks.pop_front();
       }
-      if (queue->blocks.empty()) return condition && condition();
-      block = std::move(queue->blocks.front());
-      queue->blocks.pop_front();
+      queue->stop = false;
     }
+    // Stopped or out of time. The condition is asked with the queue unlocked: it may look at the
+    // queue itself.
+    if (!block) return condition && condition();
     block();
   }
 }

@@ -28,9 +28,10 @@ constexpr const char* kHead = R"(<!doctype html>
 <style>
 body { font: 14px/1.4 system-ui, sans-serif; margin: 24px; color: #222; background: #f4f4f6; }
 h2 { margin-top: 40px; border-bottom: 1px solid #ccc; }
-.scene { margin: 18px 0; }
+.scenes { display: flex; flex-wrap: wrap; gap: 20px; align-items: flex-start; }
+.scene { background: #e6e6eb; padding: 10px; border-radius: 8px; }
 .scene h3 { margin: 0 0 6px; font-size: 15px; }
-.shots { display: flex; flex-wrap: wrap; gap: 16px; align-items: flex-start; }
+.shots { display: flex; gap: 12px; align-items: flex-start; }
 figure { margin: 0; background: #fff; padding: 8px; border-radius: 6px; box-shadow: 0 1px 3px #0002; }
 figure img { display: block; height: auto; }
 figcaption { font-size: 12px; color: #444; margin-top: 6px; }
@@ -70,7 +71,8 @@ window.addEventListener('load', function () {
 void writeShot(std::ostream& page, const SimProfile& profile, const ShownShot& shown) {
   const SimShot& shot = shown.shot;
   std::string base = "screens/" + profile.name + "/" + shot.name;
-  page << "<figure" << (shown.difference.empty() ? "" : " class=\"differs\"") << ">\n"
+  page << "<figure" << (shown.difference.empty() ? "" : " class=\"differs\"")
+       << " style=\"width: " << profile.width * 0.6 << "px\">\n"
        << "<a href=\"" << escape(base) << ".png\"><img src=\"" << escape(base)
        << ".png\" width=\"" << profile.width * 0.6 << "\" alt=\"" << escape(shot.name)
        << "\"></a>\n<figcaption><b>" << escape(shot.name) << "</b><br>" << escape(shot.caption)
@@ -101,8 +103,10 @@ void writeProfile(std::ostream& page, const std::string& out, const ShownProfile
   if (!shown.deviceFailure.empty()) {
     page << "<p class=\"failure\">" << escape(shown.deviceFailure) << "</p>\n";
   }
+  page << "<div class=\"scenes\">\n";
   for (const ShownScene& scene : shown.scenes) {
-    page << "<div class=\"scene\">\n<h3>" << escape(scene.name) << "</h3>\n";
+    page << "<div class=\"scene\" id=\"" << escape(profile.name + "-" + scene.name) << "\">\n<h3>"
+         << escape(scene.name) << "</h3>\n";
     for (const std::string& failure : scene.failures) {
       page << "<p class=\"failure\">" << escape(failure) << "</p>\n";
     }
@@ -110,7 +114,7 @@ void writeProfile(std::ostream& page, const std::string& out, const ShownProfile
     for (const ShownShot& shot : scene.shots) writeShot(page, profile, shot);
     page << "</div>\n</div>\n";
   }
-  page << "</section>\n";
+  page << "</div>\n</section>\n";
 }
 }  // namespace
 

@@ -32,8 +32,7 @@ SimStage::SimStage(const SimTools& tools, const SimProfile& profile, std::string
       deadline_(deadline) {}
 
 std::string SimStage::startingSwitches() const {
-  return addOnOff_ ? "the add-on off (TalvoCBEnabled off), the other six switches on"
-                   : "all seven switches on";
+  return addOnOff_ ? "all on but TalvoCBEnabled (the add-on off)" : "all on";
 }
 
 std::vector<std::string> SimStage::record(const std::string& base, const SimHost& host,
