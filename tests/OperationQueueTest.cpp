@@ -111,8 +111,8 @@ TEST(MainLoopTest, ConditionAskedAtTheDeadlineMayLookAtTheMainQueue) {
   auto finished = std::make_shared<std::atomic<bool>>(false);
   std::thread loop([finished] {
     sim::becomeMainThread();
-    bool idle = sim::runMainLoopUntil(
-        [] { return sim::mainQueuePendingBlocks() == 99; }, std::chrono::milliseconds(5));
+    bool idle = sim::runMainLoopUntil([] { return sim::mainQueuePendingBlocks() == 99; },
+                                      std::chrono::milliseconds(5));
     EXPECT_FALSE(idle);
     *finished = true;
   });

@@ -158,4 +158,3 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
 }
 
 }  // namespace simulator
-

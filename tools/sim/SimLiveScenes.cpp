@@ -44,16 +44,16 @@ void playSwitch(SimStage& stage, const SwitchScreen& screen) {
   const std::string name = "switch-" + key + "-off";
   const std::string switches = "all on but " + key;
   std::vector<std::string> paneActions = {"pane", "switch " + key + " off"};
-  append(paneActions, stage.record(name + "-pane", kSettings, key + " turned off in the pane",
-                                   switches));
+  append(paneActions,
+         stage.record(name + "-pane", kSettings, key + " turned off in the pane", switches));
 
   std::vector<std::string> springBoard = screen.before;
   append(springBoard, {"wait-idle", "ready", kWaitForSettings});
   append(springBoard, screen.after);
-  append(springBoard,
-         stage.record(name, kSpringBoard,
-                      "SpringBoard after the notification of " + key + ": " + screen.shows,
-                      switches));
+  append(
+      springBoard,
+      stage.record(name, kSpringBoard,
+                   "SpringBoard after the notification of " + key + ": " + screen.shows, switches));
   append(springBoard, {"ready", kWaitForSettings});
 
   auto running = stage.start(kSpringBoard, springBoard);
@@ -100,7 +100,8 @@ void keepMailedMessage(SimStage& stage, const std::string& path) {
   std::string source = std::filesystem::exists(path, error) ? path : stage.device() + path;
   std::filesystem::copy_file(source, stage.screens() + "/mail-log.eml",
                              std::filesystem::copy_options::overwrite_existing, error);
-  if (error) throw SceneFailure("the mailed message " + path + " cannot be kept: " + error.message());
+  if (error)
+    throw SceneFailure("the mailed message " + path + " cannot be kept: " + error.message());
 }
 
 }  // namespace simulator

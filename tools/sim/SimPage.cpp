@@ -10,11 +10,20 @@ std::string escape(const std::string& text) {
   std::string out;
   for (char c : text) {
     switch (c) {
-      case '&': out += "&amp;"; break;
-      case '<': out += "&lt;"; break;
-      case '>': out += "&gt;"; break;
-      case '"': out += "&quot;"; break;
-      default: out += c;
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      default:
+        out += c;
     }
   }
   return out;
@@ -73,9 +82,9 @@ void writeShot(std::ostream& page, const SimProfile& profile, const ShownShot& s
   std::string base = "screens/" + profile.name + "/" + shot.name;
   page << "<figure" << (shown.difference.empty() ? "" : " class=\"differs\"")
        << " style=\"width: " << profile.width * 0.6 << "px\">\n"
-       << "<a href=\"" << escape(base) << ".png\"><img src=\"" << escape(base)
-       << ".png\" width=\"" << profile.width * 0.6 << "\" alt=\"" << escape(shot.name)
-       << "\"></a>\n<figcaption><b>" << escape(shot.name) << "</b><br>" << escape(shot.caption)
+       << "<a href=\"" << escape(base) << ".png\"><img src=\"" << escape(base) << ".png\" width=\""
+       << profile.width * 0.6 << "\" alt=\"" << escape(shot.name) << "\"></a>\n<figcaption><b>"
+       << escape(shot.name) << "</b><br>" << escape(shot.caption)
        << "<br>Switches: " << escape(shot.switches) << "<br>" << escape(shot.host) << " on "
        << escape(describeProfile(profile)) << "<br><a href=\"" << escape(base)
        << ".json\">view tree</a>";
@@ -88,8 +97,8 @@ void writeShot(std::ostream& page, const SimProfile& profile, const ShownShot& s
 
 void writeProfile(std::ostream& page, const std::string& out, const ShownProfile& shown) {
   const SimProfile& profile = shown.profile;
-  page << "<section id=\"" << escape(profile.name) << "\">\n<h2>" << escape(profile.name)
-       << ": " << escape(describeProfile(profile)) << "</h2>\n<p>";
+  page << "<section id=\"" << escape(profile.name) << "\">\n<h2>" << escape(profile.name) << ": "
+       << escape(describeProfile(profile)) << "</h2>\n<p>";
   std::string log = "device/" + profile.name + "/tmp/quorvik.log";
   std::error_code error;
   if (std::filesystem::exists(out + "/" + log, error)) {

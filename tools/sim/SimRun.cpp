@@ -55,8 +55,8 @@ struct Progress {
             const std::string& trouble) {
     std::lock_guard lock(mutex);
     ++done;
-    std::printf("[%3zu/%zu] %-17s %-42s %5.2f s%s%s\n", done, total, profile.c_str(),
-                scene.c_str(), seconds, trouble.empty() ? "" : "  ", trouble.c_str());
+    std::printf("[%3zu/%zu] %-17s %-42s %5.2f s%s%s\n", done, total, profile.c_str(), scene.c_str(),
+                seconds, trouble.empty() ? "" : "  ", trouble.c_str());
     std::fflush(stdout);
   }
 };
@@ -98,10 +98,10 @@ class PhoneRun {
       return false;
     };
     if (options_.root.empty()) {
-      std::vector<std::string> argv = {tools_.tool,       "--root",  device_, "sample",
-                                       "--version",       p.version, "--machine", p.machine,
-                                       "--width",         number(p.width), "--height",
-                                       number(p.height),  "--scale", number(p.scale)};
+      std::vector<std::string> argv = {tools_.tool, "--root",        device_,     "sample",
+                                       "--version", p.version,       "--machine", p.machine,
+                                       "--width",   number(p.width), "--height",  number(p.height),
+                                       "--scale",   number(p.scale)};
       if (p.rightToLeft) argv.push_back("--rtl");
       SimProcess sample(argv, errors_);
       if (sample.finish(Clock::now() + std::chrono::seconds(60)) != 0) {

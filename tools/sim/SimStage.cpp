@@ -36,8 +36,7 @@ std::string SimStage::startingSwitches() const {
 }
 
 std::vector<std::string> SimStage::record(const std::string& base, const SimHost& host,
-                                          const std::string& caption,
-                                          const std::string& switches) {
+                                          const std::string& caption, const std::string& switches) {
   std::string name = addOnOff_ ? std::string(base).append("-off") : base;
   shots_.push_back({name, caption, switches.empty() ? startingSwitches() : switches, host.name});
   std::string stem = screens_ + "/" + name;

@@ -20,12 +20,14 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   command->add_option("--check", options.check,
                       "Compare every screen with the references in this folder");
   command->add_option("--record", options.record, "Write the screens as references into it");
-  command->add_option("--tolerance", options.compare.tolerance,
-                      "Colour difference (delta E) above which a pixel differs")
+  command
+      ->add_option("--tolerance", options.compare.tolerance,
+                   "Colour difference (delta E) above which a pixel differs")
       ->check(CLI::Range(0.0, 200.0))
       ->capture_default_str();
-  command->add_option("--max-differing", options.compare.maxDifferingShare,
-                      "Share of a screen's pixels that may differ")
+  command
+      ->add_option("--max-differing", options.compare.maxDifferingShare,
+                   "Share of a screen's pixels that may differ")
       ->check(CLI::Range(0.0, 1.0))
       ->capture_default_str();
   command->add_option("--jobs", options.jobs, "Phones played at once (0: one per core)")
