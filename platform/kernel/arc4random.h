@@ -1,6 +1,6 @@
-// The C library's arc4random. On the phone it is always random. A simulated device can replay one
-// sequence instead: with TALVOCB_RANDOM_SEED set to a number, every process draws the same numbers
-// in the same order, so that screens with randomly coloured monograms come out the same each run.
+// The C library's arc4random. On the phone it is always random. A simulated device can make it
+// answer 0 every time instead (TALVOCB_RANDOM=zero): monogram colours then follow from the contact
+// alone, whichever thread draws first, so that screens come out the same on every run.
 #pragma once
 
 #include <cstdint>
@@ -9,6 +9,7 @@
 extern "C" uint32_t arc4random(void) noexcept;
 
 namespace sim {
-// The environment variable that makes arc4random replay a sequence.
-inline constexpr const char* kRandomSeedVariable = "TALVOCB_RANDOM_SEED";
+// The environment variable, and the value that makes arc4random answer 0.
+inline constexpr const char* kRandomVariable = "TALVOCB_RANDOM";
+inline constexpr const char* kRandomZero = "zero";
 }  // namespace sim

@@ -26,7 +26,11 @@ const std::vector<SwitchScreen>& switchScreens() {
       {"TalvoCBEnabledRoundedPictures", {"favorites"}, {}, "the favourites, redrawn"},
       {"TalvoCBEnabledMonogramPictures", {"recents"}, {}, "the recent calls, reloaded"},
       {"TalvoCBEnabledFavorites", {"favorites"}, {}, "the favourites, redrawn"},
-      {"TalvoCBEnabledPhone", {}, {kJohnsNumber}, "the next call, from John Appleseed"},
+      {"TalvoCBEnabledPhone",
+       {},
+       {kJohnsNumber},
+       "the next call, from John Appleseed: CallBar fills its picture view first, and the "
+       "add-on's picture, which follows the Recents switch, still replaces it"},
       {"TalvoCBEnabledRecents", {"recents"}, {}, "the recent calls, reloaded"},
       {"TalvoCBEnabledContacts", {"contacts"}, {}, "the contact list, reloaded"},
   };

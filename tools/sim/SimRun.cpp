@@ -76,7 +76,7 @@ class PhoneRun {
     if (!prepareDevice()) {
       progress_.failed = true;
       for (const Play& play : plays) {
-        progress_.line(shown_.profile.name, play.name(), 0, "not played: no device");
+        progress_.line(shown_.profile.name, play.name(), 0, "FAILED: " + shown_.deviceFailure);
       }
       return shown_;
     }
@@ -91,6 +91,7 @@ class PhoneRun {
     std::error_code error;
     fs::create_directories(screens_, error);
     fs::create_directories(fs::path(errors_).parent_path(), error);
+    fs::create_directories(fs::path(device_).parent_path(), error);
     const SimProfile& p = shown_.profile;
     auto fail = [&](const std::string& why) {
       shown_.deviceFailure = "The device of " + p.name + " cannot be made: " + why;
@@ -262,9 +263,9 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
     std::fprintf(stderr, "talvocb sim: %s: %s\n", options.out.c_str(), error.message().c_str());
     return 1;
   }
-  // Monogram colours are drawn at random; every host replays one sequence, so that each screen
-  // comes out the same on every run and can be compared with its reference.
-  ::setenv(sim::kRandomSeedVariable, "1", 0);
+  // Monogram colours are drawn at random. The hosts' random numbers are all 0, so that a colour
+  // follows from its contact alone and each screen comes out the same on every run.
+  ::setenv(sim::kRandomVariable, sim::kRandomZero, 1);
 
   auto start = Clock::now();
   Progress progress;

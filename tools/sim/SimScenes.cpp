@@ -44,8 +44,10 @@ std::vector<SimScene> makeScenes() {
                        "A call from Anna Haro, who has no photo: her monogram"),
       springBoardScene("call-unknown", {"call +1 555 867 5309 at 4242"},
                        "A call from a number that is in no card"),
-      springBoardScene("call-two", {"call 555-522-8243", "call +1 (555) 010-0100"},
-                       "Two calls at once: Anna Haro, then John Appleseed"),
+      springBoardScene(
+          "call-two", {"call 555-522-8243", "call +1 (555) 010-0100"},
+          "Two calls at once, Anna Haro's and then John Appleseed's: the picture stays "
+          "that of the first call"),
       springBoardScene("favorites", {"favorites"}, "CallBar's favourites buttons"),
       springBoardScene("recents", {"recents"}, "CallBar's recent calls"),
       {"recents-missed", true,
