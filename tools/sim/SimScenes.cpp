@@ -24,9 +24,10 @@ SimScene springBoardScene(const std::string& name, std::vector<std::string> acti
 // The pane mails the device's log; the message in the outbox is kept beside the screen.
 void mailLog(SimStage& stage) {
   std::vector<std::string> actions = {"mail-log"};
-  for (std::string& action : stage.record("mail-log", kSettings,
-                                          "The pane's support page mails the add-on's log: the "
-                                          "composer, with the message put in the outbox")) {
+  for (std::string& action :
+       stage.record("mail-log", kSettings,
+                    "The pane's support page after its mail row was tapped: the composer "
+                    "sent the add-on's log at once, into the outbox")) {
     actions.push_back(action);
   }
   for (const std::string& line : stage.run(kSettings, actions)) {
