@@ -71,6 +71,31 @@ uint32_t pixelAt(cairo_surface_t* surface, int x, int y) {
   return reinterpret_cast<const uint32_t*>(row)[x];
 }
 
+// The reference faded to a quarter of its strength over white, and the differing pixels red.
+bool writeDiff(cairo_surface_t* actual, cairo_surface_t* expected, const CompareOptions& options,
+               const std::string& path) {
+  int width = cairo_image_surface_get_width(expected);
+  int height = cairo_image_surface_get_height(expected);
+  Surface diff(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
+               cairo_surface_destroy);
+  cairo_surface_flush(diff.get());
+  for (int y = 0; y < height; ++y) {
+    auto* out = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(diff.get()) +
+                                            y * cairo_image_surface_get_stride(diff.get()));
+    for (int x = 0; x < width; ++x) {
+      uint32_t was = pixelAt(expected, x, y);
+      if (deltaE(pixelAt(actual, x, y), was) > options.tolerance) {
+        out[x] = 0xFFFF0000u;
+        continue;
+      }
+      auto grey = static_cast<uint32_t>(255 - (100 - std::fmin(toLab(was).l, 100.0)) * 0.64);
+      out[x] = 0xFF000000u | grey << 16 | grey << 8 | grey;
+    }
+  }
+  cairo_surface_mark_dirty(diff.get());
+  return cairo_surface_write_to_png(diff.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+}
+
 // The first line where two texts differ, for the report.
 std::string firstDifference(const std::string& actual, const std::string& expected) {
   std::istringstream a(actual), e(expected);
@@ -115,24 +140,13 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
     return result;
   }
 
-  Surface diff(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
-               cairo_surface_destroy);
-  cairo_surface_flush(diff.get());
   long differing = 0;
   for (int y = 0; y < height; ++y) {
-    auto* out = reinterpret_cast<uint32_t*>(cairo_image_surface_get_data(diff.get()) +
-                                            y * cairo_image_surface_get_stride(diff.get()));
     for (int x = 0; x < width; ++x) {
-      uint32_t was = pixelAt(expected.get(), x, y);
-      bool differs = deltaE(pixelAt(actual.get(), x, y), was) > options.tolerance;
-      differing += differs;
-      // The reference, faded to a quarter of its strength over white, shows where things are.
-      Lab faded = toLab(was);
-      auto grey = static_cast<uint32_t>(255 - (100 - std::fmin(faded.l, 100.0)) * 0.64);
-      out[x] = differs ? 0xFFFF0000u : (0xFF000000u | grey << 16 | grey << 8 | grey);
+      differing +=
+          deltaE(pixelAt(actual.get(), x, y), pixelAt(expected.get(), x, y)) > options.tolerance;
     }
   }
-  cairo_surface_mark_dirty(diff.get());
   double share = static_cast<double>(differing) / (static_cast<double>(width) * height);
 
   std::string actualTree, expectedTree;
@@ -150,8 +164,7 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
     result.reason = result.reason.empty() ? text : std::string(text) + "; " + result.reason;
   }
   if (differing > 0 && !result.reason.empty()) {
-    result.diffWritten =
-        cairo_surface_write_to_png(diff.get(), diffPath.c_str()) == CAIRO_STATUS_SUCCESS;
+    result.diffWritten = writeDiff(actual.get(), expected.get(), options, diffPath);
   }
   result.same = result.reason.empty();
   return result;
