@@ -1,5 +1,6 @@
 #include "SimRun.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>

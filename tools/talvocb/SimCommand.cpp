@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "SimProfiles.h"
 #include "SimRun.h"
 
 void addSimCommand(CLI::App& app, CliContext& context) {
@@ -15,8 +16,11 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   command->add_option("--out", options.out, "Where the screens and the page go")
       ->capture_default_str();
   command->add_option("--scene", options.scenes, "Play only this scene (repeatable; see --list)");
-  command->add_option("--profile", options.profiles, "Play only on this phone (repeatable)");
-  command->add_flag("--list", list, "Print the scene names and the profiles, then stop");
+  std::string phones;
+  for (const auto& profile : simulator::simProfiles()) phones += " " + profile.name;
+  command->add_option("--profile", options.profiles,
+                      "Play only on this phone (repeatable):" + phones);
+  command->add_flag("--list", list, "Print the scene names, one a line, then stop");
   command->add_option("--check", options.check,
                       "Compare every screen with the references in this folder");
   command->add_option("--record", options.record, "Write the screens as references into it");
