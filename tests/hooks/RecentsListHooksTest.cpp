@@ -142,3 +142,21 @@ TEST_F(RecentsListHooksTest, TheRecentsSwitchRemovesAndBringsBackThePictures) {
   settingsChanged();
   EXPECT_EQ(pictures(), rows);
 }
+
+TEST_F(RecentsListHooksTest, ASettingsChangeWhilePicturesAreDrawnReachesTheWorkersWhole) {
+  start();
+  auto queue = TalvoCBUtils::queue();
+  std::promise<void> release;
+  std::shared_future<void> gate = release.get_future().share();
+  queue->addOperationWithBlock([gate] { gate.wait(); });
+  show();
+  // The workers draw the rows' pictures, reading the switches, while the main thread reads the
+  // file again and reloads, as the settings notification's handler does.
+  release.set_value();
+  setSwitches({{"TalvoCBEnabledRoundedPictures", false}});
+  NSNotificationCenter::defaultCenter().postNotificationName(
+      "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  std::string rows = settledRows();
+  EXPECT_EQ(rows.find(": \n"), std::string::npos) << rows;  // every row has its picture
+  EXPECT_FALSE(TalvoCBUtils::isRoundedPicsEnabled());
+}
