@@ -16,13 +16,14 @@
 SIM_DEFINE_CLASS(TALCBSettings, NSObject)
 
 std::shared_ptr<TALCBSettings> TALCBSettings::sharedSettings() {
-  static std::shared_ptr<TALCBSettings> shared;
+  // Never destroyed: workers still drawing pictures while the process exits read the switches.
+  static auto* shared = new std::shared_ptr<TALCBSettings>();
   static std::once_flag once;
   std::call_once(once, [] {
     TALCB_INFO("+[TALCBSettings sharedSettings]", "Initiallizing settings for first time..");
-    shared = make<TALCBSettings>();
+    *shared = make<TALCBSettings>();
   });
-  return shared;
+  return *shared;
 }
 
 TALCBSettings::TALCBSettings() : NSObject(class_()) {

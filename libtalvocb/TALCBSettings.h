@@ -2,6 +2,7 @@
 #pragma once
 
 #include <array>
+#include <atomic>
 #include <memory>
 #include <string>
 
@@ -17,30 +18,51 @@ class TALCBSettings : public NSObject {
   void loadSettings();
   std::string description() const override;
 
-  bool isTalvoCBEnabled() const { return _isTalvoCBEnabled; }
-  bool isRoundedPicsEnabled() const { return _isRoundedPicsEnabled; }
-  bool isMonogramEnabled() const { return _isMonogramEnabled; }
-  bool isShowPicturesOnFavorites() const { return _isShowPicturesOnFavorites; }
-  bool isShowPicturesOnPhone() const { return _isShowPicturesOnPhone; }
-  bool isShowPicturesOnRecents() const { return _isShowPicturesOnRecents; }
-  bool isShowPicturesOnContacts() const { return _isShowPicturesOnContacts; }
-  void setIsTalvoCBEnabled(bool v) { _isTalvoCBEnabled = v; }
-  void setIsRoundedPicsEnabled(bool v) { _isRoundedPicsEnabled = v; }
-  void setIsMonogramEnabled(bool v) { _isMonogramEnabled = v; }
-  void setIsShowPicturesOnFavorites(bool v) { _isShowPicturesOnFavorites = v; }
-  void setIsShowPicturesOnPhone(bool v) { _isShowPicturesOnPhone = v; }
-  void setIsShowPicturesOnRecents(bool v) { _isShowPicturesOnRecents = v; }
-  void setIsShowPicturesOnContacts(bool v) { _isShowPicturesOnContacts = v; }
+  bool isTalvoCBEnabled() const { return _isTalvoCBEnabled.load(std::memory_order_relaxed); }
+  bool isRoundedPicsEnabled() const {
+    return _isRoundedPicsEnabled.load(std::memory_order_relaxed);
+  }
+  bool isMonogramEnabled() const { return _isMonogramEnabled.load(std::memory_order_relaxed); }
+  bool isShowPicturesOnFavorites() const {
+    return _isShowPicturesOnFavorites.load(std::memory_order_relaxed);
+  }
+  bool isShowPicturesOnPhone() const {
+    return _isShowPicturesOnPhone.load(std::memory_order_relaxed);
+  }
+  bool isShowPicturesOnRecents() const {
+    return _isShowPicturesOnRecents.load(std::memory_order_relaxed);
+  }
+  bool isShowPicturesOnContacts() const {
+    return _isShowPicturesOnContacts.load(std::memory_order_relaxed);
+  }
+  void setIsTalvoCBEnabled(bool v) { _isTalvoCBEnabled.store(v, std::memory_order_relaxed); }
+  void setIsRoundedPicsEnabled(bool v) {
+    _isRoundedPicsEnabled.store(v, std::memory_order_relaxed);
+  }
+  void setIsMonogramEnabled(bool v) { _isMonogramEnabled.store(v, std::memory_order_relaxed); }
+  void setIsShowPicturesOnFavorites(bool v) {
+    _isShowPicturesOnFavorites.store(v, std::memory_order_relaxed);
+  }
+  void setIsShowPicturesOnPhone(bool v) {
+    _isShowPicturesOnPhone.store(v, std::memory_order_relaxed);
+  }
+  void setIsShowPicturesOnRecents(bool v) {
+    _isShowPicturesOnRecents.store(v, std::memory_order_relaxed);
+  }
+  void setIsShowPicturesOnContacts(bool v) {
+    _isShowPicturesOnContacts.store(v, std::memory_order_relaxed);
+  }
 
  private:
-  // Single bytes, written whole: a reader on another thread sees each flag old or new.
-  bool _isTalvoCBEnabled = false;
-  bool _isRoundedPicsEnabled = false;
-  bool _isMonogramEnabled = false;
-  bool _isShowPicturesOnFavorites = false;
-  bool _isShowPicturesOnPhone = false;
-  bool _isShowPicturesOnRecents = false;
-  bool _isShowPicturesOnContacts = false;
+  // Atomic: the main thread reads the file again on a change notification while workers drawing
+  // pictures read the switches. Each switch stands alone, so no order among them is needed.
+  std::atomic<bool> _isTalvoCBEnabled = false;
+  std::atomic<bool> _isRoundedPicsEnabled = false;
+  std::atomic<bool> _isMonogramEnabled = false;
+  std::atomic<bool> _isShowPicturesOnFavorites = false;
+  std::atomic<bool> _isShowPicturesOnPhone = false;
+  std::atomic<bool> _isShowPicturesOnRecents = false;
+  std::atomic<bool> _isShowPicturesOnContacts = false;
 };
 
 // The settings file and its keys, shared by the loader, the start-up and the settings tools.

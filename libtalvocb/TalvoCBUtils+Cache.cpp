@@ -12,7 +12,9 @@
 
 namespace {
 std::mutex cacheCreation;
-std::shared_ptr<NSCache> imageCacheSlot;  // written once, under cacheCreation
+// Written once, under cacheCreation. Never destroyed: workers still drawing pictures while the
+// process exits go on using the cache after the exit has run the static destructors.
+std::shared_ptr<NSCache>& imageCacheSlot = *new std::shared_ptr<NSCache>();
 
 // The class's initialisation makes the cache before any cache operation runs.
 NSCache& imageCache() {

@@ -84,6 +84,28 @@ TEST(Cli, ConcurrentSetsOfDifferentKeysLoseNothing) {
   }
 }
 
+TEST(Cli, AFullDiskLeavesTheSettingsFileAsItWas) {
+  TemporaryDevice device;
+  ASSERT_EQ(runProgram({"talvocb", "--root", device.root(), "settings", "init"}).status, 0);
+  std::string before = device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist");
+  // No byte may be written, and the signal of a file grown too large is ignored: every write
+  // fails as on a full disk.
+  ProcessResult full = runProgram({"/bin/sh", "-c", "trap '' XFSZ; ulimit -f 0; exec \"$0\" \"$@\"",
+                                   binary("talvocb"), "--root", device.root(), "settings", "set",
+                                   "TalvoCBEnabled", "off"});
+  EXPECT_EQ(full.status, 1);
+  EXPECT_EQ(lines(full.err), 1) << full.err;
+  EXPECT_NE(full.err.find("cannot be written"), std::string::npos) << full.err;
+  EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"), before);
+  // Nothing half-written is left beside it.
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(device.settingsFile()).parent_path())) {
+    std::string name = entry.path().filename().string();
+    EXPECT_TRUE(name == "com.quorvik.TalvoCB.plist" || name == "com.quorvik.TalvoCB.plist.lock")
+        << name;
+  }
+}
+
 TEST(Cli, FailuresSayWhyAndChangeNothing) {
   TemporaryDevice device;
   struct Case {

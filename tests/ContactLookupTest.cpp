@@ -3,6 +3,7 @@
 #include <sqlite3.h>
 
 #include <cstdio>
+#include <filesystem>
 #include <vector>
 
 #include "AddressBookWriter.h"
@@ -77,6 +78,15 @@ TEST_F(ContactLookupTest, EmailAddressesMatchWholeAndBound) {
   removeDatabase();
   EXPECT_EQ(lookUp("anna-haro@mac.example").first, -1);
   EXPECT_EQ(lookUp("john_doe@example.com").first, 25);  // remembered
+}
+
+TEST_F(ContactLookupTest, TruncatedDatabaseFindsNobody) {
+  // Cut after its first page, as by a full disk or an interrupted copy: the schema is there, the
+  // rows are not. The number and the address find nobody, and the name has no text.
+  std::filesystem::resize_file(device.real(kDatabase), 4096);
+  EXPECT_EQ(lookUp("555-010-0100").first, 0);
+  EXPECT_EQ(lookUp("anna-haro@mac.example").first, -1);
+  EXPECT_FALSE(TalvoCBUtils::monogramTextFromContactID(1));
 }
 
 TEST_F(ContactLookupTest, RemovingAnIdentifierDropsOneKeyAtATime) {

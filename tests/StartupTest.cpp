@@ -144,7 +144,7 @@ TEST(Startup, UnreadableSettingsFileIsLeftAsItIs) {
   EXPECT_TRUE(std::filesystem::is_directory(device.settingsFile()));
 }
 
-TEST(Startup, PlantedLinkAtTheLogFileIsNotFollowed) {
+TEST(Startup, PlantedLinkOrFifoAtTheLogFileIsNotUsed) {
   TemporaryDevice device;
   std::string target = device.real("/private/var/mobile/secret");
   device.writeFile("/private/var/mobile/secret", "precious\n");
@@ -152,6 +152,13 @@ TEST(Startup, PlantedLinkAtTheLogFileIsNotFollowed) {
   auto report = status(device, std::string(kSpringBoard));
   EXPECT_EQ(report["stderr"], "untouched");
   EXPECT_EQ(device.readFile("/private/var/mobile/secret"), "precious\n");
+  EXPECT_EQ(report["observers"], "8");
+
+  // A pipe nobody reads would block the host's first log line forever.
+  std::filesystem::remove(device.real("/tmp/quorvik.log"));
+  ASSERT_EQ(::mkfifo(device.real("/tmp/quorvik.log").c_str(), 0600), 0);
+  report = status(device, std::string(kSpringBoard));
+  EXPECT_EQ(report["stderr"], "untouched");
   EXPECT_EQ(report["observers"], "8");
 }
 

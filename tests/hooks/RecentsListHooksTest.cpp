@@ -142,3 +142,25 @@ TEST_F(RecentsListHooksTest, TheRecentsSwitchRemovesAndBringsBackThePictures) {
   settingsChanged();
   EXPECT_EQ(pictures(), rows);
 }
+
+TEST_F(RecentsListHooksTest, ASettingsChangeWhilePicturesAreDrawnReachesTheWorkersWhole) {
+  start();
+  auto queue = TalvoCBUtils::queue();
+  queue->setMaxConcurrentOperationCount(1);
+  std::promise<void> release;
+  std::shared_future<void> gate = release.get_future().share();
+  queue->addOperationWithBlock([gate] { gate.wait(); });
+  show();
+  for (int step : {3, 7, 11, 2, 9, 5}) table->setContentOffset(CGPointMake(0, step * kRow));
+  // The worker draws the rows' pictures, reading the switches, while the main thread reads the
+  // file again and again, as the settings notification's handler does.
+  release.set_value();
+  for (int change = 0; change < 20; ++change) {
+    setSwitches({{"TalvoCBEnabledRoundedPictures", change % 2 == 1}});
+  }
+  NSNotificationCenter::defaultCenter().postNotificationName(
+      "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  std::string rows = settledRows();
+  EXPECT_EQ(rows.find(": \n"), std::string::npos) << rows;  // every row has its picture
+  EXPECT_TRUE(TalvoCBUtils::isRoundedPicsEnabled());
+}

@@ -1,0 +1,149 @@
+#!/usr/bin/env python3
+"""Prints the benchmarks' one table: each path, its time, the bare operation it is held against,
+the ratio and whether it meets the goal, per address-book size where the path reads the book.
+
+Reads Google Benchmark JSON files and the contact-list report lines from the folder given."""
+import glob
+import json
+import os
+import re
+import sys
+
+GOAL = 1.5
+NO_BOOK = "-"
+
+# (program, path benchmark, label, bare benchmark or None, bare label)
+PAIRS = [
+    ("ContactLookupBench", "BM_SecondLookup", "repeated contact lookup (with its log line)",
+     "BM_BareMapFindAndLogLine", "map find + the same NSLog line"),
+    ("ContactLookupBench", "BM_FirstPhoneLookup", "first lookup of a number",
+     "BM_BarePhoneMatch", "platform's match in a new book handle"),
+    ("ContactLookupBench", "BM_FirstEmailLookup", "first lookup of an address",
+     "BM_BareEmailQuery", "one SQLite query"),
+    ("ContactLookupBench", "BM_MonogramTextFromDatabase", "monogram text from the database",
+     "BM_BareNameQuery", "one SQLite query"),
+    ("MonogramBench", "BM_LibraryMonogram", "monogram picture",
+     "BM_BareCairoPango", "cairo + pango circle and text"),
+    ("MonogramBench", "BM_LibraryMonogramNewInitials", "monogram picture, new initials",
+     "BM_BareCairoPango", "cairo + pango circle and text"),
+    ("PictureBench", "BM_FirstPictureOfAJPEGContact", "first photo of a contact",
+     "BM_BareReadDecodeDraw", "SQLite read + JPEG decode + cairo draw"),
+    ("PictureBench", "BM_PrepareImageCache", "prepareImageCache (whole book)", None, ""),
+    ("ScreenBench", "BM_ScreenRenderer", "screen render", "BM_BareCairo", "bare cairo drawing"),
+    ("cache_bench", "BM_CacheHit", "image cache hit", "BM_BareMapHit", "map find under a mutex"),
+    ("cache_bench", "BM_CacheHitThreads", "image cache hit, threads",
+     "BM_BareMapThreads", "map find under a mutex, threads"),
+    ("CallOverlayBench", "BM_SetCurrentCallColdCache", "call overlay, cold cache",
+     "BM_HostSetCurrentCallPlusBareSteps", "host's own + bare picture steps"),
+    ("CallOverlayBench", "BM_SetCurrentCallSecondCall", "call overlay, second call",
+     "BM_HostSetCurrentCallAlone", "host's own"),
+]
+
+UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
+
+
+def load(folder):
+    """Benchmark name -> seconds, per program."""
+    results = {}
+    for path in glob.glob(os.path.join(folder, "*.json")):
+        # PROGRAM.json, or PROGRAM-CONTACTS.json for a program run once per book size.
+        program, _, contacts = os.path.splitext(os.path.basename(path))[0].partition("-")
+        with open(path) as f:
+            data = json.load(f)
+        times = results.setdefault(program, {})
+        for run in data.get("benchmarks", []):
+            if run.get("run_type") == "aggregate" or run.get("error_occurred"):
+                continue
+            name = run["name"] + (f"/{contacts}" if contacts else "")
+            times[name] = run["real_time"] * UNITS[run.get("time_unit", "ns")]
+    return results
+
+
+def variants(times, name):
+    """The runs of a benchmark: suffix ('/10000', '/real_time/threads:2' or '') -> seconds."""
+    found = {}
+    for full, seconds in times.items():
+        if full == name or full.startswith(name + "/"):
+            found[full[len(name):]] = seconds
+    return found
+
+
+def parts_of(suffix):
+    """A run's suffix as (contacts or NO_BOOK, what else tells the run apart)."""
+    book, extra = NO_BOOK, []
+    for part in suffix.strip("/").split("/"):
+        if part.isdigit():
+            book = f"{int(part):,}"
+        elif part.startswith("threads:"):
+            extra.append(part.replace(":", " "))
+    return book, " ".join(extra)
+
+
+def shown(seconds):
+    if seconds is None:
+        return "-"
+    for unit, scale in (("s", 1.0), ("ms", 1e-3), ("us", 1e-6)):
+        if seconds >= scale:
+            return f"{seconds / scale:.3g} {unit}"
+    return f"{seconds / 1e-9:.3g} ns"
+
+
+def contact_lists(folder):
+    """Rows from the contact-list reports, one file per book size."""
+    rows = []
+    for path in sorted(glob.glob(os.path.join(folder, "ContactListBench-*.txt")),
+                       key=lambda p: int(re.findall(r"(\d+)", os.path.basename(p))[0])):
+        text = open(path).read()
+        size = int(re.findall(r"(\d+)", os.path.basename(path))[0])
+
+        def value(pattern):
+            match = re.search(pattern + r"\s+([\d.]+)", text)
+            return float(match.group(1)) * 1e-6 if match else None
+
+        host = value(r"host's own cell request \(no add-on\)")
+        refetch = value(r"fetching the contact with picture keys")
+        picture = value(r"making the picture \([^)]*\)")
+        steps = host + refetch + picture if None not in (host, refetch, picture) else None
+        bare_steps = "host's own + fetch with picture keys + picture"
+        for label, pattern, bare_label, bare in (
+                ("contact list row, empty cache", r"with the add-on, cold cache", bare_steps,
+                 steps),
+                ("contact list row, second pass (cache holds ~30 rows)",
+                 r"with the add-on, warm cache", bare_steps, steps),
+                ("contact list row, still cached",
+                 r"back over the last \d+ rows \(all cached\)", "host's own cell request", host)):
+            rows.append((label, f"{size:,}", value(pattern), bare_label, bare))
+    return rows
+
+
+def main():
+    folder = sys.argv[1]
+    results = load(folder)
+    rows = []
+    for program, name, label, bare, bare_label in PAIRS:
+        times = results.get(program, {})
+        for suffix, seconds in sorted(variants(times, name).items(),
+                                      key=lambda item: (len(item[0]), item[0])):
+            bare_seconds = times.get(bare + suffix) if bare else None
+            book, extra = parts_of(suffix)
+            rows.append((label + (f" ({extra})" if extra else ""), book, seconds,
+                         bare_label if bare else "-", bare_seconds))
+    rows += contact_lists(folder)
+
+    header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal <= 1.5x")
+    table = []
+    for label, book, seconds, bare_label, bare_seconds in rows:
+        ratio = seconds / bare_seconds if seconds and bare_seconds else None
+        verdict = "-" if ratio is None else ("met" if ratio <= GOAL else "NOT met")
+        table.append((label, book, shown(seconds), bare_label, shown(bare_seconds),
+                      "-" if ratio is None else f"{ratio:.2f}x", verdict))
+    widths = [max(len(str(row[i])) for row in table + [header]) for i in range(len(header))]
+    line = lambda row: "| " + " | ".join(str(c).ljust(w) for c, w in zip(row, widths)) + " |"
+    print(line(header))
+    print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
+    for row in table:
+        print(line(row))
+
+
+if __name__ == "__main__":
+    main()
