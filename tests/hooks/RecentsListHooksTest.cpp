@@ -52,6 +52,22 @@ class RecentsListHooksTest : public HookedProcessTest {
     }
     return rows;
   }
+  // Holds the picture work up on one worker until the promise is kept.
+  static std::promise<void> holdPictureWork() {
+    auto queue = TalvoCBUtils::queue();
+    queue->setMaxConcurrentOperationCount(1);
+    std::promise<void> release;
+    std::shared_future<void> gate = release.get_future().share();
+    queue->addOperationWithBlock([gate] { gate.wait(); });
+    return release;
+  }
+  void scrollBackAndForth() {
+    for (int step : {3, 7, 11, 2, 9, 5}) table->setContentOffset(CGPointMake(0, step * kRow));
+  }
+  static void postSettingsChanged() {
+    NSNotificationCenter::defaultCenter().postNotificationName(
+        "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  }
   std::shared_ptr<UIViewController> list;
   std::shared_ptr<UITableView> table;
 };
@@ -61,18 +77,13 @@ class RecentsListHooksTest : public HookedProcessTest {
 TEST_F(RecentsListHooksTest, BackgroundPicturesArriveLaterAndNeverOnACellReusedMeanwhile) {
   start();
   // The picture work is held up until the list has scrolled back and forth.
-  auto queue = TalvoCBUtils::queue();
-  queue->setMaxConcurrentOperationCount(1);
-  std::promise<void> release;
-  std::shared_future<void> gate = release.get_future().share();
-  queue->addOperationWithBlock([gate] { gate.wait(); });
-
+  std::promise<void> release = holdPictureWork();
   show();
   for (const auto& cell : table->visibleCells()) {
     EXPECT_FALSE(sourceOf(cell).empty()) << titleOf(cell);
     EXPECT_EQ(sourceOf(cell).find("photo"), std::string::npos) << titleOf(cell);
   }
-  for (int step : {3, 7, 11, 2, 9, 5}) table->setContentOffset(CGPointMake(0, step * kRow));
+  scrollBackAndForth();
   release.set_value();
   auto scrolled = settledRows();
 
@@ -131,35 +142,26 @@ TEST_F(RecentsListHooksTest, TheRecentsSwitchRemovesAndBringsBackThePictures) {
   };
   int rows = static_cast<int>(table->visibleCells().size());
   EXPECT_EQ(pictures(), rows);
-  auto settingsChanged = [] {
-    NSNotificationCenter::defaultCenter().postNotificationName(
-        "com.quorvik.TalvoSettingsChangedNotification", nullptr);
-  };
   setSwitches({{"TalvoCBEnabledRecents", false}});
-  settingsChanged();
+  postSettingsChanged();
   EXPECT_EQ(pictures(), 0);
   setSwitches({});
-  settingsChanged();
+  postSettingsChanged();
   EXPECT_EQ(pictures(), rows);
 }
 
 TEST_F(RecentsListHooksTest, ASettingsChangeWhilePicturesAreDrawnReachesTheWorkersWhole) {
   start();
-  auto queue = TalvoCBUtils::queue();
-  queue->setMaxConcurrentOperationCount(1);
-  std::promise<void> release;
-  std::shared_future<void> gate = release.get_future().share();
-  queue->addOperationWithBlock([gate] { gate.wait(); });
+  std::promise<void> release = holdPictureWork();
   show();
-  for (int step : {3, 7, 11, 2, 9, 5}) table->setContentOffset(CGPointMake(0, step * kRow));
+  scrollBackAndForth();
   // The worker draws the rows' pictures, reading the switches, while the main thread reads the
   // file again and again, as the settings notification's handler does.
   release.set_value();
   for (int change = 0; change < 20; ++change) {
     setSwitches({{"TalvoCBEnabledRoundedPictures", change % 2 == 1}});
   }
-  NSNotificationCenter::defaultCenter().postNotificationName(
-      "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  postSettingsChanged();
   std::string rows = settledRows();
   EXPECT_EQ(rows.find(": \n"), std::string::npos) << rows;  // every row has its picture
   EXPECT_TRUE(TalvoCBUtils::isRoundedPicsEnabled());

@@ -1,9 +1,10 @@
 #include "SimStage.h"
 
-#include <filesystem>
 #include <fstream>
 
 #include "TALCBSettings.h"
+#include "foundation/NSValueTypes.h"
+#include "foundation/PropertyList.h"
 
 namespace simulator {
 
@@ -99,30 +100,19 @@ void SimStage::runTool(const std::vector<std::string>& arguments) {
 
 bool writeStartingSettings(const std::string& device, bool addOnOff, std::string* error) {
   std::string path = device + "/private/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist";
-  std::string text =
-      "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-      "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-      "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-      "<plist version=\"1.0\">\n<dict>\n";
+  auto settings = make<NSDictionary>();
   for (const char* key : TalvoCBSettingsFile::kKeys) {
     bool on = !(addOnOff && std::string(key) == "TalvoCBEnabled");
-    text.append("\t<key>").append(key).append(on ? "</key>\n\t<true/>\n" : "</key>\n\t<false/>\n");
+    settings->setObject(NSNumber::numberWithBool(on), key);
   }
-  text += "</dict>\n</plist>\n";
-  // Written beside and renamed over, so that no reader ever sees half a file.
-  std::string temporary = path + ".sim";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out.flush()) {
-      *error = path + ": cannot be written";
-      return false;
-    }
+  std::string reason;
+  auto bytes = dataWithPropertyList(settings, NSPropertyListXMLFormat_v1_0, &reason);
+  // Atomic, so that no reader ever sees half a file.
+  if (!bytes || !writeRealFile(path, *bytes, true, &reason)) {
+    *error = path + ": " + reason;
+    return false;
   }
-  std::error_code failure;
-  std::filesystem::rename(temporary, path, failure);
-  if (failure) *error = path + ": " + failure.message();
-  return !failure;
+  return true;
 }
 
 }  // namespace simulator
