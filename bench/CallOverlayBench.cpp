@@ -17,9 +17,9 @@
 #include "SampleDevice.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
+#include "apps/CallBar.h"
+#include "apps/HostClasses.h"
 #include "foundation/Dispatch.h"
-#include "hosts/CallBar.h"
-#include "hosts/HostClasses.h"
 #include "uikit/UIFont.h"
 
 namespace {

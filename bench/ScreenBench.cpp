@@ -13,7 +13,7 @@
 #include "EnterBenchDevice.h"
 #include "QuietBenchmarkMain.h"
 #include "foundation/Device.h"
-#include "uikit/ScreenRenderer.h"
+#include "screens/ScreenRenderer.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"

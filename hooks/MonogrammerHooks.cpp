@@ -10,7 +10,7 @@
 #include "TalvoCBModuleState.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
-#include "hosts/HostClasses.h"
+#include "apps/HostClasses.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
 

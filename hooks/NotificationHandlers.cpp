@@ -10,7 +10,7 @@
 #include "TalvoCBUtils.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSNotificationCenter.h"
-#include "runtime/NSThreadPerform.h"
+#include "foundation/NSThreadPerform.h"
 
 namespace {
 

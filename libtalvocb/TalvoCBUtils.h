@@ -9,9 +9,9 @@
 #include <string>
 
 #include "addressbook/ABTypes.h"
+#include "coregraphics/CGGeometry.h"
 #include "foundation/NSValueTypes.h"
 #include "runtime/objc.h"
-#include "uikit/CGGeometry.h"
 
 class UIImage;
 class UIColor;

@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 
 #include "TemporaryDevice.h"
+#include "screens/ViewTreeDump.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIWindow.h"
-#include "uikit/ViewTreeDump.h"
 
 namespace {
 std::vector<long>& clicks() {

@@ -9,8 +9,8 @@
 #include "TALCBSettings.h"
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
+#include "apps/CallBar.h"
 #include "foundation/NSValueTypes.h"
-#include "hosts/CallBar.h"
 #include "uikit/UIImage.h"
 
 namespace {

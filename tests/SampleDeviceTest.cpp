@@ -16,7 +16,7 @@
 #include "SampleDevice.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABAddressBook.h"
-#include "hosts/CallBar.h"
+#include "apps/CallBar.h"
 
 namespace {
 std::string fileBytes(const std::string& path) {

@@ -5,13 +5,13 @@
 #include "PictureSupport.h"
 #include "TemporaryDevice.h"
 #include "foundation/JSONText.h"
-#include "uikit/ScreenRenderer.h"
+#include "screens/ScreenRenderer.h"
+#include "screens/ViewTreeDump.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIColor.h"
 #include "uikit/UILabel.h"
 #include "uikit/UISwitch.h"
 #include "uikit/UIWindow.h"
-#include "uikit/ViewTreeDump.h"
 
 namespace {
 

@@ -210,9 +210,9 @@ TEST(SettingsPane, TheMailedLogIsAMessageAMailProgramOpens) {
 TEST(SettingsPane, SwitchingARowChangesWhatSpringBoardShows) {
   PaneDevice phone;
   auto roundInSpringBoard = [&] {
-    auto result = phone.run("com.apple.springboard", {"settings"});
+    auto result = phone.run("com.apple.springboard", {"defaults com.quorvik.TalvoCB"});
     EXPECT_EQ(result.status, 0) << result.err;
-    return result.out.find("Round Pictures Enabled: 1") != std::string::npos;
+    return result.out.find("TalvoCBEnabledRoundedPictures = 1\n") != std::string::npos;
   };
   EXPECT_TRUE(roundInSpringBoard());
 

@@ -5,9 +5,9 @@
 #include <set>
 #include <thread>
 
+#include "apps/HostClasses.h"
 #include "foundation/Dispatch.h"
-#include "hosts/HostClasses.h"
-#include "runtime/NSThreadPerform.h"
+#include "foundation/NSThreadPerform.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 

@@ -2,7 +2,7 @@
 // controller, all through the runtime so that host overrides and replacements run.
 #include <gtest/gtest.h>
 
-#include "hosts/HostClasses.h"
+#include "apps/HostClasses.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 

@@ -1,18 +1,18 @@
 #include "addressbook/ABAddressBook.h"
 
-#include <phonenumbers/phonenumber.pb.h>
-#include <phonenumbers/phonenumberutil.h>
-#include <sqlite3.h>
-#include <unicode/ustring.h>
-
 #include <mutex>
 #include <unordered_map>
 
 #include "addressbook/ABDatabase.h"
+#include "addressbook/ABPhoneMatching.h"
+#include "addressbook/ABSQLite.h"
 #include "foundation/Device.h"
 
-using i18n::phonenumbers::PhoneNumber;
-using i18n::phonenumbers::PhoneNumberUtil;
+using addressbook::ComparableNumber;
+using addressbook::isOverlong;
+using addressbook::openReadOnly;
+using addressbook::sameNumber;
+using addressbook::Statement;
 
 struct __ABRecord {
   __ABAddressBook* book;
@@ -36,66 +36,6 @@ struct __ABAddressBook {
 
 namespace {
 
-// A prepared statement that finalizes itself; an invalid one steps to nothing.
-class Statement {
- public:
-  Statement(sqlite3* db, const char* sql) {
-    if (db && sqlite3_prepare_v2(db, sql, -1, &stmt_, nullptr) != SQLITE_OK) {
-      sqlite3_finalize(stmt_);
-      stmt_ = nullptr;
-    }
-  }
-  ~Statement() { sqlite3_finalize(stmt_); }
-  Statement(const Statement&) = delete;
-  Statement& operator=(const Statement&) = delete;
-
-  bool valid() const { return stmt_ != nullptr; }
-  void bind(int index, int64_t value) {
-    if (stmt_) sqlite3_bind_int64(stmt_, index, value);
-  }
-  void bind(int index, const std::string& value) {
-    if (stmt_)
-      sqlite3_bind_text(stmt_, index, value.data(), static_cast<int>(value.size()),
-                        SQLITE_TRANSIENT);
-  }
-  bool step() { return stmt_ && sqlite3_step(stmt_) == SQLITE_ROW; }
-  int64_t integer(int column) { return sqlite3_column_int64(stmt_, column); }
-  bool isNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
-  // Text as a string object would hold it: up to the first NUL, and nothing when NULL or not
-  // valid UTF-8.
-  std::optional<std::string> text(int column) {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-    if (!bytes) return std::nullopt;
-    std::string value(bytes);
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, value.data(), static_cast<int32_t>(value.size()), &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-    return value;
-  }
-  std::shared_ptr<NSData> blob(int column) {
-    const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, column));
-    int length = sqlite3_column_bytes(stmt_, column);
-    if (!bytes || length < 1) return nullptr;
-    return make<NSData>(std::vector<uint8_t>(bytes, bytes + length));
-  }
-
- private:
-  sqlite3_stmt* stmt_ = nullptr;
-};
-
-sqlite3* openReadOnly(const char* devicePath) {
-  std::string path = fileSystemRepresentation(devicePath);
-  sqlite3* db = nullptr;
-  if (sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-    sqlite3_close(db);
-    return nullptr;
-  }
-  // The platform's own writers hold the files only briefly.
-  sqlite3_busy_timeout(db, 250);
-  return db;
-}
-
 // Connections are made on first use, so a book made before the files exist still finds them.
 sqlite3* mainDatabase(ABAddressBookRef book) {
   if (!book->main) book->main = openReadOnly(kABDatabaseDevicePath);
@@ -104,60 +44,6 @@ sqlite3* mainDatabase(ABAddressBookRef book) {
 sqlite3* imagesDatabase(ABAddressBookRef book) {
   if (!book->images) book->images = openReadOnly(kABImagesDatabaseDevicePath);
   return book->images;
-}
-
-std::string asciiDigits(const std::string& text) {
-  std::string digits;
-  for (char c : text) {
-    if (c >= '0' && c <= '9') digits += c;
-  }
-  return digits;
-}
-
-std::string lastFour(const std::string& digits) {
-  return digits.size() <= 4 ? digits : digits.substr(digits.size() - 4);
-}
-
-bool isOverlong(const std::string& text) {
-  return text.size() > kABPhoneNumberMaxLength;
-}
-
-// Overlong text is refused here, before the parser sees it.
-bool parseNumber(const std::string& text, const std::string& region, PhoneNumber* number) {
-  if (isOverlong(text)) return false;
-  return PhoneNumberUtil::GetInstance()->Parse(text, region, number) ==
-         PhoneNumberUtil::NO_PARSING_ERROR;
-}
-
-// One side of a comparison: the number as parsed, or its plain digits when it does not parse.
-struct ComparableNumber {
-  ComparableNumber(const std::string& text, const std::string& region)
-      : number(), parsed(parseNumber(text, region, &number)), digits(asciiDigits(text)) {}
-  PhoneNumber number;  // before parsed: the parse writes into it
-  bool parsed;
-  std::string digits;
-};
-
-bool sameNumber(const ComparableNumber& a, const ComparableNumber& b) {
-  if (a.parsed && b.parsed) {
-    auto* util = PhoneNumberUtil::GetInstance();
-    switch (util->IsNumberMatch(a.number, b.number)) {
-      case PhoneNumberUtil::EXACT_MATCH:
-      case PhoneNumberUtil::NSN_MATCH:
-        return true;
-      case PhoneNumberUtil::SHORT_NSN_MATCH: {
-        // A local number without its area code still names the same line; a mere tail of a
-        // few digits does not.
-        std::string nsnA, nsnB;
-        util->GetNationalSignificantNumber(a.number, &nsnA);
-        util->GetNationalSignificantNumber(b.number, &nsnB);
-        return std::min(nsnA.size(), nsnB.size()) >= 7;
-      }
-      default:
-        return false;
-    }
-  }
-  return !a.digits.empty() && a.digits == b.digits;
 }
 
 ABRecordRef personWithRecordID(ABAddressBookRef book, ABRecordID recordID) {
@@ -197,16 +83,6 @@ constexpr const char* kFullSizeSQL =
     "SELECT data FROM ABFullSizeImage WHERE record_id = ? AND data IS NOT NULL";
 
 }  // namespace
-
-std::string ABPhoneLastFourKey(const std::string& number, const std::string& region) {
-  PhoneNumber parsed;
-  if (parseNumber(number, region, &parsed)) {
-    std::string nsn;
-    PhoneNumberUtil::GetInstance()->GetNationalSignificantNumber(parsed, &nsn);
-    if (!nsn.empty()) return lastFour(nsn);
-  }
-  return lastFour(asciiDigits(number));
-}
 
 ABAddressBookRef ABAddressBookCreate() {
   auto* book = new __ABAddressBook();
@@ -330,23 +206,4 @@ ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
     if (ABRecordRef person = personWithRecordID(addressBook, recordID)) return person;
   }
   return nullptr;
-}
-
-SIM_DEFINE_CLASS(ABPhoneFormatting, NSObject)
-
-ABPhoneFormatting::ABPhoneFormatting() : NSObject(class_()) {}
-
-std::optional<std::string> ABPhoneFormatting::abCopyPhoneNumberFromString(
-    const std::optional<std::string>& number) {
-  if (!number) return std::nullopt;
-  const std::string& region = sim::deviceProfile().region;
-  PhoneNumber parsed;
-  if (!parseNumber(*number, region, &parsed)) return number;
-  auto* util = PhoneNumberUtil::GetInstance();
-  bool domestic = number->find('+') == std::string::npos &&
-                  parsed.country_code() == util->GetCountryCodeForRegion(region);
-  std::string formatted;
-  util->Format(parsed, domestic ? PhoneNumberUtil::NATIONAL : PhoneNumberUtil::INTERNATIONAL,
-               &formatted);
-  return formatted;
 }

@@ -13,7 +13,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "uikit/CGGeometry.h"
+#include "coregraphics/CGGeometry.h"
 
 typedef struct _cairo_surface cairo_surface_t;
 typedef struct _cairo cairo_t;

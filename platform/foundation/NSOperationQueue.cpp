@@ -59,7 +59,25 @@ struct NSOperationQueue::State {
   }
 };
 
-NSOperationQueue::NSOperationQueue() : NSObject(class_()), state_(std::make_shared<State>()) {}
+namespace {
+// Every queue of the process, so that the process can tell when all of them are idle without
+// knowing who made them.
+struct QueueRegistry {
+  std::mutex lock;
+  std::vector<std::weak_ptr<NSOperationQueue::State>> queues;
+};
+QueueRegistry& registry() {
+  static auto* shared = new QueueRegistry;  // outlives the exit, as workers may still ask
+  return *shared;
+}
+}  // namespace
+
+NSOperationQueue::NSOperationQueue() : NSObject(class_()), state_(std::make_shared<State>()) {
+  QueueRegistry& all = registry();
+  std::lock_guard guard(all.lock);
+  std::erase_if(all.queues, [](const auto& queue) { return queue.expired(); });
+  all.queues.push_back(state_);
+}
 
 NSOperationQueue::~NSOperationQueue() {
   std::vector<std::thread> workers;
@@ -113,4 +131,17 @@ void NSOperationQueue::setMaxConcurrentOperationCount(long count) {
 std::size_t NSOperationQueue::operationCount() const {
   std::lock_guard guard(state_->lock);
   return state_->pending.size() + state_->running;
+}
+
+std::size_t NSOperationQueue::operationCountOfAllQueues() {
+  QueueRegistry& all = registry();
+  std::lock_guard registryGuard(all.lock);
+  std::size_t count = 0;
+  for (const auto& weakState : all.queues) {
+    if (auto state = weakState.lock()) {
+      std::lock_guard guard(state->lock);
+      count += state->pending.size() + state->running;
+    }
+  }
+  return count;
 }

@@ -26,8 +26,11 @@ class NSOperationQueue : public NSObject {
   void setMaxConcurrentOperationCount(long count);
   // Operations queued or running.
   std::size_t operationCount() const;
+  // Operations queued or running on every queue of the process that still exists.
+  static std::size_t operationCountOfAllQueues();
+
+  struct State;  // the queue's work, shared with its workers; opaque outside the queue
 
  private:
-  struct State;
   std::shared_ptr<State> state_;  // shared with the workers, which may outlive the queue
 };

@@ -3,8 +3,8 @@
 
 #include <string>
 
+#include "coregraphics/CGGeometry.h"
 #include "runtime/objc.h"
-#include "uikit/CGGeometry.h"
 
 enum UIUserInterfaceIdiom : long { UIUserInterfaceIdiomPhone = 0, UIUserInterfaceIdiomPad = 1 };
 enum UIInterfaceOrientation : long {

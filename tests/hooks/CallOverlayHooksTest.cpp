@@ -4,8 +4,8 @@
 
 #include "HookedProcess.h"
 #include "TalvoCBUtils.h"
+#include "apps/CallBar.h"
 #include "foundation/NSNotificationCenter.h"
-#include "hosts/CallBar.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIImage.h"
 

@@ -7,13 +7,13 @@
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABDatabase.h"
+#include "apps/HostClasses.h"
+#include "apps/MemberRows.h"
 #include "contacts/CNContact.h"
-#include "hosts/ContactListParts.h"
-#include "hosts/HostClasses.h"
+#include "screens/ViewTreeDump.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UILabel.h"
 #include "uikit/UITableView.h"
-#include "uikit/ViewTreeDump.h"
 
 namespace {
 std::shared_ptr<UITableViewCell> prepared;  // what the host's list answers

@@ -4,10 +4,10 @@
 
 #include "SampleDevice.h"
 #include "TALCBSettings.h"
+#include "apps/HostClasses.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
-#include "hosts/HostClasses.h"
 
 namespace {
 bool moduleLoaded = false;

@@ -6,10 +6,10 @@
 #include "HookedProcess.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
+#include "apps/HostClasses.h"
 #include "contacts/CNContact.h"
-#include "hosts/HostClasses.h"
+#include "screens/ViewTreeDump.h"
 #include "uikit/UIImage.h"
-#include "uikit/ViewTreeDump.h"
 
 namespace {
 id held;  // the monogrammer CallBar hands out

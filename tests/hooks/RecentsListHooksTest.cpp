@@ -7,7 +7,7 @@
 #include "foundation/Dispatch.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
-#include "uikit/ScreenRenderer.h"
+#include "screens/ScreenRenderer.h"
 #include "uikit/UILabel.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"

@@ -9,9 +9,9 @@
 #include <optional>
 
 #include "HostScript.h"
+#include "apps/CallBar.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSValueTypes.h"
-#include "hosts/CallBar.h"
 #include "uikit/UIColor.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIWindow.h"

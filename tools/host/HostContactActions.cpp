@@ -5,13 +5,13 @@
 #include <cstdio>
 
 #include "HostScript.h"
+#include "apps/CallBar.h"
+#include "apps/ContactLists.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSValueTypes.h"
-#include "hosts/CallBar.h"
-#include "hosts/ContactLists.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"

@@ -8,11 +8,12 @@
 #include <set>
 
 #include "HostScript.h"
-#include "TALCBSettings.h"
+#include "apps/HostClasses.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSNotificationCenter.h"
-#include "hosts/HostClasses.h"
+#include "foundation/NSValueTypes.h"
+#include "preferences/NSUserDefaults.h"
 
 namespace {
 
@@ -58,8 +59,16 @@ HostStep printStatus(const HostArguments&, const HostIdentity& identity) {
   return HostStep::Continue;
 }
 
-HostStep printSettings(const HostArguments&, const HostIdentity&) {
-  std::printf("%s\n", TALCBSettings::sharedSettings()->description().c_str());
+// What the user defaults hold for a domain, as this process reads them: "KEY = VALUE" a line.
+HostStep printDefaults(const HostArguments& words, const HostIdentity&) {
+  if (!NSUserDefaults::isDomainName(words[0])) throw HostActionFailure("not a domain: " + words[0]);
+  std::string reason;
+  auto values =
+      NSDictionary::dictionaryWithContentsOfFile(NSUserDefaults::pathOfDomain(words[0]), &reason);
+  if (!values) throw HostActionFailure(words[0] + ": " + reason);
+  for (const auto& [key, value] : values->entries) {
+    std::printf("%s = %s\n", key.c_str(), value ? value->description().c_str() : "nil");
+  }
   return HostStep::Continue;
 }
 
@@ -101,7 +110,8 @@ HostStep ready(const HostArguments&, const HostIdentity&) {
 
 void addProcessActions(std::vector<HostAction>& actions) {
   actions.push_back({"status", "", "what the module did to this process", 0, 0, printStatus});
-  actions.push_back({"settings", "", "the shared settings' description", 0, 0, printSettings});
+  actions.push_back({"defaults", "DOMAIN", "the user defaults of a domain, \"KEY = VALUE\" a line",
+                     1, 1, printDefaults});
   actions.push_back({"observe", "NAME", "observe a Darwin notification; prints \"received NAME\"",
                      1, 1, observe});
   actions.push_back({"post", "NAME", "post a Darwin notification", 1, 1, post});

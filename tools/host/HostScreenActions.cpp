@@ -5,16 +5,15 @@
 
 #include "HostScript.h"
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
 #include "foundation/Dispatch.h"
-#include "foundation/NSOperationQueue.h"
+#include "foundation/ProcessIdle.h"
 #include "foundation/PropertyList.h"
-#include "uikit/ScreenRenderer.h"
+#include "screens/ScreenRenderer.h"
+#include "screens/ViewTreeDump.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
-#include "uikit/ViewTreeDump.h"
 
 namespace {
 
@@ -66,21 +65,11 @@ HostStep dump(const HostArguments& words, const HostIdentity&) {
   return HostStep::Continue;
 }
 
-// Idle: nothing queued on the library's operation queue nor on the main queue. The operation
-// count is read first: an operation hands its result to the main queue before it ends.
+// Idle: nothing queued on any operation queue of the process nor on the main queue.
 HostStep waitIdle(const HostArguments& words, const HostIdentity&) {
   long milliseconds = words.empty() ? 10000 : hostNumberArgument("wait-idle", words[0]);
-  auto queue = TalvoCBUtils::queue();
-  auto idle = [&] {
-    return (!queue || queue->operationCount() == 0) && sim::mainQueuePendingBlocks() == 0;
-  };
-  auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
-  while (!idle()) {
-    if (std::chrono::steady_clock::now() >= deadline) {
-      throw HostActionFailure("still busy after " + std::to_string(milliseconds) + " ms");
-    }
-    // Short turns: an operation that ends without handing anything back wakes nobody.
-    sim::runMainLoopUntil(idle, std::chrono::milliseconds(5));
+  if (!sim::runMainLoopUntilIdle(std::chrono::milliseconds(milliseconds))) {
+    throw HostActionFailure("still busy after " + std::to_string(milliseconds) + " ms");
   }
   return HostStep::Continue;
 }

@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UIButton.h"
@@ -41,7 +40,19 @@ std::string nameOf(ABRecordRef person) {
   return name.empty() ? "No Name" : name;
 }
 
-// The first people of the device's book, with the pictures the library answers for them.
+UIImagePtr colouredPicture(double r, double g, double b);
+
+// The thumbnail the book holds for the person, or a grey square.
+UIImagePtr pictureOf(ABRecordRef person, int32_t id) {
+  auto data = ABPersonCopyImageDataWithFormat(person, kABPersonImageFormatThumbnail);
+  if (auto picture = data ? UIImage::imageWithData(data) : nullptr) {
+    picture->setSource("photo of contact " + std::to_string(id));
+    return picture;
+  }
+  return colouredPicture(0.78, 0.78, 0.80);
+}
+
+// The first people of the device's book, with the pictures the book holds for them.
 std::vector<Row> contactRows(int count) {
   std::vector<Row> rows;
   ABAddressBookRef book = ABAddressBookCreate();
@@ -49,9 +60,7 @@ std::vector<Row> contactRows(int count) {
     ABRecordRef person = ABAddressBookGetPersonWithRecordID(book, id);
     misses = person ? 0 : misses + 1;
     if (!person) continue;
-    auto picture = TalvoCBUtils::getContactImageOnly(id, TalvoCBUtils::monogramTextFromAB(id),
-                                                     false, CGSizeMake(kPicture, kPicture));
-    rows.push_back({nameOf(person), "mobile", picture});
+    rows.push_back({nameOf(person), "mobile", pictureOf(person, id)});
   }
   CFRelease(book);
   return rows;

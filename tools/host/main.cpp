@@ -13,12 +13,11 @@
 
 #include "HostScript.h"
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
+#include "apps/HostClasses.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
-#include "foundation/NSOperationQueue.h"
 #include "foundation/NSValueTypes.h"
-#include "hosts/HostClasses.h"
+#include "foundation/ProcessIdle.h"
 
 namespace {
 std::string defaultModulePath() {
@@ -26,12 +25,10 @@ std::string defaultModulePath() {
   return (self.parent_path().parent_path() / "lib" / "TalvoCB.so").string();
 }
 
-// The process ends once the pictures still being made on the library's workers are done (for a
-// short while at most), so that no worker touches what the exit tears down.
+// The process ends once the work still queued (pictures being made on workers, say) is done, for
+// a short while at most, so that no worker touches what the exit tears down.
 int finish(int status) {
-  auto queue = TalvoCBUtils::queue();
-  sim::runMainLoopUntil([&] { return !queue || queue->operationCount() == 0; },
-                        std::chrono::milliseconds(2000));
+  sim::runMainLoopUntilIdle(std::chrono::milliseconds(2000));
   return status;
 }
 }  // namespace

@@ -2,9 +2,9 @@
 
 #include <filesystem>
 
+#include "apps/CallBar.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
-#include "hosts/CallBar.h"
 
 namespace sample {
 namespace {

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "AddressBookWriter.h"
+#include "HandPickedContacts.h"
 #include "SampleCallBarFiles.h"
 #include "SamplePaneBundle.h"
 #include "SamplePictures.h"
@@ -17,173 +18,10 @@ namespace {
 // Seconds since 1 January 2001 (the platform's reference date) of 1 June 2015.
 constexpr int64_t kBaseDate = 454'809'600;
 
-struct PictureRecipe {
-  PictureKind kind;
-  int width;
-  int height;
-  uint32_t variant;
-  PictureFormat format;
-};
-
-struct HandPickedPerson {
-  std::optional<std::string> first;
-  std::optional<std::string> last;
-  int linkGroup = 0;  // cards with the same group > 0 are one person
-  std::vector<std::pair<const char*, std::string>> phones;
-  std::vector<std::pair<const char*, std::string>> emails;
-  std::optional<PictureRecipe> thumbnail;
-  std::optional<PictureRecipe> fullSize;
-};
-
 constexpr const char* kMobile = "_$!<Mobile>!$_";
 constexpr const char* kHome = "_$!<Home>!$_";
 constexpr const char* kWork = "_$!<Work>!$_";
 constexpr const char* kIPhone = "iPhone";
-constexpr const char* kOther = "_$!<Other>!$_";
-
-// Every case the system meets, in record order (the first is record 1).
-std::vector<HandPickedPerson> handPickedPeople() {
-  using K = PictureKind;
-  using F = PictureFormat;
-  return {
-      {"John",
-       "Appleseed",
-       0,
-       {{kMobile, "+1 (555) 010-0100"}, {kWork, "555-010-0101"}},
-       {{kHome, "John.Appleseed@Example.com"}, {kWork, "john@appleseed.example"}},
-       PictureRecipe{K::Face, 120, 120, 1, F::JPEG},
-       PictureRecipe{K::Face, 320, 320, 1, F::JPEG}},
-      {"Kate",
-       "Bell",
-       0,
-       {{kMobile, "(555) 564-8583"}, {kWork, "+1 415 555 3695"}},
-       {{kWork, "kate-bell@mac.example"}},
-       PictureRecipe{K::Pattern, 160, 90, 2, F::PNG},
-       std::nullopt},
-      {"Anna",
-       "Haro",
-       0,
-       {{kHome, "555-522-8243"}},
-       {{kHome, "anna-haro@mac.example"}},
-       std::nullopt,
-       std::nullopt},
-      // One person on two cards; only the second card has the photo.
-      {"David", "Taylor", 1, {{kMobile, "555-610-6679"}}, {}, std::nullopt, std::nullopt},
-      {"David",
-       "Taylor",
-       1,
-       {},
-       {{kWork, "david.taylor@work.example"}},
-       PictureRecipe{K::Face, 90, 160, 4, F::PNG},
-       std::nullopt},
-      {"Madonna", std::nullopt, 0, {{kMobile, "5550100102"}}, {}, std::nullopt, std::nullopt},
-      {std::nullopt, "Smith", 0, {{kHome, "555 010 0103"}}, {}, std::nullopt, std::nullopt},
-      {std::nullopt,
-       std::nullopt,
-       0,
-       {{kOther, "+1 555-010-0104"}},
-       {{kOther, "unknown.caller@example.com"}},
-       std::nullopt,
-       std::nullopt},
-      {"Dr. John",
-       "Smith",
-       0,
-       {{kWork, "555.010.0105"}},
-       {{kWork, "dr.smith@clinic.example"}},
-       PictureRecipe{K::Pattern, 200, 150, 5, F::JPEG},
-       std::nullopt},
-      {"\"Bobby\"", "Fischer", 0, {{kMobile, "555-010-0106"}}, {}, std::nullopt, std::nullopt},
-      {"Shaquille",
-       "O'Neil",
-       0,
-       {{kMobile, "555-010-0107"}},
-       {{kHome, "shaq.o'neil@example.com"}},
-       std::nullopt,
-       std::nullopt},
-      {"Mary-Jane",
-       "Watson",
-       0,
-       {{kMobile, "555-010-0108"}},
-       {{kHome, "mj_watson@example.com"}},
-       std::nullopt,
-       std::nullopt},
-      {"Mary Ann",
-       "Smith Jones",
-       0,
-       {{kIPhone, "555-010-0109"}},
-       {{kWork, "mary.ann%work@example.com"}},
-       std::nullopt,
-       std::nullopt},
-      {std::nullopt, "van Dijk", 0, {{kMobile, "+31 20 555 0110"}}, {}, std::nullopt, std::nullopt},
-      {"محمد", "العلي", 0, {{kMobile, "+971 4 555 0111"}}, {}, std::nullopt, std::nullopt},
-      {"דוד", "לוי", 0, {{kMobile, "+972 3-555-0112"}}, {}, std::nullopt, std::nullopt},
-      {"Γιώργος",
-       "Παπαδόπουλος",
-       0,
-       {{kMobile, "+30 21 0555 0113"}},
-       {},
-       std::nullopt,
-       std::nullopt},
-      {"Анна",
-       "Иванова",
-       0,
-       {{kMobile, "+7 495 555-01-14"}},
-       {{kHome, "anna.ivanova@example.ru"}},
-       std::nullopt,
-       std::nullopt},
-      {"伟", "王", 0, {{kMobile, "+86 10 5555 0115"}}, {}, std::nullopt, std::nullopt},
-      {"花子",
-       "山田",
-       0,
-       {{kMobile, "+81 3-5555-0116"}},
-       {},
-       PictureRecipe{K::Face, 64, 64, 6, F::PNG},
-       std::nullopt},
-      {"😀Sunny", "Day", 0, {{kMobile, "555-010-0117"}}, {}, std::nullopt, std::nullopt},
-      // Letters outside the Basic Multilingual Plane (Deseret).
-      {"𐐔𐐯𐑅𐐨𐑉𐐯𐐻", "Smith", 0, {{kMobile, "555-010-0118"}}, {}, std::nullopt, std::nullopt},
-      // Two people sharing a home number, written differently.
-      {"Alice",
-       "Martin",
-       0,
-       {{kHome, "(555) 010-0150"}},
-       {{kHome, "alice@martin.example"}},
-       PictureRecipe{K::Face, 100, 100, 7, F::JPEG},
-       PictureRecipe{K::Face, 240, 300, 7, F::JPEG}},
-      {"Bob",
-       "Martin",
-       0,
-       {{kHome, "555-010-0150"}, {kMobile, "+1 555 010 0151"}},
-       {{kHome, "bob@martin.example"}},
-       std::nullopt,
-       std::nullopt},
-      // Addresses that differ only where "_" would be a wildcard.
-      {"Jon", "Doe", 0, {}, {{kHome, "john_doe@example.com"}}, std::nullopt, std::nullopt},
-      {"Johnx", "Doe", 0, {}, {{kHome, "johnxdoe@example.com"}}, std::nullopt, std::nullopt},
-      {"--", std::nullopt, 0, {{kOther, "555-010-0127"}}, {}, std::nullopt, std::nullopt},
-      {"Conor",
-       "O'Brien",
-       0,
-       {{kMobile, "+353 1 555 0128"}},
-       {{kHome, "conor.o'brien@example.ie"}},
-       PictureRecipe{K::Face, 48, 48, 8, F::JPEG},
-       std::nullopt},
-      {"Adolph Blaine Charles David Earl Frederick Gerald Hubert Irvin John",
-       "Wolfeschlegelsteinhausenbergerdorff",
-       0,
-       {{kHome, "555-010-0129"}},
-       {},
-       std::nullopt,
-       std::nullopt},
-      {"Oliver",
-       "Twist",
-       0,
-       {{kWork, "+44 20 7946 0018"}, {kHome, "011 44 20 7946 0019"}},
-       {{kHome, "OLIVER.TWIST@EXAMPLE.CO.UK"}},
-       PictureRecipe{K::Pattern, 30, 120, 9, F::PNG},
-       std::nullopt},
-  };
-}
 
 std::string displayName(const std::optional<std::string>& first,
                         const std::optional<std::string>& last) {

@@ -1,0 +1,20 @@
+// The pictures CallBar draws: the party's, its icons.
+#pragma once
+
+#include "addressbook/ABTypes.h"
+#include "coregraphics/CGGeometry.h"
+#include "runtime/objc.h"
+#include "uikit/UIImage.h"
+
+namespace callbar {
+
+// The party's picture comes from the monogrammer, sent through the runtime, and is nil when there
+// is no monogrammer or it answers nothing.
+UIImagePtr monogramFor(const id& monogrammer, ABRecordRef person);
+UIImagePtr silhouette(CGFloat size);
+UIImagePtr handsetIcon(CGFloat size, bool hangUp);
+UIImagePtr callArrowIcon(bool missed);
+UIImagePtr detailButtonIcon();
+UIImagePtr deleteControlIcon();
+
+}  // namespace callbar

@@ -1,0 +1,12 @@
+#include "apps/CallBarVersion.h"
+
+#include "foundation/Device.h"
+#include "foundation/NSValueTypes.h"
+
+namespace callbar {
+
+bool systemVersionAtLeast(double version) {
+  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= version;
+}
+
+}  // namespace callbar

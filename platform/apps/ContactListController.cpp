@@ -1,0 +1,138 @@
+// CNContactListViewController, the Contacts framework's list (version 9 on): a white table of the
+// address book's people by name, each row a CNContactListTableViewCell holding a contact fetched
+// with the name keys only, as the system fetches what it shows. The list reads the book again on
+// every reload.
+#include <algorithm>
+
+#include "addressbook/ABAddressBook.h"
+#include "apps/ContactListBook.h"
+#include "apps/ContactListClasses.h"
+#include "apps/ContactListLook.h"
+#include "apps/HostListTable.h"
+#include "apps/HostMethods.h"
+#include "apps/LayoutDirection.h"
+#include "contacts/CNContact.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIFont.h"
+#include "uikit/UILabel.h"
+#include "uikit/UITableView.h"
+#include "uikit/UIViewController.h"
+
+using sim::hosts::detail::classNamed;
+using sim::hosts::detail::define;
+
+namespace contactlists {
+namespace {
+
+constexpr const char* kListClass = "CNContactListViewController";
+constexpr const char* kCellClass = "CNContactListTableViewCell";
+constexpr const char* kCellIdentifier = "CNContactListCell";
+
+std::shared_ptr<NSArray> contactsOf(const id& list) {
+  return cast<NSArray>(object_getIvar<id>(list, "_contacts"));
+}
+
+void viewDidLoad(id self, SEL cmd) {
+  objc_msgSendSuper<void()>(objc_getClass(kListClass), self, cmd);
+  auto table = sim::hosts::detail::addListTable(self, UIColor::whiteColor(), kRowHeight);
+  if (!table) return;
+  reloadOnAddressBookChange(table);
+  objc_msgSend<void()>(table, "reloadData");
+}
+
+// Asked first by every reload: the people are read here.
+long numberOfRows(id self, SEL, id, long) {
+  std::vector<id> contacts;
+  ABAddressBookRef book = listAddressBook();
+  for (const auto& person : listedPeople()) {
+    contacts.push_back(
+        CNContact::contactWithPerson(ABAddressBookGetPersonWithRecordID(book, person.recordID),
+                                     {CNContactGivenNameKey, CNContactFamilyNameKey}));
+  }
+  long count = static_cast<long>(contacts.size());
+  object_setIvar(self, "_contacts", make<NSArray>(std::move(contacts)));
+  return count;
+}
+
+std::string nameOf(const std::shared_ptr<CNContact>& contact) {
+  std::string first = contact->givenName().value_or("");
+  std::string last = contact->familyName().value_or("");
+  if (first.empty()) return last;
+  if (last.empty()) return first;
+  return first + " " + last;
+}
+
+id cellForRow(id self, SEL, id tableView, id indexPath) {
+  auto table = cast<UITableView>(tableView);
+  auto path = cast<NSIndexPath>(indexPath);
+  if (!table || !path) return nullptr;
+  auto cell = table->dequeueReusableCellWithIdentifier(kCellIdentifier);
+  if (!cell) {
+    cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string(kCellIdentifier),
+                                          objc_getClass(kCellClass));
+  }
+  auto contacts = contactsOf(self);
+  long row = path->row();
+  if (!cell || !contacts || row < 0 || row >= static_cast<long>(contacts->items.size())) {
+    return cell;
+  }
+  auto contact = cast<CNContact>(contacts->items[static_cast<std::size_t>(row)]);
+  object_setIvar(cell, "_contact", id(contact));
+  if (auto label = cast<UILabel>(cell->textLabel())) label->setText(nameOf(contact));
+  cell->setNeedsLayout();
+  return cell;
+}
+
+id cellInitWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
+  id made =
+      objc_msgSendSuper<id(long, id)>(objc_getClass(kCellClass), self, cmd, style, reuseIdentifier);
+  auto cell = cast<UITableViewCell>(made);
+  if (!cell) return made;
+  cell->setBackgroundColor(UIColor::whiteColor());
+  if (auto label = cast<UILabel>(cell->textLabel())) {
+    label->setFont(UIFont::systemFontOfSize(17));
+    label->setTextColor(UIColor::blackColor());
+  }
+  auto rule = make<UIView>();
+  rule->setBackgroundColor(separatorColour());
+  cell->addSubview(rule);
+  object_setIvar(made, "_separator", rule);
+  return made;
+}
+
+// The name fills the row from the leading inset; the rule under it starts there too.
+void cellLayoutSubviews(id self, SEL cmd) {
+  objc_msgSendSuper<void()>(objc_getClass(kCellClass), self, cmd);
+  auto cell = cast<UITableViewCell>(self);
+  if (!cell) return;
+  CGRect bounds = cell->bounds();
+  CGFloat width = std::max<CGFloat>(0, bounds.size.width - 2 * kTextInset);
+  if (auto label = cell->textLabel()) {
+    label->setFrame(CGRectMake(kTextInset, 0, width, bounds.size.height));
+  }
+  if (auto rule = cast<UIView>(object_getIvar<id>(self, "_separator"))) {
+    CGFloat ruleWidth = std::max<CGFloat>(0, bounds.size.width - kTextInset);
+    rule->setFrame(
+        CGRectMake(apps::rightToLeft() ? 0 : kTextInset, bounds.size.height - 0.5, ruleWidth, 0.5));
+  }
+}
+
+id cellContact(id self, SEL) {
+  return object_getIvar<id>(self, "_contact");
+}
+
+}  // namespace
+
+void registerContactListClasses() {
+  Class list = classNamed(kListClass, UIViewController::class_());
+  define(list, "viewDidLoad", viewDidLoad, "v@:");
+  define(list, "tableView", sim::hosts::detail::listTableView, "@@:");
+  define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
+  define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
+  Class cell = classNamed(kCellClass, UITableViewCell::class_());
+  define(cell, "initWithStyle:reuseIdentifier:", cellInitWithStyle, "@@:q@");
+  define(cell, "layoutSubviews", cellLayoutSubviews, "v@:");
+  define(cell, "contact", cellContact, "@@:");
+}
+
+}  // namespace contactlists

@@ -1,0 +1,46 @@
+#include "screens/ScreenRenderer.h"
+
+#include <cairo.h>
+
+#include <cmath>
+
+#include "foundation/NSLog.h"
+#include "uikit/UIDevice.h"
+
+namespace sim {
+
+// The platform's layout pass: layoutSubviews, through the runtime, for every view marked as
+// needing it, parents before their subviews.
+void layoutViewTree(const std::shared_ptr<UIView>& root) {
+  if (!root) return;
+  try {
+    root->layoutIfNeeded();
+  } catch (const objc_runtime_error& error) {
+    NSLog("layout skipped: %s", error.what());
+  }
+}
+
+UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {
+  if (!root) return nullptr;
+  if (!(scale > 0)) scale = UIScreen::mainScreen()->scale();
+  if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
+  CGSize size = root->bounds().size;
+  // Whole pixels; a hair over a whole number is rounding noise, not another pixel.
+  auto pixels = [scale](CGFloat points) {
+    double p = points * scale;
+    return p > 0 && p <= kCGImageMaxDimension ? static_cast<size_t>(std::ceil(p - 1e-3)) : 0;
+  };
+  CGContextRef context = CGContextCreateForImage(pixels(size.width), pixels(size.height), scale);
+  if (!context) return nullptr;
+  root->layer()->renderInContext(context);
+  // The picture takes the context's own pixels over: a screen is too big to copy for nothing.
+  cairo_surface_t* pixelsDrawn =
+      cairo_surface_reference(cairo_get_target(CGContextGetCairo(context)));
+  CGContextRelease(context);
+  CGImageRef bitmap = CGImageCreateWithSurface(pixelsDrawn);
+  UIImagePtr image = UIImage::imageWithCGImage(bitmap, scale);
+  CGImageRelease(bitmap);
+  return image;
+}
+
+}  // namespace sim
