@@ -13,6 +13,7 @@
 #include "TalvoCBRetry.h"
 #include "TalvoCBUtils.h"
 #include "addressbook/ABAddressBook.h"
+#include "addressbook/ABSQLite.h"
 #include "foundation/Device.h"
 #include "foundation/NSFileManager.h"
 
@@ -40,18 +41,6 @@ std::string firstCharacter(const std::string& text) {
 // Letters, marks and digits of every script.
 bool isAlphanumeric(UChar32 c) {
   return (U_GET_GC_MASK(c) & (U_GC_L_MASK | U_GC_M_MASK | U_GC_N_MASK)) != 0;
-}
-
-// A column as a string object holds it: nil when NULL or not valid UTF-8.
-OptionalString columnText(sqlite3_stmt* statement, int column) {
-  const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(statement, column));
-  if (!bytes) return std::nullopt;
-  std::string text(bytes);
-  UErrorCode status = U_ZERO_ERROR;
-  int32_t length = 0;
-  u_strFromUTF8(nullptr, 0, &length, text.data(), static_cast<int32_t>(text.size()), &status);
-  if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-  return text;
 }
 
 OptionalString fullName(const OptionalString& first, const OptionalString& last) {
@@ -139,8 +128,8 @@ OptionalString TalvoCBUtils::getMonogramTextFromAB(int32_t contactID, int32_t cu
         TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",
                     "No contact info found in ABPERSON for '%d'.", contactID);
       } else if (step == SQLITE_ROW) {
-        first = columnText(statement, 0);
-        last = columnText(statement, 1);
+        first = addressbook::columnText(statement, 0);
+        last = addressbook::columnText(statement, 1);
       } else {
         // Locked after the statement was prepared: the same as locked before.
         TALCB_ERROR("+[TalvoCBUtils getMonogramTextFromAB:currentReadCount:]",

@@ -125,9 +125,7 @@ Class TalvoCBMiscController::class_() {
   static Class cls = [] {
     using R = TalvoCBMiscControllerRuntime;
     Class c = objc_registerClass(kMiscClass, PSListController::class_(), makePage);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("specifiers", R::specifiers, "@@:");
     add("emailLogFile:", R::emailLogFile, "v@:@");
     add("mailComposeController:didFinishWithResult:error:", R::didFinish, "v@:@q@");

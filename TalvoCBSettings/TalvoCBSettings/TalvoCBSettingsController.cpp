@@ -143,9 +143,7 @@ Class TalvoCBSettingsController::class_() {
   static Class cls = [] {
     using R = TalvoCBSettingsControllerRuntime;
     Class c = objc_registerClass(kControllerClass, PSListController::class_(), makePage);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("initForContentSize:", R::initForContentSize, "@@:{CGSize=dd}");
     add("specifiers", R::specifiers, "@@:");
     add("hideOtherSpecifiers:", R::hideOtherSpecifiers, "@@:@");

@@ -2,7 +2,6 @@
 #pragma once
 
 #include <sqlite3.h>
-#include <unicode/ustring.h>
 
 #include <cstdint>
 #include <memory>
@@ -12,6 +11,10 @@
 #include "foundation/NSValueTypes.h"
 
 namespace addressbook {
+
+// A column as a string object would hold it: up to the first NUL, and nothing when NULL or not
+// valid UTF-8.
+std::optional<std::string> columnText(sqlite3_stmt* statement, int column);
 
 // A prepared statement that finalizes itself; an invalid one steps to nothing.
 class Statement {
@@ -40,16 +43,7 @@ class Statement {
   bool isNull(int column) { return sqlite3_column_type(stmt_, column) == SQLITE_NULL; }
   // Text as a string object would hold it: up to the first NUL, and nothing when NULL or not
   // valid UTF-8.
-  std::optional<std::string> text(int column) {
-    const auto* bytes = reinterpret_cast<const char*>(sqlite3_column_text(stmt_, column));
-    if (!bytes) return std::nullopt;
-    std::string value(bytes);
-    UErrorCode status = U_ZERO_ERROR;
-    int32_t length = 0;
-    u_strFromUTF8(nullptr, 0, &length, value.data(), static_cast<int32_t>(value.size()), &status);
-    if (status != U_BUFFER_OVERFLOW_ERROR && U_FAILURE(status)) return std::nullopt;
-    return value;
-  }
+  std::optional<std::string> text(int column) { return columnText(stmt_, column); }
   std::shared_ptr<NSData> blob(int column) {
     const auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(stmt_, column));
     int length = sqlite3_column_bytes(stmt_, column);

@@ -64,11 +64,8 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto table = cast<UITableView>(tableView);
   auto path = cast<NSIndexPath>(indexPath);
   if (!table || !path) return nullptr;
-  auto cell = table->dequeueReusableCellWithIdentifier(kCellIdentifier);
-  if (!cell) {
-    cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string(kCellIdentifier),
-                                          objc_getClass("CallBarTableViewTransparentCell"));
-  }
+  auto cell = sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier,
+                                                  objc_getClass("CallBarTableViewTransparentCell"));
   auto entries = entriesOf(self);
   long row = path->row();
   if (cell && entries && row >= 0 && row < static_cast<long>(entries->items.size())) {

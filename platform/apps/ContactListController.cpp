@@ -66,11 +66,8 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto table = cast<UITableView>(tableView);
   auto path = cast<NSIndexPath>(indexPath);
   if (!table || !path) return nullptr;
-  auto cell = table->dequeueReusableCellWithIdentifier(kCellIdentifier);
-  if (!cell) {
-    cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string(kCellIdentifier),
-                                          objc_getClass(kCellClass));
-  }
+  auto cell =
+      sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass(kCellClass));
   auto contacts = contactsOf(self);
   long row = path->row();
   if (!cell || !contacts || row < 0 || row >= static_cast<long>(contacts->items.size())) {

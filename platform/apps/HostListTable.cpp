@@ -25,4 +25,11 @@ id listTableView(id self, SEL) {
   return object_getIvar<id>(self, "_tableView");
 }
 
+std::shared_ptr<UITableViewCell> reusedOrNewCell(UITableView& table, const char* identifier,
+                                                 Class cellClass) {
+  if (auto cell = table.dequeueReusableCellWithIdentifier(identifier)) return cell;
+  return UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string(identifier),
+                                        cellClass);
+}
+
 }  // namespace sim::hosts::detail

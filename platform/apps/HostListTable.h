@@ -8,6 +8,7 @@
 #include "runtime/objc.h"
 #include "uikit/UIColor.h"
 #include "uikit/UITableView.h"
+#include "uikit/UITableViewCell.h"
 
 namespace sim::hosts::detail {
 
@@ -16,5 +17,9 @@ std::shared_ptr<UITableView> addListTable(const id& controller,
                                           CGFloat rowHeight);
 // The `tableView` method of such a controller.
 id listTableView(id self, SEL);
+// A cell of the list's kind: one the table keeps for reuse under the identifier, else a new cell
+// of the class, made through the runtime so that a hooked initialiser runs.
+std::shared_ptr<UITableViewCell> reusedOrNewCell(UITableView& table, const char* identifier,
+                                                 Class cellClass);
 
 }  // namespace sim::hosts::detail

@@ -55,11 +55,8 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto table = cast<UITableView>(tableView);
   auto path = cast<NSIndexPath>(indexPath);
   if (!source || !table || !path) return nullptr;
-  auto cell = table->dequeueReusableCellWithIdentifier(kCellIdentifier);
-  if (!cell) {
-    cell = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string(kCellIdentifier),
-                                          objc_getClass("ABMemberCell"));
-  }
+  auto cell =
+      sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass("ABMemberCell"));
   long row = path->row();
   if (cell && row >= 0 && row < static_cast<long>(source->people.size())) {
     setMemberCellPerson(cell, source->people[static_cast<std::size_t>(row)]);

@@ -62,9 +62,7 @@ Class MFMailComposeViewController::class_() {
     using R = MFMailComposeRuntime;
     Class c =
         objc_registerClass("MFMailComposeViewController", UIViewController::class_(), makeComposer);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     class_addMethod(object_getClass(c), sel_registerName("canSendMail"), R::canSendMail, "B@:");
     add("setMailComposeDelegate:", R::setDelegate, "v@:@");
     add("setSubject:", R::setSubject, "v@:@");

@@ -127,9 +127,7 @@ Class PSListController::class_() {
   static Class cls = [] {
     using R = PSListControllerRuntime;
     Class c = objc_registerClass("PSListController", UIViewController::class_(), makePage);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("initForContentSize:", R::initForContentSize, "@@:{CGSize=dd}");
     add("specifiers", R::specifiers, "@@:");
     add("loadSpecifiersFromPlistName:target:", R::loadSpecifiers, "@@:@@");

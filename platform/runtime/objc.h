@@ -119,6 +119,16 @@ bool class_addMethod(Class cls, SEL sel, R (*imp)(id, SEL, A...), const char* ty
                                 typeid(objc_detail::TypedIMP<R, A...>), types);
 }
 
+// Adds a class's instance methods by selector name, for the class's registration function:
+// MethodAdder add{cls}; add("reloadData", reloadData, "v@:");
+struct MethodAdder {
+  Class cls;
+  template <class R, class... A>
+  void operator()(const char* selector, R (*imp)(id, SEL, A...), const char* types) const {
+    class_addMethod(cls, sel_registerName(selector), imp, types);
+  }
+};
+
 // The hooking framework's entry point. Replaces the instance method of the selector in the class
 // (a class method when cls is a metaclass, see object_getClass) and stores the implementation it
 // replaced in *result. Only cls is changed: its superclass keeps its own implementation. An absent

@@ -62,9 +62,7 @@ Class UITableView::class_() {
   static Class cls = [] {
     using R = UITableViewRuntime;
     Class c = objc_registerClass("UITableView", UIView::class_(), makeTable);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("reloadData", R::reloadData, "v@:");
     add("layoutSubviews", R::layoutSubviews, "v@:");
     add("dequeueReusableCellWithIdentifier:", R::dequeue, "@@:@");

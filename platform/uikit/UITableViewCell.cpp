@@ -103,9 +103,7 @@ Class UITableViewCell::class_() {
   static Class cls = [] {
     using R = UITableViewCellRuntime;
     Class c = objc_registerClass("UITableViewCell", UIView::class_(), makeCell);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("initWithStyle:reuseIdentifier:", R::initWithStyle, "@@:q@");
     add("layoutSubviews", R::layoutSubviews, "v@:");
     add("prepareForReuse", R::prepareForReuse, "v@:");

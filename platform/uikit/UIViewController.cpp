@@ -85,9 +85,7 @@ Class UIViewController::class_() {
   static Class cls = [] {
     using R = UIViewControllerRuntime;
     Class c = objc_registerClass("UIViewController", NSObject::class_(), makeController);
-    auto add = [c](const char* sel, auto imp, const char* types) {
-      class_addMethod(c, sel_registerName(sel), imp, types);
-    };
+    MethodAdder add{c};
     add("loadView", R::loadView, "v@:");
     add("viewDidLoad", doNothing, "v@:");
     add("viewWillAppear:", doNothingAnimated, "v@:B");

@@ -68,16 +68,6 @@ std::shared_ptr<UITableView> shownTable() {
   return table;
 }
 
-// A host method registered with another type fails the action, not the process.
-HostStep guarded(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const objc_runtime_error& error) {
-    throw HostActionFailure(error.what());
-  }
-  return HostStep::Continue;
-}
-
 double secondsArgument(const std::string& word) {
   errno = 0;
   char* end = nullptr;

@@ -130,8 +130,8 @@ void addScreenActions(std::vector<HostAction>& actions) {
   actions.push_back(
       {"dump", "FILE.json", "describe the frontmost window's views as JSON", 1, 1, dump});
   actions.push_back({"wait-idle", "[MS]",
-                     "run the main loop until it and the library's queue are idle (10000 ms)", 0, 1,
-                     waitIdle});
+                     "run the main loop until it and every operation queue are idle (10000 ms)", 0,
+                     1, waitIdle});
   actions.push_back({"close", "",
                      "close the controller in front (dismissed, or taken from the window) and "
                      "release it",

@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <sstream>
 
+#include "runtime/objc.h"
+
 const std::vector<HostAction>& hostActions() {
   static const std::vector<HostAction> actions = [] {
     std::vector<HostAction> all;
@@ -69,4 +71,13 @@ std::optional<int> runHostLine(const std::string& line, const HostIdentity& iden
     std::fprintf(identity.scriptErrors, "talvocb-host: %s: %s\n", name.c_str(), error.what());
     return 1;
   }
+}
+
+HostStep guarded(const std::function<void()>& body) {
+  try {
+    body();
+  } catch (const objc_runtime_error& error) {
+    throw HostActionFailure(error.what());
+  }
+  return HostStep::Continue;
 }

@@ -59,5 +59,9 @@ std::string hostActionsHelp();
 // should end with, or nothing to go on; the reason of a non-zero status is one line on stderr.
 std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity);
 
+// Runs an action's body; a host method registered with another type fails the action, not the
+// process.
+HostStep guarded(const std::function<void()>& body);
+
 // A whole number for an action's argument, else a usage error naming the action.
 long hostNumberArgument(const std::string& action, const std::string& word);

@@ -87,15 +87,6 @@ std::shared_ptr<PSListController> shownPage() {
   return settingsApp().shown;
 }
 
-HostStep guarded(const std::function<void()>& body) {
-  try {
-    body();
-  } catch (const objc_runtime_error& error) {
-    throw HostActionFailure(error.what());
-  }
-  return HostStep::Continue;
-}
-
 HostStep pane(const HostArguments&, const HostIdentity&) {
   return guarded([] { show(rootPage()); });
 }
