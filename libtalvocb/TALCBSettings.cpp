@@ -1,17 +1,12 @@
 #include "TALCBSettings.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
-#include <cerrno>
-#include <cstring>
 #include <mutex>
 
 #include "TalvoCBLog.h"
 #include "foundation/Device.h"
 #include "foundation/NSFileManager.h"
 #include "foundation/NSValueTypes.h"
+#include "foundation/PropertyListFile.h"
 
 SIM_DEFINE_CLASS(TALCBSettings, NSObject)
 
@@ -69,57 +64,32 @@ std::string notificationForKey(const std::string& key) {
   return "com.quorvik.TalvoCB" + suffix + "EnabledNotification";
 }
 
-WriteLock::WriteLock() {
-  std::string path = fileSystemRepresentation(pathInHome() + ".lock");
-  fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
-  if (fd_ < 0) {
-    failure_ = path + ": cannot be opened: " + std::strerror(errno);
-    return;
-  }
-  while (::flock(fd_, LOCK_EX) != 0) {
-    if (errno == EINTR) continue;
-    failure_ = path + ": cannot be locked: " + std::strerror(errno);
-    ::close(fd_);
-    fd_ = -1;
-    return;
-  }
-}
-
-WriteLock::~WriteLock() {
-  if (fd_ >= 0) ::close(fd_);
-}
-
 bool completeAtStartup(std::string* reason) {
-  auto fail = [reason](const std::string& why) {
-    if (reason) *reason = why;
-    return false;
-  };
-  // Start-up has no failure path: without the lock it completes the file all the same.
-  WriteLock lock;
   std::string path = pathInHome();
   if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
     TALCB_SHORT_INFO("Settings file exists, checking version..");
-    std::string why;
-    auto settings = NSDictionary::dictionaryWithContentsOfFile(path, &why);
-    TALCB_SHORT_INFO("Old settings file found, updating it with latest one. [settings count] => %d",
-                     settings ? static_cast<int>(settings->count()) : 0);
-    // A file that does not read as a dictionary stays as it is: nothing of it is lost.
-    if (!settings) {
-      return fail(fileSystemRepresentation(path) + ": " + why + "; left unchanged");
-    }
-    for (const char* key : kKeys) {
-      if (!settings->objectForKey(key)) settings->setObject(NSNumber::numberWithBool(true), key);
-    }
-    if (!settings->writeToFile(path, true, &why))
-      return fail(fileSystemRepresentation(path) + ": " + why);
-    return true;
   }
-  auto settings = make<NSDictionary>();
-  for (const char* key : kKeys) settings->setObject(NSNumber::numberWithBool(true), key);
-  std::string why;
-  if (!settings->writeToFile(path, true, &why))
-    return fail(fileSystemRepresentation(path) + ": " + why);
-  return true;
+  // Rewritten whether or not a key was missing, from the file as it is under the lock, so that
+  // nothing another writer put in meanwhile is undone.
+  auto result =
+      PropertyListFile::update(path, NSPropertyListXMLFormat_v1_0, [](NSDictionary& file) {
+        if (file.count() > 0) {
+          TALCB_SHORT_INFO(
+              "Old settings file found, updating it with latest one. [settings count] => %d",
+              static_cast<int>(file.count()));
+        }
+        for (const char* key : kKeys) {
+          if (!file.objectForKey(key)) file.setObject(NSNumber::numberWithBool(true), key);
+        }
+        return true;
+      });
+  if (result.ok()) return true;
+  if (result.status == PropertyListFile::UpdateStatus::Unreadable) {
+    TALCB_SHORT_INFO("Old settings file found, updating it with latest one. [settings count] => %d",
+                     0);
+  }
+  if (reason) *reason = result.reason;
+  return false;
 }
 
 }  // namespace TalvoCBSettingsFile

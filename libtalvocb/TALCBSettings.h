@@ -79,24 +79,9 @@ std::string pathInHome();
 // The Darwin notification announced when a key changes: "com.quorvik.TalvoCB" + the key's
 // suffix + "EnabledNotification".
 std::string notificationForKey(const std::string& key);
-// An advisory lock (flock) on a lock file beside the settings file, held while a writer reads,
-// changes and writes back the dictionary, so that two writers of different keys lose nothing.
-class WriteLock {
- public:
-  WriteLock();
-  ~WriteLock();
-  WriteLock(const WriteLock&) = delete;
-  WriteLock& operator=(const WriteLock&) = delete;
-  // Whether the lock is held; when not, why.
-  bool held() const { return fd_ >= 0; }
-  const std::string& failure() const { return failure_; }
-
- private:
-  int fd_ = -1;
-  std::string failure_;
-};
 // The start-up completion: creates the file with every switch on, or adds missing switches as
-// on, under the write lock. An existing file that does not read as a dictionary is left as it
-// is. Answers whether the file was written; when not, why.
+// on, through the file's one locked read-modify-write (PropertyListFile::update). An existing file
+// that does not read as a dictionary is left as it is. Answers whether the file was written; when
+// not, why.
 bool completeAtStartup(std::string* reason = nullptr);
 }  // namespace TalvoCBSettingsFile

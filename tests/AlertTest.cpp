@@ -55,7 +55,7 @@ TEST(Alert, ShownInFrontRememberedAndAnsweredOnce) {
   EXPECT_TRUE(clicks().empty());
   // Tapping the button's view is the same as the host's tap-alert.
   auto buttons = alert->subviews();
-  cast<UIButton>(buttons.back())->sendTap();
+  cast<UIButton>(buttons.back())->sendActionsForControlEvents(UIControlEventTouchUpInside);
   EXPECT_EQ(clicks(), std::vector<long>{1});
   EXPECT_FALSE(alert->isVisible());
   EXPECT_FALSE(alert->superview());

@@ -179,7 +179,7 @@ TEST(ContactListHost, RightToLeftRowsHaveTheirPictureAtTheTrailingEdge) {
 
 // Every switch changed by the tool reaches SpringBoard's handler: the line, a fresh cache and
 // settings, CallBar's favourites and recent calls rebuilt, and the contact list reloaded. The
-// Contacts application ignores each without a line.
+// Contacts application ignores each without a line: its error output is read too.
 TEST(ContactListHost, EachSettingsNotificationFromAnotherProcess) {
   ListDevice phone;
   std::vector<std::string> keys = {"TalvoCBEnabledFavorites",
@@ -198,10 +198,13 @@ TEST(ContactListHost, EachSettingsNotificationFromAnotherProcess) {
                    {"settings-changed 10000", "dump " + phone.dumpPath(keys[i]), "ready"});
   }
   RunningProgram springBoard(phone.host(kSpringBoard, actions));
-  RunningProgram contactsApp(phone.host(
-      kContactsApp, {"contacts", "ready", "settings-changed 10000", "settings-changed 10000",
-                     "settings-changed 10000", "settings-changed 10000", "settings-changed 10000",
-                     "settings-changed 10000", "settings-changed 10000"}));
+  const std::string contactsLog = phone.device.real("/tmp/contacts-app.log");
+  RunningProgram contactsApp(
+      phone.host(kContactsApp,
+                 {"contacts", "ready", "settings-changed 10000", "settings-changed 10000",
+                  "settings-changed 10000", "settings-changed 10000", "settings-changed 10000",
+                  "settings-changed 10000", "settings-changed 10000"}),
+      contactsLog);
   ASSERT_TRUE(springBoard.waitForLine("ready", 10s));
   ASSERT_TRUE(contactsApp.waitForLine("ready", 10s));
   for (const auto& key : keys) {
@@ -214,6 +217,8 @@ TEST(ContactListHost, EachSettingsNotificationFromAnotherProcess) {
   }
   EXPECT_EQ(springBoard.wait(), 0);
   EXPECT_EQ(contactsApp.wait(), 0);
+  std::string contactsLines = phone.device.readFile("/tmp/contacts-app.log");
+  EXPECT_EQ(count(contactsLines, "notification..."), 0u) << contactsLines;
   EXPECT_EQ(count(phone.log(), "Loading settings completed"), 1u + keys.size());
 
   auto buttonImages = [](const DumpedView& screen) {

@@ -124,6 +124,12 @@ TEST(SettingsPane, MailingWithoutAnAccountShowsTheAlertAndSendsNothing) {
   PaneDevice phone("");
   auto result = phone.settingsApp({"mail-log"});
   EXPECT_EQ(result.out, "mail: not sent (No email accounts configured.)\n");
+  // Titled "Information", with one button, "Close", which a tap answers.
+  EXPECT_EQ(phone.settingsApp({"mail-log", "alerts", "tap-alert 0", "alerts"}).out,
+            "mail: not sent (No email accounts configured.)\n"
+            "alert \"Information\" \"No email accounts configured.\" [Close] showing\n"
+            "tapped 0 \"Close\"\n"
+            "alert \"Information\" \"No email accounts configured.\" [Close] dismissed\n");
   EXPECT_FALSE(
       std::filesystem::exists(phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml")));
 }

@@ -70,11 +70,18 @@ ProcessResult runProgram(const std::vector<std::string>& argv) {
   return result;
 }
 
-RunningProgram::RunningProgram(const std::vector<std::string>& argv) {
+RunningProgram::RunningProgram(const std::vector<std::string>& argv)
+    : RunningProgram(argv, std::string()) {}
+
+RunningProgram::RunningProgram(const std::vector<std::string>& argv, const std::string& errorPath) {
   int out[2];
   if (::pipe2(out, O_CLOEXEC) != 0) return;
-  pid_ = spawn(argv, out[1], -1);
+  int err = errorPath.empty()
+                ? -1
+                : ::open(errorPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  pid_ = spawn(argv, out[1], err);
   ::close(out[1]);
+  if (err >= 0) ::close(err);
   out_ = out[0];
 }
 

@@ -21,6 +21,8 @@ ProcessResult runProgram(const std::vector<std::string>& argv);
 class RunningProgram {
  public:
   explicit RunningProgram(const std::vector<std::string>& argv);
+  // Its standard error is appended to the file at errorPath, so that a test can read its lines.
+  RunningProgram(const std::vector<std::string>& argv, const std::string& errorPath);
   ~RunningProgram();
   RunningProgram(const RunningProgram&) = delete;
   RunningProgram& operator=(const RunningProgram&) = delete;

@@ -3,8 +3,11 @@
 #include "TALCBSettings.h"
 #include "TalvoCBLog.h"
 #include "Utils/TalvoCBSettingsUtils.h"
-#include "foundation/PropertyList.h"
+#include "foundation/NSBundle.h"
+#include "foundation/NSLog.h"
+#include "foundation/PropertyListFile.h"
 #include "preferences/NSUserDefaults.h"
+#include "uikit/UIAlertView.h"
 
 namespace {
 
@@ -26,6 +29,19 @@ std::shared_ptr<NSArray> loadResource(const id& self) {
       self, "loadSpecifiersFromPlistName:target:", id(make<NSString>("TalvoCB")), self));
 }
 
+std::string localized(const std::string& text) {
+  return NSBundle::mainBundle().localizedStringForKey(text, std::string(), std::nullopt);
+}
+
+// The file is someone else's to mend: the change stays unsaved and the user hears why.
+void showUnreadableAlert() {
+  auto alert =
+      make<UIAlertView>(localized("Settings Not Saved"),
+                        localized("The settings file cannot be read, so it was left as it is."),
+                        nullptr, std::nullopt, std::vector<std::string>{localized("Close")});
+  alert->show();
+}
+
 void synchronizeDefaults() {
   objc_msgSend<bool()>(NSUserDefaults::standardUserDefaults(), "synchronize");
 }
@@ -33,7 +49,8 @@ void synchronizeDefaults() {
 }  // namespace
 
 struct TalvoCBSettingsControllerRuntime {
-  // A missing or unreadable file starts an empty dictionary, so that the first change is written.
+  // A missing file starts an empty dictionary, so that the first change creates it; an
+  // unreadable one is never written over (writeSettings).
   static id initForContentSize(id self, SEL cmd, CGSize size) {
     id page = objc_msgSendSuper<id(CGSize)>(objc_getClass(kControllerClass), self, cmd, size);
     if (!page) return page;
@@ -96,34 +113,40 @@ struct TalvoCBSettingsControllerRuntime {
     objc_msgSendSuper<void(id, id)>(objc_getClass(kControllerClass), self, cmd, value,
                                     specifierObject);
   }
-  // Under the writers' lock, the page starts from the file as it is now, so that a key another
-  // writer changed since the page opened is not put back.
   static void updateSettingsDict(id self, SEL, id value, id keyObject) {
     auto page = pageOf(self);
     auto key = stringValue(keyObject);
     if (!page || !key) return;
-    TalvoCBSettingsFile::WriteLock lock;
-    if (auto file = NSDictionary::dictionaryWithContentsOfFile(TalvoCBSettingsFile::pathInHome())) {
-      page->setSettings(file);
-    }
     if (!page->settings()) page->setSettings(make<NSDictionary>());
     if (value) {
       page->settings()->setObject(value, *key);
     } else {
       page->settings()->entries.erase(*key);
     }
+    page->unsavedKeys_.insert(*key);
     objc_msgSend<void()>(self, "writeSettings");
   }
-  // Atomically: a crash while writing leaves the old file, never a truncated one.
+  // Only the keys the page changed go into the file, read afresh under its lock: what other
+  // writers changed since the page opened stays. A key that could not be saved is tried again
+  // with the next change.
   static void writeSettings(id self, SEL) {
     auto page = pageOf(self);
-    if (!page || !page->settings()) return;
+    if (!page || !page->settings() || page->unsavedKeys_.empty()) return;
+    std::map<std::string, id> changes;
+    for (const std::string& key : page->unsavedKeys_) {
+      changes[key] = page->settings()->objectForKey(key);
+    }
     const std::string path = TalvoCBSettingsFile::pathInHome();
-    auto bytes = dataWithPropertyList(page->settings(), NSPropertyListBinaryFormat_v1_0);
-    if (!bytes || !make<NSData>(*bytes)->writeToFile(path, true)) {
-      TALCB_ERROR("-[TalvoCBSettingsController writeSettings]",
-                  "Unable to save settings to %s and settings: %s", path.c_str(),
-                  page->settings()->description().c_str());
+    auto result = PropertyListFile::update(path, changes, NSPropertyListBinaryFormat_v1_0);
+    if (result.ok()) {
+      page->unsavedKeys_.clear();
+      page->setSettings(result.contents);
+    } else if (result.status == PropertyListFile::UpdateStatus::Unreadable) {
+      TALCB_ERROR("-[TalvoCBSettingsController writeSettings]", "%s", result.reason.c_str());
+      showUnreadableAlert();
+    } else {
+      NSLog("com.quorvik.TalvoCB: Error => Unable to save settings to %s and settings: %s",
+            path.c_str(), page->settings()->description().c_str());
     }
   }
   static id settings(id self, SEL) {

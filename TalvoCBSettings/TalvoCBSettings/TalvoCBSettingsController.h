@@ -1,9 +1,11 @@
 // The pane's root page: the add-on's switches. It keeps its own copy of the settings file and
-// writes the file back whole, in binary form, on every change; the per-feature rows show only
-// while the add-on is on.
+// puts each changed key into the file, in binary form, on every change; an unreadable file is
+// left as it is and an alert says so. The per-feature rows show only while the add-on is on.
 #pragma once
 
 #include <memory>
+#include <set>
+#include <string>
 
 #include "preferences/PSListController.h"
 
@@ -25,4 +27,6 @@ class TalvoCBSettingsController : public PSListController {
 
  private:
   std::shared_ptr<NSDictionary> settings_;
+  // Keys changed on the page and not yet in the file.
+  std::set<std::string> unsavedKeys_;
 };

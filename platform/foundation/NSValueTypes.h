@@ -70,6 +70,7 @@ class NSData : public NSObject {
   explicit NSData(std::vector<uint8_t> bytes) : NSObject(class_()), bytes(std::move(bytes)) {}
   std::size_t length() const { return bytes.size(); }
   bool isEqual(const NSObject& other) const override;
+  std::string description() const override;
   // Writes the bytes to a device path; atomically through a temporary file and a rename.
   bool writeToFile(const std::string& path, bool atomically) const;
   static std::shared_ptr<NSData> dataWithContentsOfFile(const std::string& path);
@@ -81,6 +82,7 @@ class NSDate : public NSObject {
   static Class class_();
   // Seconds since 1 January 2001, the platform's reference date.
   explicit NSDate(double sinceReferenceDate) : NSObject(class_()), seconds(sinceReferenceDate) {}
+  std::string description() const override;
   const double seconds;
 };
 
@@ -89,6 +91,9 @@ class NSArray : public NSObject {
   static Class class_();
   NSArray() : NSObject(class_()) {}
   explicit NSArray(std::vector<id> items) : NSObject(class_()), items(std::move(items)) {}
+  // The old-style property-list form (NSDescription.h), as are a dictionary's, data's and a
+  // date's.
+  std::string description() const override;
   std::vector<id> items;
 };
 
@@ -100,6 +105,7 @@ class NSDictionary : public NSObject {
   void setObject(const id& value, const std::string& key) { entries[key] = value; }
   void removeAllObjects() { entries.clear(); }
   std::size_t count() const { return entries.size(); }
+  std::string description() const override;
 
   // nil when the file is missing, unreadable, not a property list, or its root is no dictionary;
   // then *reason, when given, says why in a few words ("is a folder").

@@ -1,10 +1,8 @@
 #include "preferences/NSUserDefaults.h"
 
-#include <filesystem>
-
 #include "foundation/Device.h"
 #include "foundation/NSLog.h"
-#include "foundation/PropertyList.h"
+#include "foundation/PropertyListFile.h"
 
 namespace {
 
@@ -65,30 +63,20 @@ bool NSUserDefaults::synchronize() {
   bool allWritten = true;
   for (auto changes = pending_.begin(); changes != pending_.end();) {
     const std::string path = pathOfDomain(changes->first);
-    auto file = NSDictionary::dictionaryWithContentsOfFile(path);
-    // A file that is there but unreadable is someone else's to mend, never overwritten.
-    if (!file && std::filesystem::exists(fileSystemRepresentation(path))) {
-      NSLog("NSUserDefaults: %s is not a dictionary; not written", path.c_str());
-      allWritten = false;
-      ++changes;
+    // Only the changed keys, under the file's lock: what other processes wrote meanwhile stays.
+    auto result = PropertyListFile::update(path, changes->second, NSPropertyListBinaryFormat_v1_0);
+    if (result.ok()) {
+      changes = pending_.erase(changes);
       continue;
     }
-    if (!file) file = make<NSDictionary>();
-    for (const auto& [key, value] : changes->second) {
-      if (value) {
-        file->setObject(value, key);
-      } else {
-        file->entries.erase(key);
-      }
-    }
-    auto bytes = dataWithPropertyList(file, NSPropertyListBinaryFormat_v1_0);
-    if (bytes && make<NSData>(*bytes)->writeToFile(path, true)) {
-      changes = pending_.erase(changes);
+    if (result.status == PropertyListFile::UpdateStatus::Unreadable) {
+      // Someone else's to mend, never overwritten.
+      NSLog("NSUserDefaults: %s is not a dictionary; not written", path.c_str());
     } else {
       NSLog("NSUserDefaults: cannot write %s", path.c_str());
-      allWritten = false;
-      ++changes;
     }
+    allWritten = false;
+    ++changes;
   }
   return allWritten;
 }

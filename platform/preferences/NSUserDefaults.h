@@ -1,7 +1,8 @@
 // The user defaults: values per domain (a bundle identifier), kept in the file
 // "Library/Preferences/DOMAIN.plist" of the home folder. Changes wait in memory until
-// synchronize, which reads each changed domain's file afresh, puts the changes in and writes it
-// back whole, atomically and in binary form, as the preferences daemon does. Main thread only.
+// synchronize, which puts each changed domain's keys into its file under the file's lock, in
+// binary form (PropertyListFile::update); a file that already holds them is not written again.
+// Main thread only.
 #pragma once
 
 #include <map>

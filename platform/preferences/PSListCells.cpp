@@ -6,6 +6,7 @@
 #include "foundation/NSValueTypes.h"
 #include "preferences/PSListController.h"
 #include "uikit/UIColor.h"
+#include "uikit/UIControl.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"
 #include "uikit/UISwitch.h"
@@ -13,6 +14,8 @@
 namespace psl {
 namespace {
 
+// The key under which a row's switch keeps its specifier.
+const char kControlSpecifier = 0;
 constexpr CGFloat kBarHeight = 64;
 constexpr CGFloat kGroupGap = 35;
 constexpr CGFloat kMargin = 15;
@@ -166,6 +169,10 @@ double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row
   return footer + kGroupGap;
 }
 
+std::shared_ptr<PSSpecifier> specifierOfControl(const id& control) {
+  return cast<PSSpecifier>(objc_getAssociatedObject(control, &kControlSpecifier));
+}
+
 std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListController>& page,
                                              const std::vector<std::shared_ptr<PSSpecifier>>& rows,
                                              long row, CGFloat width) {
@@ -184,6 +191,10 @@ std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListControl
       auto control = make<UISwitch>();
       id value = objc_msgSend<id(id)>(page, "readPreferenceValue:", id(specifier));
       control->setOn(boolValue(value) != specifier->negate());
+      objc_setAssociatedObject(control, &kControlSpecifier, specifier, OBJC_ASSOCIATION_RETAIN);
+      objc_msgSend<void(id, SEL, unsigned long)>(
+          control, "addTarget:action:forControlEvents:", id(page),
+          sel_registerName("switchValueChanged:"), UIControlEventValueChanged);
       cell->setAccessoryView(control);
       break;
     }

@@ -21,6 +21,8 @@ std::shared_ptr<UIView> makePageView(const std::shared_ptr<PSListController>& pa
 std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListController>& page,
                                              const std::vector<std::shared_ptr<PSSpecifier>>& rows,
                                              long row, CGFloat width);
+// The row a switch made by makeRowCell belongs to.
+std::shared_ptr<PSSpecifier> specifierOfControl(const id& control);
 double rowHeight(const std::vector<std::shared_ptr<PSSpecifier>>& rows, long row, CGFloat width);
 
 }  // namespace psl

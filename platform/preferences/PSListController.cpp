@@ -82,6 +82,17 @@ struct PSListControllerRuntime {
                                            nullptr, nullptr, true);
     }
   }
+  // The value-changed action of a row's switch: the row's setter gets the switch's new value.
+  static void switchValueChanged(id self, SEL, id sender) {
+    auto control = cast<UISwitch>(sender);
+    auto specifier = control ? psl::specifierOfControl(control) : nullptr;
+    if (!specifier) return;
+    id target = specifier->target() ? specifier->target() : self;
+    SEL setter =
+        sel_registerName(specifier->setter.value_or("setPreferenceValue:specifier:").c_str());
+    objc_msgSend<void(id, id)>(target, setter, id(NSNumber::numberWithBool(control->isOn())),
+                               id(specifier));
+  }
   static id readPreferenceValue(id, SEL, id specifierObject) {
     auto specifier = cast<PSSpecifier>(specifierObject);
     if (!specifier) return nullptr;
@@ -135,6 +146,7 @@ Class PSListController::class_() {
     add("removeSpecifierAtIndex:animated:", R::removeSpecifier, "v@:qB");
     add("setPreferenceValue:specifier:", R::setPreferenceValue, "v@:@@");
     add("readPreferenceValue:", R::readPreferenceValue, "@@:@");
+    add("switchValueChanged:", R::switchValueChanged, "v@:@");
     add("presentModalViewController:animated:", R::presentModal, "v@:@B");
     add("dismissModalViewControllerAnimated:", R::dismissModal, "v@:B");
     add("loadView", R::loadView, "v@:");
@@ -199,14 +211,10 @@ std::shared_ptr<UITableViewCell> PSListController::cellForSpecifier(
   return nullptr;
 }
 
-void PSListController::flipSwitch(const std::shared_ptr<PSSpecifier>& specifier, bool on) {
-  if (auto cell = cellForSpecifier(specifier)) {
-    if (auto control = cast<UISwitch>(cell->accessoryView())) control->setOn(on);
-  }
-  id target = specifier->target() ? specifier->target() : shared_from_this();
-  SEL setter =
-      sel_registerName(specifier->setter.value_or("setPreferenceValue:specifier:").c_str());
-  objc_msgSend<void(id, id)>(target, setter, id(NSNumber::numberWithBool(on)), id(specifier));
+std::shared_ptr<UISwitch> PSListController::switchForSpecifier(
+    const std::shared_ptr<PSSpecifier>& specifier) {
+  auto cell = cellForSpecifier(specifier);
+  return cell ? cast<UISwitch>(cell->accessoryView()) : nullptr;
 }
 
 std::shared_ptr<PSListController> PSListController::tap(

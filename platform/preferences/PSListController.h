@@ -8,7 +8,8 @@
 // loadSpecifiersFromPlistName:target: (id(id, id)), insertSpecifier:atIndex:animated:
 // (void(id, long, bool)), removeSpecifierAtIndex:animated: (void(long, bool)),
 // setPreferenceValue:specifier: and readPreferenceValue: (void(id, id), id(id)),
-// presentModalViewController:animated: and dismissModalViewControllerAnimated:.
+// presentModalViewController:animated: and dismissModalViewControllerAnimated:, the switches'
+// action switchValueChanged: (void(id)).
 #pragma once
 
 #include <memory>
@@ -18,6 +19,7 @@
 
 #include "foundation/NSBundle.h"
 #include "preferences/PSSpecifier.h"
+#include "uikit/UISwitch.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 
@@ -40,9 +42,12 @@ class PSListController : public UIViewController {
   std::shared_ptr<PSSpecifier> specifierNamed(const std::string& title);
   std::shared_ptr<UITableViewCell> cellForSpecifier(const std::shared_ptr<PSSpecifier>& specifier);
 
-  // What a finger does: flips the switch of the row and sends its setter, or sends the button's
-  // action; a link answers the page it opens (made, given the bundle, sized), else nil.
-  void flipSwitch(const std::shared_ptr<PSSpecifier>& specifier, bool on);
+  // The switch of a switch row, shown first when needed; nil for any other row. The page is its
+  // target for value-changed (switchValueChanged:), which sends the row's setter the new value:
+  // a finger's turn is setOn: and sendActionsForControlEvents: on it.
+  std::shared_ptr<UISwitch> switchForSpecifier(const std::shared_ptr<PSSpecifier>& specifier);
+  // What a finger does to a button or link row: sends the button's action; a link answers the
+  // page it opens (made, given the bundle, sized), else nil.
   std::shared_ptr<PSListController> tap(const std::shared_ptr<PSSpecifier>& specifier);
 
   std::shared_ptr<UITableView> table() const { return table_; }

@@ -9,9 +9,19 @@
 #include "uikit/UILabel.h"
 #include "uikit/UIWindow.h"
 
-SIM_DEFINE_CLASS(UIAlertView, UIView)
+struct UIAlertViewRuntime {
+  // A button's touch-up-inside: the alert goes, answering which button.
+  static void buttonTapped(id self, SEL, id sender) {
+    auto alert = cast<UIAlertView>(self);
+    if (!alert) return;
+    const auto& buttons = alert->buttonViews_;
+    auto found = std::find(buttons.begin(), buttons.end(), cast<UIButton>(sender));
+    if (found != buttons.end()) alert->dismissWithClickedButtonIndex(found - buttons.begin());
+  }
+};
 
 namespace {
+
 constexpr CGFloat kWidth = 270, kMargin = 16, kTop = 20, kGap = 4, kButtonHeight = 44;
 
 std::mutex& alertsLock() {
@@ -35,6 +45,16 @@ std::shared_ptr<UILabel> textLabel(const std::string& text, const std::shared_pt
 }
 }  // namespace
 
+Class UIAlertView::class_() {
+  static Class cls = [] {
+    Class c = objc_registerClass("UIAlertView", UIView::class_());
+    class_addMethod(c, sel_registerName("_buttonTapped:"), UIAlertViewRuntime::buttonTapped,
+                    "v@:@");
+    return c;
+  }();
+  return cls;
+}
+
 UIAlertView::UIAlertView(std::optional<std::string> title, std::optional<std::string> message,
                          const id& delegate, std::optional<std::string> cancelButtonTitle,
                          std::vector<std::string> otherButtonTitles)
@@ -51,6 +71,7 @@ UIAlertView::UIAlertView(std::optional<std::string> title, std::optional<std::st
 
 void UIAlertView::buildSubviews(CGFloat width) {
   while (!subviews().empty()) subviews().back()->removeFromSuperview();
+  buttonViews_.clear();
   CGFloat y = kTop;
   if (title_ && !title_->empty()) {
     auto label = textLabel(*title_, UIFont::boldSystemFontOfSize(17), y);
@@ -75,13 +96,8 @@ void UIAlertView::buildSubviews(CGFloat width) {
     button->setTitle(buttons_[i]);
     // The cancel button's title is bold, as the platform shows it.
     if (i == 0 && buttons_.size() > 1) button->setFont(UIFont::boldSystemFontOfSize(17));
-    long index = static_cast<long>(i);
-    std::weak_ptr<UIView> weakSelf = std::static_pointer_cast<UIView>(self());
-    button->setAction([weakSelf, index] {
-      if (auto alert = std::static_pointer_cast<UIAlertView>(weakSelf.lock())) {
-        alert->dismissWithClickedButtonIndex(index);
-      }
-    });
+    button->addTarget(self(), sel_registerName("_buttonTapped:"), UIControlEventTouchUpInside);
+    buttonViews_.push_back(button);
     addSubview(button);
   }
   std::size_t rows = sideBySide ? 1 : buttons_.size();
@@ -116,6 +132,11 @@ bool UIAlertView::dismissWithClickedButtonIndex(long index) {
   }
   if (handler_) handler_(index);
   return true;
+}
+
+std::shared_ptr<UIButton> UIAlertView::buttonAtIndex(long index) const {
+  if (index < 0 || index >= static_cast<long>(buttonViews_.size())) return nullptr;
+  return buttonViews_[static_cast<std::size_t>(index)];
 }
 
 std::vector<std::shared_ptr<UIAlertView>> UIAlertView::shownAlerts() {

@@ -11,6 +11,8 @@
 
 #include "uikit/UIView.h"
 
+class UIButton;
+
 class UIAlertView : public UIView {
  public:
   static Class class_();
@@ -30,6 +32,9 @@ class UIAlertView : public UIView {
   // Lays the alert out in the middle of the frontmost window and adds it there; remembered in
   // shownAlerts even when there is no window.
   void show();
+  // The button view of an index while the alert shows (a tap on it dismisses the alert with that
+  // index); nil for an index that names none.
+  std::shared_ptr<UIButton> buttonAtIndex(long index) const;
   // Takes the alert away and tells the delegate which button; answers false, doing nothing, for
   // an alert that is not showing or an index that names no button.
   bool dismissWithClickedButtonIndex(long index);
@@ -40,12 +45,14 @@ class UIAlertView : public UIView {
   static void forgetShownAlerts();
 
  private:
+  friend struct UIAlertViewRuntime;
   void buildSubviews(CGFloat width);
 
   std::optional<std::string> title_;
   std::optional<std::string> message_;
   std::weak_ptr<NSObject> delegate_;
   std::vector<std::string> buttons_;
+  std::vector<std::shared_ptr<UIButton>> buttonViews_;
   std::function<void(long)> handler_;
   bool visible_ = false;
 };

@@ -9,14 +9,14 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 
-SIM_DEFINE_CLASS(UIButton, UIView)
+SIM_DEFINE_CLASS(UIButton, UIControl)
 
 namespace {
 constexpr CGFloat kImageTitleGap = 6;
 }  // namespace
 
 UIButton::UIButton(CGRect frame)
-    : UIView(class_(), frame),
+    : UIControl(class_(), frame),
       // The system's tint blue.
       titleColor_(UIColor::colorWithRed(0, 122 / 255.0, 1, 1)),
       font_(UIFont::systemFontOfSize(17)) {}

@@ -1,18 +1,18 @@
-// Buttons with a picture and a title side by side, centred in the bounds.
+// Buttons with a picture and a title side by side, centred in the bounds. A tap is the
+// touch-up-inside actions.
 #pragma once
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
 
-#include "uikit/UIView.h"
+#include "uikit/UIControl.h"
 
 class UIColor;
 class UIFont;
 class UIImage;
 
-class UIButton : public UIView {
+class UIButton : public UIControl {
  public:
   static Class class_();
   explicit UIButton(CGRect frame = {});
@@ -26,12 +26,6 @@ class UIButton : public UIView {
   std::shared_ptr<UIFont> font() const { return font_; }
   void setFont(const std::shared_ptr<UIFont>& font);
 
-  // What a tap does (the target and action of touch-up-inside).
-  void setAction(std::function<void()> action) { action_ = std::move(action); }
-  void sendTap() const {
-    if (action_) action_();
-  }
-
   void drawContent(CGContextRef context) const override;
 
  private:
@@ -39,5 +33,4 @@ class UIButton : public UIView {
   std::optional<std::string> title_;
   std::shared_ptr<UIColor> titleColor_;
   std::shared_ptr<UIFont> font_;
-  std::function<void()> action_;
 };

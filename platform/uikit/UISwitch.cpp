@@ -4,9 +4,18 @@
 
 #include <cmath>
 
-SIM_DEFINE_CLASS(UISwitch, UIView)
-
 namespace {
+struct UISwitchRuntime {
+  static bool isOn(id self, SEL) {
+    auto control = cast<UISwitch>(self);
+    return control && control->isOn();
+  }
+  static void setOn(id self, SEL, bool on) {
+    if (auto control = cast<UISwitch>(self)) control->setOn(on);
+  }
+  static void setOnAnimated(id self, SEL, bool on, bool) { setOn(self, nullptr, on); }
+};
+
 constexpr CGFloat kWidth = 51, kHeight = 31, kRim = 1.5, kKnobInset = 2;
 
 void addPill(cairo_t* cr, double x, double y, double w, double h) {
@@ -18,12 +27,24 @@ void addPill(cairo_t* cr, double x, double y, double w, double h) {
 }
 }  // namespace
 
-UISwitch::UISwitch(CGRect frame) : UIView(class_(), frame) {
+Class UISwitch::class_() {
+  static Class cls = [] {
+    Class c = objc_registerClass("UISwitch", UIControl::class_());
+    using R = UISwitchRuntime;
+    class_addMethod(c, sel_registerName("isOn"), R::isOn, "B@:");
+    class_addMethod(c, sel_registerName("setOn:"), R::setOn, "v@:B");
+    class_addMethod(c, sel_registerName("setOn:animated:"), R::setOnAnimated, "v@:BB");
+    return c;
+  }();
+  return cls;
+}
+
+UISwitch::UISwitch(CGRect frame) : UIControl(class_(), frame) {
   setFrame(frame);
 }
 
 void UISwitch::setFrame(CGRect frame) {
-  UIView::setFrame(CGRectMake(frame.origin.x, frame.origin.y, kWidth, kHeight));
+  UIControl::setFrame(CGRectMake(frame.origin.x, frame.origin.y, kWidth, kHeight));
 }
 
 void UISwitch::drawContent(CGContextRef context) const {

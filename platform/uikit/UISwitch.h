@@ -1,10 +1,13 @@
 // On/off switches, drawn as the platform's pill: green with the knob on the right when on, white
-// with a grey rim and the knob on the left when off. A switch is always 51 x 31 points.
+// with a grey rim and the knob on the left when off. A switch is always 51 x 31 points. Setting
+// the value sends nothing; a finger's turn is setOn: followed by the value-changed actions.
+//
+// Runtime methods: isOn (bool()), setOn: (void(bool)), setOn:animated: (void(bool, bool)).
 #pragma once
 
-#include "uikit/UIView.h"
+#include "uikit/UIControl.h"
 
-class UISwitch : public UIView {
+class UISwitch : public UIControl {
  public:
   static Class class_();
   explicit UISwitch(CGRect frame = {});

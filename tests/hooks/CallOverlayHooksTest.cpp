@@ -51,6 +51,22 @@ class CallOverlayHooksTest : public HookedProcessTest {
   std::shared_ptr<CallBarControllerModern> controller;
 };
 
+// The host's favourites methods, wrapped to count the clean-ups that do not come from inside the
+// host's own resetFavorites (which cleans up by itself).
+int cleanupsOutsideReset = 0;
+bool insideReset = false;
+void (*hostCleanup)(id, SEL) = nullptr;
+void (*hostReset)(id, SEL) = nullptr;
+void countedCleanup(id self, SEL cmd) {
+  if (!insideReset) ++cleanupsOutsideReset;
+  hostCleanup(self, cmd);
+}
+void trackedReset(id self, SEL cmd) {
+  insideReset = true;
+  hostReset(self, cmd);
+  insideReset = false;
+}
+
 bool startsWith(const std::string& text, const std::string& start) {
   return text.rfind(start, 0) == 0;
 }
@@ -132,7 +148,14 @@ TEST_F(CallOverlayHooksTest, PhoneAndRecentsSwitchesDecideWhoDrawsAndDismissalAl
 }
 
 TEST_F(CallOverlayHooksTest, ASettingsChangeRebuildsTheFavourites) {
-  start();
+  HookedProcessOptions options;
+  options.beforeModuleLoads = [] {
+    Class controllerClass = objc_getClass("CallBarControllerModern");
+    MSHookMessageEx(controllerClass, sel_registerName("cleanupFavoritesButtons"), countedCleanup,
+                    &hostCleanup);
+    MSHookMessageEx(controllerClass, sel_registerName("resetFavorites"), trackedReset, &hostReset);
+  };
+  start(options);
   show();
   controller->setFavoritesShown(true);
   auto firstFavourite = [&] {
@@ -141,7 +164,10 @@ TEST_F(CallOverlayHooksTest, ASettingsChangeRebuildsTheFavourites) {
   };
   EXPECT_EQ(firstFavourite(), "photo");  // the add-on's round picture of the photo
   setSwitches({{"TalvoCBEnabledFavorites", false}});
+  int cleanupsBefore = cleanupsOutsideReset;
   NSNotificationCenter::defaultCenter().postNotificationName(
       "com.quorvik.TalvoSettingsChangedNotification", nullptr);
   EXPECT_EQ(firstFavourite(), "host photo of contact 1");
+  EXPECT_EQ(cleanupsOutsideReset - cleanupsBefore, 1)
+      << "the hook clears the buttons itself, before the host's reset";
 }

@@ -11,6 +11,7 @@
 #include "screens/ScreenRenderer.h"
 #include "screens/ViewTreeDump.h"
 #include "uikit/UIAlertView.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
@@ -78,10 +79,14 @@ HostStep tapAlert(const HostArguments& words, const HostIdentity&) {
   long index = hostNumberArgument("tap-alert", words[0]);
   auto alert = UIAlertView::visibleAlert();
   if (!alert) throw HostActionFailure("no alert is showing");
-  if (!alert->dismissWithClickedButtonIndex(index)) {
+  auto button = alert->buttonAtIndex(index);
+  if (!button) {
     throw HostActionFailure("the alert has no button " + std::to_string(index) + " (it has " +
                             std::to_string(alert->numberOfButtons()) + ")");
   }
+  // A finger's tap: the button sends its touch-up-inside actions, which dismiss the alert.
+  objc_msgSend<void(unsigned long)>(button,
+                                    "sendActionsForControlEvents:", UIControlEventTouchUpInside);
   std::printf("tapped %ld \"%s\"\n", index, alert->buttonTitles()[index].c_str());
   return HostStep::Continue;
 }

@@ -15,6 +15,7 @@
 #include "preferences/PSListController.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIColor.h"
+#include "uikit/UIControl.h"
 #include "uikit/UIWindow.h"
 
 namespace {
@@ -99,7 +100,12 @@ HostStep flip(const HostArguments& words, const HostIdentity&) {
     if (!row || row->cellType() != PSSwitchCell) {
       throw HostActionFailure("no switch row for " + words[0] + " is showing");
     }
-    page->flipSwitch(row, words[1] == "on");
+    // As a finger turns it: the switch takes the value and sends its value-changed actions.
+    auto control = page->switchForSpecifier(row);
+    if (!control) throw HostActionFailure("the row of " + words[0] + " shows no switch");
+    objc_msgSend<void(bool)>(control, "setOn:", words[1] == "on");
+    objc_msgSend<void(unsigned long)>(control,
+                                      "sendActionsForControlEvents:", UIControlEventValueChanged);
   });
 }
 

@@ -5,40 +5,24 @@
 #include "CliContext.h"
 #include "TALCBSettings.h"
 #include "foundation/Device.h"
-#include "foundation/NSFileManager.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSValueTypes.h"
+#include "foundation/PropertyListFile.h"
 
 namespace {
 void printDescription() {
   std::printf("%s\n", make<TALCBSettings>()->description().c_str());
 }
 
-// Writes one switch: the whole dictionary is read, changed and written back atomically, under the
-// settings file's write lock so that runs changing other keys at the same time lose nothing. A
-// file that exists but is no dictionary is refused rather than replaced, so nothing in it is lost.
+// Writes one switch through the file's locked read-modify-write, so that runs changing other
+// keys at the same time lose nothing. A file that exists but is no dictionary is refused rather
+// than replaced, so nothing in it is lost.
 bool writeSwitch(CliContext& context, const std::string& key, bool on) {
-  TalvoCBSettingsFile::WriteLock lock;
-  if (!lock.held()) {
-    context.failure(lock.failure());
-    return false;
-  }
-  std::string path = TalvoCBSettingsFile::pathInHome();
-  auto settings = make<NSDictionary>();
-  std::string reason;
-  if (NSFileManager::defaultManager().fileExistsAtPath(path)) {
-    settings = NSDictionary::dictionaryWithContentsOfFile(path, &reason);
-    if (!settings) {
-      context.failure(fileSystemRepresentation(path) + ": " + reason + "; left unchanged");
-      return false;
-    }
-  }
-  settings->setObject(NSNumber::numberWithBool(on), key);
-  if (!settings->writeToFile(path, true, &reason)) {
-    context.failure(fileSystemRepresentation(path) + ": " + reason);
-    return false;
-  }
-  return true;
+  auto result =
+      PropertyListFile::update(TalvoCBSettingsFile::pathInHome(),
+                               {{key, NSNumber::numberWithBool(on)}}, NSPropertyListXMLFormat_v1_0);
+  if (!result.ok()) context.failure(result.reason);
+  return result.ok();
 }
 }  // namespace
 
