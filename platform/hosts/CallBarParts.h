@@ -17,6 +17,9 @@ class UITableViewCell;
 
 namespace callbar {
 
+// The side of the party's picture in the overlay and of a favourite's button, in points.
+inline constexpr CGFloat kPictureSide = 60;
+
 bool systemVersionAtLeast(double version);
 bool rightToLeft();
 

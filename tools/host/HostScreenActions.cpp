@@ -5,7 +5,7 @@
 
 #include "HostScript.h"
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSOperationQueue.h"
 #include "foundation/PropertyList.h"

@@ -5,7 +5,8 @@
 #include <vector>
 
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "addressbook/ABAddressBook.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UIButton.h"

@@ -13,7 +13,7 @@
 
 #include "HostScript.h"
 #include "HostWindows.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSOperationQueue.h"
