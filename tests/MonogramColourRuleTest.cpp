@@ -7,6 +7,7 @@
 #include <string>
 
 #include "PictureSupport.h"
+#include "TalvoCBUtils+Cache.h"
 #include "TalvoCBUtils+Monograms.h"
 #include "TalvoCBUtils+MonogramsInternal.h"
 #include "uikit/UIColor.h"
