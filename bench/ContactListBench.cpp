@@ -13,7 +13,11 @@
 
 #include "EnterBenchDevice.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "apps/HostClasses.h"
 #include "contacts/CNContact.h"
 #include "foundation/Dispatch.h"

@@ -19,7 +19,8 @@
 #include "FirstValue.h"
 #include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+MonogramText.h"
 #include "addressbook/ABAddressBook.h"
 #include "foundation/NSLog.h"
 

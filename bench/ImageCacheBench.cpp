@@ -5,7 +5,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 

@@ -11,7 +11,7 @@
 
 #include "EnterBenchDevice.h"
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Monograms.h"
 #include "foundation/Device.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"

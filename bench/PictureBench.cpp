@@ -18,7 +18,9 @@
 #include "QuietBenchmarkMain.h"
 #include "SampleDevice.h"
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+Preload.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "uikit/UIFont.h"
 
 namespace {

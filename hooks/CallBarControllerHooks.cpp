@@ -5,11 +5,18 @@
 #include <cstring>
 #include <limits>
 
+#include "CallBarPictureSizes.h"
 #include "HookFamilies.h"
 #include "HookInstaller.h"
-#include "TALCBSettings.h"
+#include "SettingsChangedNotification.h"
+#include "SettingsSwitches.h"
 #include "TalvoCBModuleState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "apps/HostClasses.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSValueTypes.h"
@@ -25,9 +32,6 @@ HostSignature::VoidWithObject setCurrentCall;
 HostSignature::Void dismissRootView;
 HostSignature::VoidWithDuration dismissRootViewWithDuration;
 
-constexpr const char* kSettingsChanged = "com.quorvik.TalvoSettingsChangedNotification";
-constexpr double kPictureSide = 60.0;
-
 std::shared_ptr<UIImageView> savedImageView() {
   return std::dynamic_pointer_cast<UIImageView>(TalvoCBModuleState::savedCallBarImageView.lock());
 }
@@ -42,7 +46,7 @@ int64_t truncatedStartTime(double startTime) {
 void replacedViewDidLoad(id self, SEL cmd) {
   callReplaced(viewDidLoad, self, cmd);
   NSNotificationCenter::defaultCenter().addObserver(
-      self, sel_registerName("talvoCBSettingsChanged:"), kSettingsChanged);
+      self, sel_registerName("talvoCBSettingsChanged:"), kSettingsChangedNotification);
   std::shared_ptr<UIImageView> candidate;
   auto content = std::dynamic_pointer_cast<UIView>(objc_msgSend<id()>(self, "contentView"));
   if (content) {
@@ -65,8 +69,7 @@ id replacedMonogrammer(id self, SEL cmd) {
 }
 
 id replacedContactImageView(id self, SEL cmd) {
-  auto settings = TALCBSettings::sharedSettings();
-  if (settings->isTalvoCBEnabled() && settings->isShowPicturesOnPhone() && savedImageView()) {
+  if (picturesOnPhone() && savedImageView()) {
     return nullptr;
   }
   return callReplaced(contactImageView, self, cmd);
@@ -75,29 +78,25 @@ id replacedContactImageView(id self, SEL cmd) {
 // The picture of a party with a contact: the cached one, else the contact's picture (or its
 // monogram when monograms are on) at the overlay's size in the monogrammer's font.
 UIImagePtr contactPicture(id controller, int32_t contactID) {
-  auto settings = TALCBSettings::sharedSettings();
   UIImagePtr picture = TalvoCBUtils::getContactImageInCache(contactID);
   if (!picture) {
     OptionalString text;
-    if (settings->isTalvoCBEnabled() && settings->isMonogramEnabled()) {
-      text = TalvoCBUtils::monogramTextFromAB(contactID);
-    }
+    if (monogramsOn()) text = TalvoCBUtils::monogramTextFromAB(contactID);
     id monogrammer = objc_msgSend<id()>(controller, "monogrammer");
     auto font = std::dynamic_pointer_cast<UIFont>(objc_msgSend<id()>(monogrammer, "font"));
-    picture = TalvoCBUtils::getContactImageOnly(contactID, text, false,
-                                                CGSizeMake(kPictureSide, kPictureSide), font);
+    picture = TalvoCBUtils::getContactImageOnly(
+        contactID, text, false, CGSizeMake(kOverlayPictureSide, kOverlayPictureSide), font);
   }
-  if (picture && picture->size().width < kPictureSide) {
-    picture = TalvoCBUtils::resizeImage(picture, static_cast<int>(kPictureSide),
-                                        static_cast<int>(kPictureSide));
+  if (picture && picture->size().width < kOverlayPictureSide) {
+    picture = TalvoCBUtils::resizeImage(picture, static_cast<int>(kOverlayPictureSide),
+                                        static_cast<int>(kOverlayPictureSide));
   }
   return picture;
 }
 
 void replacedSetCurrentCall(id self, SEL cmd, id call) {
-  auto settings = TALCBSettings::sharedSettings();
   // The Recents switch governs the overlay's picture.
-  if (!call || !settings->isTalvoCBEnabled() || !settings->isShowPicturesOnRecents()) {
+  if (!call || !picturesOnRecents()) {
     callReplaced(setCurrentCall, self, cmd, call);
     return;
   }
@@ -120,7 +119,7 @@ void replacedSetCurrentCall(id self, SEL cmd, id call) {
     if (imageView) imageView->setTag(contactID);
     picture = contactPicture(self, contactID);
   } else {
-    if (!settings->isTalvoCBEnabled() || !settings->isMonogramEnabled()) {
+    if (!monogramsOn()) {
       callReplaced(setCurrentCall, self, cmd, call);
       return;
     }
@@ -167,5 +166,5 @@ void installCallBarControllerHooks() {
   hookMessage(controller, "dismissRootView", replacedDismissRootView, &dismissRootView);
   hookMessage(controller, "dismissRootViewWithDuration:", replacedDismissRootViewWithDuration,
               &dismissRootViewWithDuration);
-  addMessage(controller, "talvoCBSettingsChanged:", talvoCBSettingsChanged, "v@:@@");
+  addMessage(controller, "talvoCBSettingsChanged:", talvoCBSettingsChanged, "v@:@");
 }

@@ -7,8 +7,15 @@
 #include "HookInstaller.h"
 #include "NSObject+TalvoCB1.h"
 #include "PlaceholderPicture.h"
-#include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "SettingsChangedNotification.h"
+#include "SettingsSwitches.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Probes.h"
+#include "TalvoCBUtils+Retrieval.h"
+#include "TalvoCBUtils+Settings.h"
 #include "apps/HostClasses.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSNotificationCenter.h"
@@ -28,22 +35,11 @@ HostSignature::Void listDealloc;
 HostSignature::InitWithStyle cellInitWithStyle;
 HostSignature::Void cellLayoutSubviews;
 
-constexpr const char* kSettingsChanged = "com.quorvik.TalvoSettingsChangedNotification";
 constexpr long kPictureTag = 3232, kNameTag = 3233, kDetailTag = 3234;
 constexpr double kPicture = 40, kInset = 2, kNameGap = 10, kDetailTop = 27;
 constexpr double kRightToLeftOnRequest = 40, kRightToLeftLaidOut = 40 + 8,
                  kRightToLeftEditing = 40 + 30;
 constexpr double kSmallImageGapX = 5, kSmallImageGapY = 4;
-
-bool picturesOnRecents() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isShowPicturesOnRecents();
-}
-
-bool monogramsOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isMonogramEnabled();
-}
 
 bool rightToLeft() {
   return UIApplication::sharedApplication()->userInterfaceLayoutDirection() ==
@@ -62,7 +58,7 @@ std::shared_ptr<UIImageView> pictureViewOf(const std::shared_ptr<UIView>& cell) 
 void replacedListViewDidLoad(id self, SEL cmd) {
   callReplaced(listViewDidLoad, self, cmd);
   NSNotificationCenter::defaultCenter().addObserver(
-      self, sel_registerName("talvoCBSettingsChanged:"), kSettingsChanged);
+      self, sel_registerName("talvoCBSettingsChanged:"), kSettingsChangedNotification);
 }
 
 void listSettingsChanged(id self, SEL, id) {
@@ -273,7 +269,7 @@ void installCallBarListHooks() {
   const char* list = "CallBarABViewController";
   const char* cell = "CallBarTableViewTransparentCell";
   hookMessage(list, "viewDidLoad", replacedListViewDidLoad, &listViewDidLoad);
-  addMessage(list, "talvoCBSettingsChanged:", listSettingsChanged, "v@:@@");
+  addMessage(list, "talvoCBSettingsChanged:", listSettingsChanged, "v@:@");
   hookMessage(list, "tableView:cellForRowAtIndexPath:", replacedListCellForRow, &listCellForRow);
   hookMessage(list, "dealloc", replacedListDealloc, &listDealloc);
   hookMessage(cell, "initWithStyle:reuseIdentifier:", replacedCellInitWithStyle,

@@ -6,11 +6,16 @@
 #include "HookFamilies.h"
 #include "HookInstaller.h"
 #include "PlaceholderPicture.h"
-#include "TALCBSettings.h"
+#include "SettingsSwitches.h"
 #include "TalvoCBModuleState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Probes.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "apps/HostClasses.h"
 #include "contacts/CNContact.h"
+#include "foundation/NSStringTrimming.h"
 #include "foundation/NSValueTypes.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIDevice.h"
@@ -33,19 +38,10 @@ constexpr double kTextStart = 50, kNameViewStart = 40, kTrailing = 15, kTrailing
 constexpr double kEditingPictureX = 37, kFitMargin = 45, kWideFitMargin = 95;
 constexpr double kDrawWindowStart = 207, kDrawWindowEnd = 247, kDrawWidening = 40;
 
-bool listPicturesOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isShowPicturesOnContacts();
-}
-bool monogramsOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isMonogramEnabled();
-}
-
-// The table a settings change reloads: the list that asked for a row last is the one the user
-// sees; a list shown earlier may have left the screen.
+// A settings change reloads every list that has asked: after a search the main list is still
+// there beneath the results.
 void keepContactsTable(const id& tableView) {
-  TalvoCBModuleState::savedContactsTableView = tableView;
+  TalvoCBModuleState::rememberContactsTableView(tableView);
 }
 
 std::shared_ptr<UIImageView> pictureViewOf(const std::shared_ptr<UIView>& cell) {
@@ -111,12 +107,7 @@ OptionalString monogramTextOfTitle(const std::shared_ptr<UITableViewCell>& cell)
   std::string title = label && label->text() ? *label->text() : "";
   std::size_t tab = title.rfind('\t');
   std::string piece = tab == std::string::npos ? title : title.substr(tab + 1);
-  const char* space = " \t\n\r\v\f";
-  std::size_t first = piece.find_first_not_of(space);
-  piece = first == std::string::npos
-              ? ""
-              : piece.substr(first, piece.find_last_not_of(space) - first + 1);
-  return TalvoCBUtils::monogramTextFromName(piece);
+  return TalvoCBUtils::monogramTextFromName(stringByTrimmingWhitespaceAndNewlines(piece));
 }
 
 void setCNPicture(const std::shared_ptr<UITableViewCell>& cell,
@@ -159,7 +150,7 @@ id replacedCNListCellForRow(id self, SEL cmd, id tableView, id indexPath) {
     return result;
   }
   keepContactsTable(tableView);
-  if (!listPicturesOn()) {
+  if (!picturesOnContacts()) {
     removePictureView(cell);
     return result;
   }
@@ -195,7 +186,7 @@ void moveLabel(const std::shared_ptr<UIView>& view, double cellWidth, bool right
 void replacedCNCellLayoutSubviews(id self, SEL cmd) {
   callReplaced(cnCellLayoutSubviews, self, cmd);
   auto cell = cast<UITableViewCell>(self);
-  if (!cell || !isCallBarHost() || !listPicturesOn()) return;
+  if (!cell || !isCallBarHost() || !picturesOnContacts()) return;
   bool rightToLeft = isRightToLeft(cell);
   double width = cell->frame().size.width;
   moveLabel(cell->textLabel(), width, rightToLeft);
@@ -210,7 +201,7 @@ id membersCellForRow(id result, const id& tableView, bool filtered) {
   if (filtered && !TalvoCBUtils::isIOS_7()) return result;
   auto cell = cast<UITableViewCell>(result);
   if (!cell || !isKindOfClass(cell, objc_getClass("ABMemberCell"))) return result;
-  if (!listPicturesOn()) {
+  if (!picturesOnContacts()) {
     removePictureView(cell);
     return result;
   }
@@ -272,7 +263,7 @@ void replacedABMemberCellLayoutSubviews(id self, SEL cmd) {
   double screenWidth = TalvoCBUtils::screenWidth();
   double trailing = cell->isEditing() ? kTrailingEditing : kTrailing;
   CGRect name = nameView ? nameView->frame() : CGRectZero;
-  if (!listPicturesOn()) {
+  if (!picturesOnContacts()) {
     if (pictureView) pictureView->setImage(nullptr);
     if (nameView)
       nameView->setFrame(CGRectMake(0, name.origin.y, screenWidth - trailing, name.size.height));
@@ -293,7 +284,7 @@ void replacedABMemberCellLayoutSubviews(id self, SEL cmd) {
 CGSize replacedABMemberCellDrawText(id self, SEL cmd, id text, id color, id shadowColor,
                                     CGSize shadowOffset, CGPoint point, float width, id font,
                                     long lineBreakMode) {
-  if (isCallBarHost() && listPicturesOn()) {
+  if (isCallBarHost() && picturesOnContacts()) {
     double end = point.x + static_cast<double>(width);
     if (end >= kDrawWindowStart && end < kDrawWindowEnd) width += static_cast<float>(kDrawWidening);
   }

@@ -21,7 +21,11 @@ void hookMessage(const char* className, const char* selector, R (*replacement)(i
 template <class R, class... A>
 void addMessage(const char* className, const char* selector, R (*imp)(id, SEL, A...),
                 const char* types) {
-  class_addMethod(objc_getClass(className), sel_registerName(selector), imp, types);
+  try {
+    class_addMethod(objc_getClass(className), sel_registerName(selector), imp, types);
+  } catch (const objc_runtime_error& error) {
+    TALCB_SHORT_ERROR("Cannot add -[%s %s]: %s", className, selector, error.what());
+  }
 }
 
 // Calls the replaced implementation when there is one; a zero value otherwise.

@@ -3,12 +3,17 @@
 //
 // Pictures are shared_ptr: whoever holds one keeps it alive, so the platform's rule that the
 // copy-named methods answer +1 and the others +0 needs no extra reference on any path here.
+#include "CallBarPictureSizes.h"
 #include "HookFamilies.h"
 #include "HookInstaller.h"
 #include "NSObject+TalvoCB_CNMonogrammer.h"
-#include "TALCBSettings.h"
+#include "SettingsSwitches.h"
 #include "TalvoCBModuleState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "addressbook/ABAddressBook.h"
 #include "apps/HostClasses.h"
 #include "uikit/UIFont.h"
@@ -22,26 +27,14 @@ HostSignature::ObjectFromObject abCopyMonogramWithInitials;
 HostSignature::ObjectFromObject abCopyMonogramWithImageData;
 HostSignature::MonogramForPerson abMonogramForPerson;
 
-constexpr CGSize kPictureSize{60.0, 60.0};
+constexpr CGSize kPictureSize{kFavoritePictureSide, kFavoritePictureSide};
 
-bool favouritesOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isShowPicturesOnFavorites();
-}
 bool isCallBarMonogrammer(const id& self) {
   return self && self == TalvoCBModuleState::savedCallBarMonogrammer;
 }
 // CallBar's monogrammer in SpringBoard with its favourites shown by the add-on.
 bool drawsForCallBar(const id& self) {
-  return isSpringBoard() && favouritesOn() && isCallBarMonogrammer(self);
-}
-bool monogramsOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isMonogramEnabled();
-}
-bool roundedOn() {
-  auto settings = TALCBSettings::sharedSettings();
-  return settings->isTalvoCBEnabled() && settings->isRoundedPicsEnabled();
+  return isSpringBoard() && picturesOnFavorites() && isCallBarMonogrammer(self);
 }
 
 UIFontPtr fontOf(const id& monogrammer) {
@@ -82,15 +75,16 @@ id monogramOfInitials(const id& self, const id& initials) {
   return TalvoCBUtils::monogramImage(stringValue(initials), kPictureSize, fontOf(self));
 }
 
-// Stores what the system drew as the contact's picture; nothing when it drew nothing.
+// Stores what the system drew as the contact's picture. A system that drew nothing is still
+// handed to the cache, which refuses it with its log line: the log shows the missing picture.
 id cacheSystemPicture(const id& picture, int32_t contactID) {
-  if (auto image = cast<UIImage>(picture)) TalvoCBUtils::setContactImage(image, contactID);
+  TalvoCBUtils::setContactImage(cast<UIImage>(picture), contactID);
   return picture;
 }
 
 id defaultPictureCachedAsNobody() {
   auto image = TalvoCBUtils::defaultImage();
-  if (image) TalvoCBUtils::setContactImage(image, 0);
+  TalvoCBUtils::setContactImage(image, 0);
   return image;
 }
 
@@ -108,7 +102,7 @@ id replacedCNCopyMonogramWithInitials(id self, SEL cmd, id initials) {
   if (!isSpringBoard() || !isCallBarMonogrammer(self)) {
     return callReplaced(cnCopyMonogramWithInitials, self, cmd, initials);
   }
-  if (favouritesOn()) return monogramOfInitials(self, initials);
+  if (picturesOnFavorites()) return monogramOfInitials(self, initials);
   SystemDrawingScope systemDraws(self);
   return callReplaced(cnCopyMonogramWithInitials, self, cmd, initials);
 }
@@ -119,7 +113,7 @@ id replacedCNMonogramForContact(id self, SEL cmd, id contact, bool* isContactIma
   }
   if (!contact) return defaultPictureCachedAsNobody();
   int32_t contactID = recordIDOf(contact);
-  if (roundedOn()) {
+  if (roundedPicturesOn()) {
     return cacheSystemPicture(
         callReplaced(cnMonogramForContact, self, cmd, contact, isContactImage), contactID);
   }
@@ -147,7 +141,7 @@ id replacedABMonogramForPerson(id self, SEL cmd, ABRecordRef person, bool* isPer
   }
   if (!person) return defaultPictureCachedAsNobody();
   int32_t contactID = ABRecordGetRecordID(person);
-  if (roundedOn()) {
+  if (roundedPicturesOn()) {
     return cacheSystemPicture(callReplaced(abMonogramForPerson, self, cmd, person, isPersonImage),
                               contactID);
   }

@@ -4,10 +4,11 @@
 
 #include "AddressBookFiles.h"
 #include "HookFamilies.h"
+#include "SettingsChangedNotification.h"
 #include "TALCBSettings.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBModuleState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSThreadPerform.h"
@@ -15,7 +16,6 @@
 namespace {
 
 constexpr const char* kAddressBookChanged = "__ABDataBaseChangedByOtherProcessNotification";
-constexpr const char* kSettingsChanged = "com.quorvik.TalvoSettingsChangedNotification";
 constexpr const char* kAddressBookHandler =
     "void talvoCBAddressBookChangedCallBack(CFNotificationCenterRef, void *, CFStringRef, const "
     "void *, CFDictionaryRef)";
@@ -64,7 +64,8 @@ void talvoCBAddressBookChangedCallBack(CFNotificationCenterRef, void*, const std
   }
   int32_t contactID = lastModifiedPerson();
   if (contactID >= 1 && TalvoCBUtils::removeImageFromCache(contactID)) {
-    NSNotificationCenter::defaultCenter().postNotificationName(kSettingsChanged, nullptr);
+    NSNotificationCenter::defaultCenter().postNotificationName(kSettingsChangedNotification,
+                                                               nullptr);
   }
 }
 
@@ -77,8 +78,8 @@ void talvoCBSettingsChangedCallBack(CFNotificationCenterRef, void*, const std::s
       "Got '%s' notification...", name.c_str());
   TalvoCBUtils::clearImageCache();
   TALCBSettings::sharedSettings()->loadSettings();
-  NSNotificationCenter::defaultCenter().postNotificationName(kSettingsChanged, nullptr);
-  if (id table = TalvoCBModuleState::savedContactsTableView) {
+  NSNotificationCenter::defaultCenter().postNotificationName(kSettingsChangedNotification, nullptr);
+  for (const id& table : TalvoCBModuleState::liveContactsTableViews()) {
     performSelectorOnMainThread(table, sel_registerName("reloadData"), nullptr, true);
   }
 }
@@ -91,13 +92,7 @@ void registerNotificationObservers() {
                                     CFNotificationSuspensionBehaviorDeliverImmediately);
   };
   observe(kAddressBookChanged, talvoCBAddressBookChangedCallBack);
-  for (const char* name : {"com.quorvik.TalvoCBEnabledNotification",
-                           "com.quorvik.TalvoCBRoundedPicturesEnabledNotification",
-                           "com.quorvik.TalvoCBMonogramPicturesEnabledNotification",
-                           "com.quorvik.TalvoCBFavoritesEnabledNotification",
-                           "com.quorvik.TalvoCBPhoneEnabledNotification",
-                           "com.quorvik.TalvoCBRecentsEnabledNotification",
-                           "com.quorvik.TalvoCBContactsEnabledNotification"}) {
-    observe(name, talvoCBSettingsChangedCallBack);
+  for (const char* key : TalvoCBSettingsFile::kKeys) {
+    observe(TalvoCBSettingsFile::notificationForKey(key).c_str(), talvoCBSettingsChangedCallBack);
   }
 }

@@ -1,6 +1,6 @@
 #include "PlaceholderPicture.h"
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+FilePictures.h"
 #include "foundation/NSValueTypes.h"
 #include "uikit/UIDevice.h"
 

@@ -5,7 +5,24 @@
 namespace TalvoCBModuleState {
 id savedCallBarMonogrammer;
 std::weak_ptr<NSObject> savedCallBarImageView;
-id savedContactsTableView;
+std::vector<std::weak_ptr<NSObject>> savedContactsTableViews;
+
+void rememberContactsTableView(const id& tableView) {
+  if (!tableView) return;
+  std::erase_if(savedContactsTableViews, [](const auto& table) { return table.expired(); });
+  for (const auto& table : savedContactsTableViews) {
+    if (table.lock() == tableView) return;
+  }
+  savedContactsTableViews.push_back(tableView);
+}
+
+std::vector<id> liveContactsTableViews() {
+  std::vector<id> live;
+  for (const auto& table : savedContactsTableViews) {
+    if (id alive = table.lock()) live.push_back(std::move(alive));
+  }
+  return live;
+}
 }  // namespace TalvoCBModuleState
 
 bool isSpringBoard() {

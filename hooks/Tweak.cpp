@@ -5,7 +5,7 @@
 #include "NSObject+TalvoCB_CNMonogrammer.h"
 #include "TALCBSettings.h"
 #include "TalvoCBModuleState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Probes.h"
 #include "foundation/Device.h"
 
 namespace {

@@ -1,6 +1,6 @@
 #include "TalvoCBPaths.h"
 #include "TalvoCBRoundedRect.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Settings.h"
 #include "uikit/UIImage.h"
 
 void appendRoundedRectPath(CGContextRef context, CGRect rect, float ovalWidth, float ovalHeight) {

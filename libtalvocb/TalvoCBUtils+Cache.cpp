@@ -4,7 +4,9 @@
 #include "ContactLookupState.h"
 #include "ImageCacheState.h"
 #include "TalvoCBLog.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
 #include "foundation/Device.h"
 #include "foundation/NSCache.h"
 #include "foundation/NSOperationQueue.h"
@@ -98,8 +100,16 @@ void TalvoCBUtils::clearImageCache() {
 
 void TalvoCBUtils::removeAvatarsFromCache() {}
 
-std::shared_ptr<TalvoCBUtils> TalvoCBUtils::TalvoCBUtilsInstance() {
-  static const std::shared_ptr<TalvoCBUtils> instance = make<TalvoCBUtils>();
+// Registered under the library's class name, which the namespace of operations now carries.
+Class TalvoCBUtils::Instance::class_() {
+  static Class cls = objc_registerClass("TalvoCBUtils", NSObject::class_(), nullptr);
+  return cls;
+}
+
+TalvoCBUtils::Instance::Instance() : NSObject(class_()) {}
+
+std::shared_ptr<TalvoCBUtils::Instance> TalvoCBUtils::TalvoCBUtilsInstance() {
+  static const std::shared_ptr<Instance> instance = make<Instance>();
   return instance;
 }
 

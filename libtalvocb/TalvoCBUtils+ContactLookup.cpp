@@ -9,7 +9,8 @@
 
 #include "AddressBookFiles.h"
 #include "ContactLookupState.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
 #include "addressbook/ABAddressBook.h"
 #include "foundation/Device.h"
 #include "foundation/Dispatch.h"

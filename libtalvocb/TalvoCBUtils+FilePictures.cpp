@@ -5,7 +5,10 @@
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
 #include "TalvoCBRoundedRect.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+FilePictures.h"
+#include "TalvoCBUtils+FilePicturesInternal.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIImage.h"
 

@@ -3,7 +3,9 @@
 #include <cmath>
 
 #include "TalvoCBRoundedRect.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+ImageHelpersInternal.h"
+#include "TalvoCBUtils+Settings.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"

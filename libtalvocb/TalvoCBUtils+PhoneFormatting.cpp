@@ -1,5 +1,5 @@
 // The address book's formatting of a phone number.
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+PhoneFormatting.h"
 #include "addressbook/ABAddressBook.h"
 
 OptionalString TalvoCBUtils::getFormattedPhoneNumber(const OptionalString& number) {

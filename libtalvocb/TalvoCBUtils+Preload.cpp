@@ -6,7 +6,9 @@
 #include "AddressBookFiles.h"
 #include "ImageCacheState.h"
 #include "TalvoCBLog.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+Preload.h"
 #include "foundation/Device.h"
 #include "foundation/NSFileManager.h"
 

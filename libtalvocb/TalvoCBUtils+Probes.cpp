@@ -4,7 +4,7 @@
 
 #include "TALCBUIDeviceHardware.h"
 #include "TalvoCBLog.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Probes.h"
 #include "foundation/NSFileManager.h"
 #include "uikit/UIDevice.h"
 

@@ -1,9 +1,6 @@
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
-
-SIM_DEFINE_CLASS(TalvoCBUtils, NSObject)
-
-TalvoCBUtils::TalvoCBUtils() : NSObject(class_()) {}
+#include "TalvoCBUtils+Probes.h"
+#include "TalvoCBUtils+Settings.h"
 
 bool TalvoCBUtils::isTalvoCBOnlyOn() {
   return TALCBSettings::sharedSettings()->isTalvoCBEnabled();

@@ -4,7 +4,7 @@
 
 #include "AddressBookWriter.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+PhoneFormatting.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABAddressBook.h"
 

@@ -10,7 +10,10 @@
 #include "ContactLookupState.h"
 #include "HandPickedBookTest.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+MonogramTextInternal.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABAddressBook.h"
 

@@ -1,5 +1,9 @@
 // Pictures from files: the placeholder of the screen's scale, the corner rule, the cache.
 #include "PictureSupport.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+FilePictures.h"
+#include "TalvoCBUtils+FilePicturesInternal.h"
+#include "TalvoCBUtils+Monograms.h"
 
 namespace {
 const std::string kBundle = "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/";

@@ -3,7 +3,8 @@
 #include <atomic>
 #include <map>
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
 #include "foundation/NSOperationQueue.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"

@@ -1,6 +1,9 @@
 // The contact picture, the scaling and clipping helpers and the categories.
 #include "PictureSupport.h"
 #include "TalvoCBPaths.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+ImageHelpersInternal.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "UIColor+TalvoCB.h"
 #include "UIImage+TalvoCB.h"
 #include "UITableViewCell+TalvoCB1.h"

@@ -4,7 +4,10 @@
 #include <regex>
 
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+Probes.h"
+#include "TalvoCBUtils+RetrievalInternal.h"
 #include "TemporaryDevice.h"
 
 namespace {

@@ -1,101 +1,110 @@
-// The rule that picks a monogram's colour: a random start plus the contact identifier, modulo the
-// palette; a sum past the end is replaced by a random even index. So for identifier k the colour
-// is at an index from k mod n on, or at an even index, and never anywhere else.
+// The colours a monogram can get, worked out by hand from the palettes' tables for a few
+// identifiers. A random start a in 0..n-1 is added to the identifier's remainder b; a sum past the
+// palette's end gives way to a random even index. So identifier 29 in the full palette (b = 29)
+// gets index 29 only when a = 0, and an even index otherwise.
 #include <cmath>
 #include <set>
+#include <string>
 
-#include "MonogramPalettes.h"
 #include "PictureSupport.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 
 namespace {
-using monogram_palettes::kDark;
-using monogram_palettes::kFull;
+using Codes = std::set<std::string>;
 
-// The palette index of a colour (or of an opaque pixel), -1 when it is not in the palette.
-int indexOf(int r, int g, int b, const std::vector<uint32_t>& palette) {
-  for (std::size_t i = 0; i < palette.size(); ++i) {
-    uint32_t code = palette[i];
-    if (std::abs(r - int(code >> 16)) <= 2 && std::abs(g - int((code >> 8) & 0xff)) <= 2 &&
-        std::abs(b - int(code & 0xff)) <= 2) {
-      return static_cast<int>(i);
-    }
-  }
-  return -1;
+// The even entries of the full palette (indexes 0, 2, ... 28) and of the dark one (0 ... 12).
+const Codes kFullEven = {"#4b9484", "#9f9cd2", "#42d7b6", "#84f4eb", "#898c66",
+                         "#839096", "#a5682a", "#c9b580", "#cfd8f0", "#d2cf9c",
+                         "#d8bfd8", "#dacff0", "#ee9572", "#f0cfe7", "#f9cccc"};
+const Codes kDarkEven = {"#4b9484", "#576c93", "#4785f2", "#a2c257",
+                         "#cd6b80", "#e3b333", "#f484c6"};
+
+Codes with(Codes codes, std::initializer_list<const char*> more) {
+  codes.insert(more.begin(), more.end());
+  return codes;
 }
-int indexOf(const UIColorPtr& color, const std::vector<uint32_t>& palette) {
+
+std::string code(int r, int g, int b) {
+  char text[8];
+  std::snprintf(text, sizeof text, "#%02x%02x%02x", r, g, b);
+  return text;
+}
+std::string code(const UIColorPtr& color) {
   CGFloat r, g, b, a;
   color->getRed(&r, &g, &b, &a);
   EXPECT_EQ(a, 1.0);
-  return indexOf(int(std::lround(r * 255)), int(std::lround(g * 255)), int(std::lround(b * 255)),
-                 palette);
+  auto byte = [](CGFloat v) { return static_cast<int>(std::lround(v * 255)); };
+  return code(byte(r), byte(g), byte(b));
 }
 
-// The indexes the rule can give identifier k (k >= 1) in a palette of n.
-std::set<int> reachable(long k, int n) {
-  std::set<int> indexes;
-  for (int i = 0; i < n; ++i) {
-    if (i >= k % n || i % 2 == 0) indexes.insert(i);
+Codes picked(long contactID, bool dark, int draws = 3000) {
+  Codes seen;
+  for (int i = 0; i < draws; ++i) {
+    seen.insert(code(TalvoCBUtils::getMonogramRandomColor(contactID, dark)));
   }
-  return indexes;
-}
-
-// What many picks for the identifier gave.
-std::set<int> picked(long k, bool dark, int draws = 3000) {
-  std::set<int> seen;
-  const auto& palette = dark ? kDark : kFull;
-  for (int i = 0; i < draws; ++i)
-    seen.insert(indexOf(TalvoCBUtils::getMonogramRandomColor(k, dark), palette));
   return seen;
 }
 
 class MonogramColourRuleTest : public PictureDevice {};
 }  // namespace
 
-TEST_F(MonogramColourRuleTest, TheIdentifierSetsTheLowestIndexOfTheSum) {
-  // Full palette: 29 leaves only the last entry and the even ones; 45 is 15 past the size.
-  EXPECT_EQ(picked(29, false), reachable(29, 30));
-  EXPECT_EQ(picked(59, false), reachable(29, 30));
-  EXPECT_EQ(picked(45, false), reachable(45, 30));
-  EXPECT_EQ(picked(30, false), reachable(30, 30));  // 0: every index, by the start alone
-  // Dark palette.
-  EXPECT_EQ(picked(12, true), reachable(12, 13));
-  EXPECT_EQ(picked(25, true), reachable(12, 13));
-  EXPECT_EQ(picked(7, true), reachable(7, 13));
+TEST_F(MonogramColourRuleTest, HandWorkedIdentifiersGetExactlyTheirColours) {
+  // Full palette, 29 and 59 (59 mod 30 = 29): "#f484c6" (index 29) or an even entry.
+  EXPECT_EQ(picked(29, false), with(kFullEven, {"#f484c6"}));
+  EXPECT_EQ(picked(59, false), with(kFullEven, {"#f484c6"}));
+  // 27: index 27 ("#f0eacf"), 28 (even) or 29 directly, else an even entry.
+  EXPECT_EQ(picked(27, false), with(kFullEven, {"#f0eacf", "#f484c6"}));
+  // Dark palette, 12 and 25 (25 mod 13 = 12): index 12 or an even entry, which includes 12.
+  EXPECT_EQ(picked(12, true), kDarkEven);
+  EXPECT_EQ(picked(25, true), kDarkEven);
+  // 11: "#EE9572" (index 11) at a = 0, else index 12 or an even entry.
+  EXPECT_EQ(picked(11, true), with(kDarkEven, {"#ee9572"}));
 }
 
-TEST_F(MonogramColourRuleTest, MonogramsAreFilledByTheRuleOfTheirContact) {
+TEST_F(MonogramColourRuleTest, MonogramsAreFilledWithTheirContactsColours) {
   // The disc's colour just inside its top edge, away from the letters.
-  auto discIndex = [](const UIImagePtr& image, const std::vector<uint32_t>& palette) {
+  auto discColour = [](const UIImagePtr& image) {
     CGPixel p = pixel(image, pixelWidth(image) / 2, 6);
     EXPECT_EQ(p.alpha, 255);
-    return indexOf(p.red, p.green, p.blue, palette);
+    return code(p.red, p.green, p.blue);
   };
-  std::set<int> full, dark;
+  // Drawn colours may be a step off the code; the nearest allowed code within 2 counts.
+  auto near = [](const std::string& seen, const Codes& allowed) {
+    unsigned r = 0, g = 0, b = 0;
+    std::sscanf(seen.c_str(), "#%02x%02x%02x", &r, &g, &b);
+    for (const std::string& c : allowed) {
+      unsigned cr = 0, cg = 0, cb = 0;
+      std::sscanf(c.c_str(), "#%02x%02x%02x", &cr, &cg, &cb);
+      auto within = [](unsigned a, unsigned b) { return (a > b ? a - b : b - a) <= 2; };
+      if (within(r, cr) && within(g, cg) && within(b, cb)) return true;
+    }
+    return false;
+  };
+  const Codes fullAllowed = with(kFullEven, {"#f484c6"});
+  std::set<std::string> full, dark;
   for (int i = 0; i < 150; ++i) {
     TalvoCBUtils::clearImageCache();  // a cached monogram keeps its colour
-    full.insert(discIndex(TalvoCBUtils::monogramImage(std::string("js"), 29), kFull));
-    dark.insert(discIndex(TalvoCBUtils::monogramImage(std::string("js"), 12, CGSizeMake(40, 40),
-                                                      UIFont::systemFontOfSize(17)),
-                          kDark));
+    full.insert(discColour(TalvoCBUtils::monogramImage(std::string("js"), 29)));
+    dark.insert(discColour(TalvoCBUtils::monogramImage(std::string("js"), 12, CGSizeMake(40, 40),
+                                                       UIFont::systemFontOfSize(17))));
   }
-  std::set<int> fullAllowed = reachable(29, 30), darkAllowed = reachable(12, 13);
-  for (int index : full) EXPECT_TRUE(fullAllowed.count(index)) << index;
-  for (int index : dark) EXPECT_TRUE(darkAllowed.count(index)) << index;
+  for (const std::string& c : full) EXPECT_TRUE(near(c, fullAllowed)) << c;
+  for (const std::string& c : dark) EXPECT_TRUE(near(c, kDarkEven)) << c;
   EXPECT_GT(full.size(), 5u);
   EXPECT_GT(dark.size(), 3u);
 }
 
-TEST_F(MonogramColourRuleTest, FaceTimeGetsTheDarkPaletteByTheSameRule) {
+TEST_F(MonogramColourRuleTest, FaceTimeGetsTheDarkPalette) {
   sim::setMainBundleIdentifier("com.apple.facetime");
-  std::set<int> seen;
-  for (int i = 0; i < 3000; ++i)
-    seen.insert(indexOf(TalvoCBUtils::getMonogramRandomColor(12), kDark));
-  EXPECT_EQ(seen, reachable(12, 13));
+  Codes seen;
+  for (int i = 0; i < 3000; ++i) seen.insert(code(TalvoCBUtils::getMonogramRandomColor(11)));
+  EXPECT_EQ(seen, with(kDarkEven, {"#ee9572"}));
   sim::setMainBundleIdentifier("com.apple.springboard");
   seen.clear();
-  for (int i = 0; i < 3000; ++i)
-    seen.insert(indexOf(TalvoCBUtils::getMonogramRandomColor(29), kFull));
-  EXPECT_EQ(seen, reachable(29, 30));
+  for (int i = 0; i < 3000; ++i) seen.insert(code(TalvoCBUtils::getMonogramRandomColor(29)));
+  EXPECT_EQ(seen, with(kFullEven, {"#f484c6"}));
 }

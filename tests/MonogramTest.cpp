@@ -6,6 +6,10 @@
 
 #include "MonogramPalettes.h"
 #include "PictureSupport.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+FilePicturesInternal.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
 #include "UIColor+TalvoCB.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIColor.h"

@@ -8,7 +8,9 @@
 #include "ContactLookupState.h"
 #include "HandPickedBookTest.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+MonogramTextInternal.h"
 #include "TemporaryDevice.h"
 
 namespace {

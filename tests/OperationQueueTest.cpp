@@ -8,7 +8,8 @@
 #include <thread>
 #include <vector>
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSOperationQueue.h"
 

@@ -8,7 +8,9 @@
 #include "ContactLookupState.h"
 #include "HandPickedBookTest.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+PhoneFormatting.h"
+#include "TalvoCBUtils+RetrievalInternal.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABAddressBook.h"
 

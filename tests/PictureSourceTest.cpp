@@ -4,6 +4,13 @@
 #include <regex>
 
 #include "PictureSupport.h"
+#include "TalvoCBUtils+FilePictures.h"
+#include "TalvoCBUtils+FilePicturesInternal.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+ImageHelpersInternal.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "UIImage+TalvoCB.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"

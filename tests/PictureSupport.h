@@ -12,7 +12,7 @@
 #include "BundlePictures.h"
 #include "SamplePictures.h"
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
 #include "TemporaryDevice.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"

@@ -3,7 +3,7 @@
 
 #include "Subprocess.h"
 #include "TALCBUIDeviceHardware.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Probes.h"
 #include "TemporaryDevice.h"
 
 namespace {

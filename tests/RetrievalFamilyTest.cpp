@@ -7,6 +7,12 @@
 
 #include "PictureSupport.h"
 #include "SampleDevice.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+Probes.h"
+#include "TalvoCBUtils+Retrieval.h"
+#include "TalvoCBUtils+RetrievalInternal.h"
 #include "foundation/NSValueTypes.h"
 #include "uikit/UIFont.h"
 

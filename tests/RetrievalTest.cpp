@@ -7,6 +7,11 @@
 #include "ImageCacheState.h"
 #include "PictureSupport.h"
 #include "SampleDevice.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+Preload.h"
+#include "TalvoCBUtils+Retrieval.h"
+#include "TalvoCBUtils+RetrievalInternal.h"
 #include "uikit/UIFont.h"
 
 namespace {

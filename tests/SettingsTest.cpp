@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Settings.h"
 #include "TemporaryDevice.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "PictureSupport.h"
+#include "TalvoCBUtils+MonogramText.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/NSStringDrawingLimit.h"
 #include "uikit/UIFont.h"

@@ -3,6 +3,8 @@
 #include <vector>
 
 #include "PictureSupport.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+Retrieval.h"
 
 namespace {
 std::vector<uint8_t> jpegBytes(const UIImagePtr& image) {

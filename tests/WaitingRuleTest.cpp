@@ -10,6 +10,10 @@
 #include "PictureSupport.h"
 #include "SampleDevice.h"
 #include "TalvoCBRetry.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Retrieval.h"
+#include "TalvoCBUtils+RetrievalInternal.h"
 #include "uikit/UIFont.h"
 
 namespace {

@@ -20,7 +20,6 @@ using sim::hosts::detail::define;
 namespace {
 
 constexpr const char* kControllerClass = "CallBarControllerModern";
-constexpr CGFloat kPictureSize = 60;
 
 std::shared_ptr<CallBarControllerModern> controllerOf(const id& self) {
   return cast<CallBarControllerModern>(self);
@@ -95,7 +94,7 @@ struct CallBarControllerRuntime {
     ABRecordRef person = callbar::findPerson(book, address);
     UIImagePtr picture;
     if (person) picture = callbar::monogramFor(objc_msgSend<id()>(self, "monogrammer"), person);
-    return picture ? picture : callbar::silhouette(kPictureSize);
+    return picture ? picture : callbar::silhouette(callbar::kPictureSide);
   }
   // The overlay's window goes out of sight; the calls stay.
   static void hide(const id& self) {

@@ -17,7 +17,8 @@
 
 namespace {
 
-constexpr CGFloat kStatusBar = 20, kMargin = 8, kPadding = 12, kPicture = 60, kButton = 44;
+constexpr CGFloat kStatusBar = 20, kMargin = 8, kPadding = 12, kButton = 44;
+constexpr CGFloat kPicture = callbar::kPictureSide;
 constexpr CGFloat kPartyRow = kPicture + 2 * kPadding;
 constexpr CGFloat kFavoriteCell = kPicture + 22, kFavoriteGap = 10, kColumns = 3;
 constexpr CGFloat kPanelHeader = 36, kCornerRadius = 16;

@@ -8,6 +8,9 @@
 
 namespace callbar {
 
+// The side of the party's picture in the overlay and of a favourite's button, in points.
+inline constexpr CGFloat kPictureSide = 60;
+
 // The party's picture comes from the monogrammer, sent through the runtime, and is nil when there
 // is no monogrammer or it answers nothing.
 UIImagePtr monogramFor(const id& monogrammer, ABRecordRef person);

@@ -3,6 +3,7 @@
 #include "apps/HostMethods.h"
 
 #include <algorithm>
+#include <cstring>
 #include <mutex>
 
 #include "apps/ContactListClasses.h"
@@ -27,7 +28,14 @@ std::vector<std::string>& mistyped() {
   static std::vector<std::string> methods;
   return methods;
 }
-void takeTwoIntegers(id, SEL, long long, long long) {}
+// Methods of a type no host method has, one per argument count, so that the type string still
+// matches the selector.
+double answerDouble(id, SEL) {
+  return 0;
+}
+void takeDouble(id, SEL, double) {}
+void takeTwoDoubles(id, SEL, double, double) {}
+void takeThreeDoubles(id, SEL, double, double, double) {}
 
 std::string methodName(Class cls, const char* selector) {
   return std::string(class_getName(cls)).append(" ").append(selector);
@@ -68,7 +76,20 @@ bool isMistyped(Class cls, const char* selector) {
 }
 
 void addMistypedMethod(Class cls, const char* selector) {
-  class_addMethod(cls, sel_registerName(selector), takeTwoIntegers, "v@:qq");
+  SEL sel = sel_registerName(selector);
+  switch (std::count(selector, selector + std::strlen(selector), ':')) {
+    case 0:
+      class_addMethod(cls, sel, answerDouble, "d@:");
+      break;
+    case 1:
+      class_addMethod(cls, sel, takeDouble, "v@:d");
+      break;
+    case 2:
+      class_addMethod(cls, sel, takeTwoDoubles, "v@:dd");
+      break;
+    default:
+      class_addMethod(cls, sel, takeThreeDoubles, "v@:ddd");
+  }
 }
 
 void recordHostMethod(Class cls, const char* selector, IMP imp) {

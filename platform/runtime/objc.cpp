@@ -1,5 +1,7 @@
 #include "runtime/objc.h"
 
+#include "runtime/TypeEncoding.h"
+
 #include <cxxabi.h>
 
 #include <cstdio>
@@ -217,6 +219,17 @@ std::string describeSignature(std::type_index signature) {
 
 bool addMethod(Class cls, SEL sel, IMP imp, std::type_index signature, const char* types) {
   if (!cls || !sel || !imp) return false;
+  // Types that disagree with the selector would describe another method to every reader of them.
+  if (types && *types) {
+    std::optional<std::size_t> given = typeEncodingArgumentCount(types);
+    std::size_t named = selectorArgumentCount(sel->name.c_str());
+    if (given != named) {
+      throw objc_runtime_error(
+          std::string("class_addMethod: ") + methodPrefix(cls) + cls->name + " " + sel->name +
+          "] takes " + std::to_string(named) + " argument(s), but the types \"" + types + "\" " +
+          (given ? "describe " + std::to_string(*given) : std::string("are not a method's types")));
+    }
+  }
   std::unique_lock write(tableLock());
   auto& slot = cls->methods[sel];
   if (slot) return false;

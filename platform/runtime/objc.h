@@ -112,7 +112,8 @@ R callFrom(Class lookup, Class receiverClass, const id& self, SEL sel, A... args
 }  // namespace objc_detail
 
 // Adds an instance method when the class itself has none for the selector; answers whether it
-// did. A null class or selector adds nothing.
+// did. A null class or selector adds nothing. Types whose argument count differs from the
+// selector's (one per ':') raise objc_runtime_error; empty or null types are not checked.
 template <class R, class... A>
 bool class_addMethod(Class cls, SEL sel, R (*imp)(id, SEL, A...), const char* types) {
   return objc_detail::addMethod(cls, sel, reinterpret_cast<IMP>(imp),

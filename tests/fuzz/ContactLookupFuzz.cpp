@@ -8,7 +8,10 @@
 
 #include "ContactLookupState.h"
 #include "SampleDevice.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+PhoneFormatting.h"
+#include "TalvoCBUtils+Probes.h"
 #include "fuzz/FuzzDevice.h"
 
 namespace {

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <cstdlib>
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ImageHelpers.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "fuzz/FuzzDevice.h"
 #include "uikit/UIImage.h"
 

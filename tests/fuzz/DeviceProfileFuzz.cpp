@@ -6,7 +6,10 @@
 #include <cstdlib>
 
 #include "TALCBUIDeviceHardware.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
+#include "TalvoCBUtils+PhoneFormatting.h"
+#include "TalvoCBUtils+Probes.h"
 #include "foundation/Device.h"
 #include "fuzz/FuzzDevice.h"
 #include "mobilegestalt/MobileGestalt.h"

@@ -7,7 +7,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
 #include "fuzz/FuzzDevice.h"
 #include "uikit/UIImage.h"
 

@@ -3,13 +3,31 @@
 #include <cstring>
 
 #include "HookedProcess.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
 #include "apps/CallBar.h"
+#include "apps/HostClasses.h"
 #include "foundation/NSNotificationCenter.h"
 #include "uikit/UIButton.h"
 #include "uikit/UIImage.h"
 
 namespace {
+
+HostSignature::Void hostViewDidLoad;
+std::shared_ptr<UIImageView> laterPlainView, subclassView;
+
+// CallBar's view load, then a second plain image view and a subclass of one after CallBar's own.
+void loadWithMoreImageViews(id self, SEL cmd) {
+  hostViewDidLoad(self, cmd);
+  auto content = cast<UIView>(objc_msgSend<id()>(self, "contentView"));
+  laterPlainView = make<UIImageView>(CGRectMake(0, 0, 60, 60));
+  Class badge = objc_registerClass("OverlayTestBadgeImageView", UIImageView::class_());
+  subclassView = cast<UIImageView>(class_createInstance(badge));
+  content->addSubview(laterPlainView);
+  content->addSubview(subclassView);
+}
 
 constexpr const char* kJohn = "+1 (555) 010-0100";  // contact 1, a photo
 constexpr const char* kDavid = "555-610-6679";      // contact 4, photo only on linked card 5
@@ -170,4 +188,43 @@ TEST_F(CallOverlayHooksTest, ASettingsChangeRebuildsTheFavourites) {
   EXPECT_EQ(firstFavourite(), "host photo of contact 1");
   EXPECT_EQ(cleanupsOutsideReset - cleanupsBefore, 1)
       << "the hook clears the buttons itself, before the host's reset";
+}
+
+TEST_F(CallOverlayHooksTest, TheLastPlainImageViewAtViewLoadGetsThePictureAndSubclassesNever) {
+  HookedProcessOptions options;
+  options.beforeModuleLoads = [] {
+    MSHookMessageEx(objc_getClass("CallBarControllerModern"), sel_registerName("viewDidLoad"),
+                    loadWithMoreImageViews, &hostViewDidLoad);
+  };
+  start(options);
+  if (HasFatalFailure() || IsSkipped()) return;
+  show();
+  ASSERT_TRUE(subclassView);
+  call(kAnna);
+  ASSERT_TRUE(laterPlainView->image());
+  EXPECT_TRUE(startsWith(laterPlainView->image()->source(), "monogram AH")) << shown();
+  EXPECT_EQ(laterPlainView->tag(), 3);
+  EXPECT_FALSE(subclassView->image());
+  EXPECT_NE(subclassView->tag(), 3);
+}
+
+TEST_F(CallOverlayHooksTest, DismissingWithoutDurationClearsThePictureWithTheAddOnOff) {
+  start();
+  show();
+  call(kJohn);
+  ASSERT_NE(shown(), "nothing");
+  setSwitches({{"TalvoCBEnabled", false}});
+  objc_msgSend<void()>(controller, "dismissRootView");
+  EXPECT_EQ(shown(), "nothing");
+}
+
+TEST_F(CallOverlayHooksTest, WithPhoneOffTheSameCallKeepsCallBarsOwnPicture) {
+  start();
+  show();
+  // Favourites off too: CallBar's monogrammer then draws the system's pictures.
+  setSwitches({{"TalvoCBEnabledPhone", false}, {"TalvoCBEnabledFavorites", false}});
+  id john = call(kJohn);
+  EXPECT_TRUE(startsWith(shown(), "photo")) << shown();  // a new call: the add-on's
+  setCurrent(john);
+  EXPECT_TRUE(startsWith(shown(), "host ")) << shown();  // CallBar drew it again; left alone
 }

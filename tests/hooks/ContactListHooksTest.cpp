@@ -3,13 +3,19 @@
 // sample book contact 1 has a photo and 3 (Anna Haro) has none.
 #include <sqlite3.h>
 
+#include <chrono>
+#include <vector>
+
 #include "HookedProcess.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+Probes.h"
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABDatabase.h"
 #include "apps/HostClasses.h"
 #include "apps/MemberRows.h"
 #include "contacts/CNContact.h"
+#include "foundation/Dispatch.h"
+#include "foundation/NSNotificationCenter.h"
 #include "screens/ViewTreeDump.h"
 #include "uikit/NSIndexPath.h"
 #include "uikit/UILabel.h"
@@ -20,6 +26,13 @@ std::shared_ptr<UITableViewCell> prepared;  // what the host's list answers
 HostSignature::CellForRow hostCellForRow;
 HostSignature::DrawText hostDrawText;
 float drawnWidth = 0;
+HostSignature::Void tableReloadData;
+std::vector<const NSObject*> reloaded;
+
+void recordReload(id self, SEL cmd) {
+  reloaded.push_back(self.get());
+  tableReloadData(self, cmd);
+}
 
 id answerPrepared(id, SEL, id, id) {
   return prepared;
@@ -52,7 +65,8 @@ class ContactListHookTest : public HookedProcessTest {
     list = class_createInstance(objc_getClass("CNContactListViewController"));
   }
   // A row of the version 9 list for the person, with the name keys only, under the title.
-  std::shared_ptr<UITableViewCell> request(ABRecordID person, const std::string& title) {
+  std::shared_ptr<UITableViewCell> request(ABRecordID person, const std::string& title,
+                                           const id& table = make<UITableView>()) {
     prepared = UITableViewCell::cellWithStyle(UITableViewCellStyleDefault, std::string("c"),
                                               objc_getClass("CNContactListTableViewCell"));
     ABAddressBookRef book = ABAddressBookCreate();
@@ -61,9 +75,8 @@ class ContactListHookTest : public HookedProcessTest {
                                                    {CNContactGivenNameKey})));
     CFRelease(book);
     cast<UILabel>(prepared->textLabel())->setText(title);
-    return cast<UITableViewCell>(
-        objc_msgSend<id(id, id)>(list, "tableView:cellForRowAtIndexPath:", id(make<UITableView>()),
-                                 id(NSIndexPath::indexPathForRow(0, 0))));
+    return cast<UITableViewCell>(objc_msgSend<id(id, id)>(
+        list, "tableView:cellForRowAtIndexPath:", table, id(NSIndexPath::indexPathForRow(0, 0))));
   }
   id list;
 };
@@ -159,4 +172,30 @@ TEST_F(ContactListHookTest, MembersDrawingWindowAndEditingGeometry) {
   EXPECT_EQ(pictureView->superview(), cell);
   EXPECT_EQ(name->frame().origin.x, 0);
   EXPECT_EQ(name->frame().size.width, screenWidth - 25);
+}
+
+TEST_F(ContactListHookTest, TitlesAreTrimmedOfUnicodeWhiteSpace) {
+  startVersion9();
+  if (HasFatalFailure() || IsSkipped()) return;
+  // No-break spaces and a line separator around the second name: its own initials, not a blank's.
+  EXPECT_TRUE(startsWith(shown(request(3, "Zed\t\u00A0\u2028Bob Carter\u00A0")), "monogram BC"))
+      << shown(request(3, "Zed\t\u00A0\u2028Bob Carter\u00A0"));
+}
+
+TEST_F(ContactListHookTest, ASettingsChangeReloadsEveryListThatAskedForARow) {
+  startVersion9();
+  if (HasFatalFailure() || IsSkipped()) return;
+  MSHookMessageEx(objc_getClass("UITableView"), sel_registerName("reloadData"), recordReload,
+                  &tableReloadData);
+  id mainList = make<UITableView>(), searchResults = make<UITableView>();
+  request(3, "Anna Haro", mainList);
+  request(3, "Anna Haro", searchResults);  // a search: its results ask last
+  request(1, "John Appleseed", mainList);
+  request(1, "John Appleseed");  // a list that has gone by the time of the change
+  reloaded.clear();
+  CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
+                                       "com.quorvik.TalvoCBRecentsEnabledNotification", nullptr,
+                                       nullptr, true);
+  EXPECT_TRUE(sim::runMainLoopUntil([] { return reloaded.size() >= 2; }, std::chrono::seconds(10)));
+  EXPECT_EQ(reloaded, (std::vector<const NSObject*>{mainList.get(), searchResults.get()}));
 }

@@ -1,10 +1,15 @@
 // The monogrammers' pictures: the system's grey ones, except from CallBar's own monogrammer in
 // SpringBoard. In the sample book contact 1 has a photo, 3 (Anna Haro) and 6 have none.
 #include <algorithm>
+#include <fstream>
+#include <sstream>
 #include <vector>
 
 #include "HookedProcess.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+CacheInternal.h"
+#include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+Monograms.h"
 #include "addressbook/ABAddressBook.h"
 #include "apps/HostClasses.h"
 #include "contacts/CNContact.h"
@@ -19,6 +24,9 @@ HostSignature::MonogramForContact systemForContact;
 std::vector<bool> flagsSeen;  // the drawing flag as the system's drawing saw it
 int fontRequests = 0;
 
+id drawsNothing(id, SEL, id, bool*) {
+  return nullptr;
+}
 id answerHeld(id, SEL) {
   return held;
 }
@@ -195,4 +203,24 @@ TEST_F(MonogrammerHookTest, SystemMonogramIsGreyWithDarkLettersAddOnsColouredWit
   auto [colouredEdge, whiteLetter] = edgeAndLetter(initials(held, "JS"));
   EXPECT_GE(spread(colouredEdge), 15);
   EXPECT_GT(std::min({whiteLetter.red, whiteLetter.green, whiteLetter.blue}), 230);
+}
+
+TEST_F(MonogrammerHookTest, ASystemThatDrawsNothingIsLoggedByTheCache) {
+  HookedProcessOptions nothing;
+  nothing.beforeModuleLoads = [] {
+    swap("CNMonogrammer", "monogramForContact:isContactImage:", drawsNothing, &systemForContact);
+  };
+  startWithCallBar(nothing);
+  if (HasFatalFailure() || IsSkipped()) return;
+  // Round pictures on: the system's result is what the cache is handed.
+  EXPECT_FALSE(picture(held, 3));
+  EXPECT_FALSE(TalvoCBUtils::getContactImageInCache(3));
+  std::ifstream log(device->real("/tmp/quorvik.log"));
+  std::stringstream text;
+  text << log.rdbuf();
+  EXPECT_NE(
+      text.str().find("com.quorvik.TalvoCB: Error => +[TalvoCBUtils setContactImage:withID:], "
+                      "[Line "),
+      std::string::npos);
+  EXPECT_NE(text.str().find("], Image or key 3 is nil."), std::string::npos) << text.str();
 }

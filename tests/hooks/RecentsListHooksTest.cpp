@@ -3,11 +3,15 @@
 #include <future>
 
 #include "HookedProcess.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Cache.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Settings.h"
+#include "apps/CallBarCallRecords.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
 #include "screens/ScreenRenderer.h"
+#include "uikit/NSIndexPath.h"
 #include "uikit/UILabel.h"
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
@@ -67,6 +71,18 @@ class RecentsListHooksTest : public HookedProcessTest {
   static void postSettingsChanged() {
     NSNotificationCenter::defaultCenter().postNotificationName(
         "com.quorvik.TalvoSettingsChangedNotification", nullptr);
+  }
+  // The list's first row made of one call record with these identifying values, as asked for.
+  std::shared_ptr<UITableViewCell> rowOfRecord(std::shared_ptr<NSDictionary> values) {
+    values->setObject(NSString::stringWithUTF8String("Anna Haro"), "name");
+    auto calls = make<NSArray>(std::vector<id>{callbar::makeCallRecord(values)});
+    auto entry = make<NSDictionary>();
+    entry->setObject(NSString::stringWithUTF8String("555-522-8243"), "address");
+    entry->setObject(id(calls), "calls");
+    object_setIvar(list, "_allEntries", id(make<NSArray>(std::vector<id>{entry})));
+    return cast<UITableViewCell>(
+        objc_msgSend<id(id, id)>(list, "tableView:cellForRowAtIndexPath:", id(table),
+                                 id(NSIndexPath::indexPathForRow(0, 0))));
   }
   std::shared_ptr<UIViewController> list;
   std::shared_ptr<UITableView> table;
@@ -165,4 +181,36 @@ TEST_F(RecentsListHooksTest, ASettingsChangeWhilePicturesAreDrawnReachesTheWorke
   std::string rows = settledRows();
   EXPECT_EQ(rows.find(": \n"), std::string::npos) << rows;  // every row has its picture
   EXPECT_TRUE(TalvoCBUtils::isRoundedPicsEnabled());
+}
+
+TEST_F(RecentsListHooksTest, ACachedRowShowsItsPictureAtOnceAndTheRecordsUidWins) {
+  start();
+  show();
+  std::promise<void> release = holdPictureWork();
+  // The record's uid (1) and its address-book identifier (3) differ: the uid is the contact.
+  auto johns = TalvoCBUtils::monogramImage(std::string("JA"), 1L);
+  TalvoCBUtils::setContactImage(johns, 1);
+  auto values = make<NSDictionary>();
+  values->setObject(NSNumber::numberWithInt(1), "uid");
+  values->setObject(NSNumber::numberWithInt(3), "recordId");
+  auto cell = rowOfRecord(values);
+  ASSERT_TRUE(cell && pictureOf(cell));
+  EXPECT_EQ(pictureOf(cell)->image(), johns);
+  EXPECT_EQ(TalvoCBUtils::queue()->operationCount(), 1u);  // the held gate alone
+  release.set_value();
+}
+
+TEST_F(RecentsListHooksTest, WithMonogramsOffAnUncachedRowShowsThePlaceholderFirst) {
+  start();
+  show();
+  std::promise<void> release = holdPictureWork();
+  setSwitches({{"TalvoCBEnabledMonogramPictures", false}});
+  TalvoCBUtils::clearImageCache();
+  auto values = make<NSDictionary>();
+  values->setObject(NSNumber::numberWithInt(3), "recordId");
+  auto cell = rowOfRecord(values);
+  ASSERT_TRUE(cell && pictureOf(cell));
+  EXPECT_EQ(sourceOf(cell).rfind("bundle picture recent", 0), 0u) << sourceOf(cell);
+  EXPECT_EQ(TalvoCBUtils::queue()->operationCount(), 2u);  // the gate and this row's picture
+  release.set_value();
 }

@@ -2,7 +2,8 @@
 #include <cstdio>
 
 #include "CliContext.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+ContactLookup.h"
+#include "TalvoCBUtils+MonogramText.h"
 
 void addAddressBookCommands(CLI::App& app, CliContext& context) {
   auto* contactID = app.add_subcommand(

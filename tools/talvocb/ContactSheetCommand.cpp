@@ -3,7 +3,8 @@
 
 #include "CliContext.h"
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "addressbook/ABAddressBook.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIColor.h"

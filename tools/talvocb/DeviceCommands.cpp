@@ -5,7 +5,7 @@
 #include "CliContext.h"
 #include "DeviceOptions.h"
 #include "TALCBUIDeviceHardware.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Probes.h"
 #include "foundation/Device.h"
 
 void addDeviceCommands(CLI::App& app, CliContext& context) {

@@ -5,7 +5,10 @@
 #include "CliContext.h"
 #include "ImageCacheState.h"
 #include "NumberRange.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+MonogramText.h"
+#include "TalvoCBUtils+Monograms.h"
+#include "TalvoCBUtils+Preload.h"
+#include "TalvoCBUtils+Retrieval.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "TALCBSettings.h"
-#include "TalvoCBUtils.h"
+#include "TalvoCBUtils+Probes.h"
 #include "foundation/NSValueTypes.h"
 #include "kernel/sysctl.h"
 
