@@ -50,11 +50,11 @@ struct Overlay {
     options.contacts = contacts;
     std::string error;
     if (!sample::writeSampleDevice(root, options, nullptr, &error)) std::abort();
-    sim::becomeMainThread();
-    sim::setMainBundleIdentifier("com.apple.springboard");
-    sim::hosts::registerCallBarClasses();
-    sim::hosts::registerContactsClasses();
-    sim::hosts::registerAddressBookUIClasses();
+    standin::becomeMainThread();
+    standin::setMainBundleIdentifier("com.apple.springboard");
+    standin::apps::registerCallBarClasses();
+    standin::apps::registerContactsClasses();
+    standin::apps::registerAddressBookUIClasses();
     auto module = std::filesystem::read_symlink("/proc/self/exe").parent_path().parent_path() /
                   "lib" / "TalvoCB.so";
     if (!::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) std::abort();
@@ -71,7 +71,7 @@ struct Overlay {
     controller = std::static_pointer_cast<CallBarControllerModern>(
         class_createInstance(objc_getClass("CallBarControllerModern")));
     controller->view();
-    for (const auto& method : sim::hosts::registeredHostMethods()) {
+    for (const auto& method : standin::apps::registeredHostMethods()) {
       if (method.className == "CallBarControllerModern" && method.selector == "setCurrentCall:") {
         hostSetCurrentCall = reinterpret_cast<void (*)(id, SEL, id)>(method.original);
       }

@@ -40,7 +40,7 @@ double microsecondsPerRow(long rows, const std::function<void(long)>& body) {
 }
 
 IMP hostImplementation(const char* className, const char* selector) {
-  for (const auto& method : sim::hosts::registeredHostMethods()) {
+  for (const auto& method : standin::apps::registeredHostMethods()) {
     if (method.className == className && method.selector == selector) return method.original;
   }
   return nullptr;
@@ -63,11 +63,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "ContactListBench: %s\n", error.c_str());
     return 1;
   }
-  sim::becomeMainThread();
-  sim::setMainBundleIdentifier(std::string("com.apple.springboard"));
-  sim::hosts::registerCallBarClasses();
-  sim::hosts::registerContactsClasses();
-  sim::hosts::registerAddressBookUIClasses();
+  standin::becomeMainThread();
+  standin::setMainBundleIdentifier(std::string("com.apple.springboard"));
+  standin::apps::registerCallBarClasses();
+  standin::apps::registerContactsClasses();
+  standin::apps::registerAddressBookUIClasses();
   if (!::dlopen(TALVOCB_LIB_DIR "/TalvoCB.so", RTLD_NOW | RTLD_GLOBAL)) {
     std::fprintf(stderr, "ContactListBench: %s\n", ::dlerror());
     return 1;

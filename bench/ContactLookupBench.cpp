@@ -66,7 +66,7 @@ const SampleBook& sampleBook(int contacts) {
                                            .c_str());
     found = samples.books.emplace(contacts, book).first;
   }
-  sim::setDeviceRoot(found->second.root);
+  standin::setDeviceRoot(found->second.root);
   return found->second;
 }
 

@@ -12,7 +12,7 @@ inline std::string enterBenchDevice(const DeviceProfile& profile) {
   std::string pattern = (std::filesystem::temp_directory_path() / "talvocb-bench-XXXXXX").string();
   std::string root = ::mkdtemp(pattern.data());
   std::string error;
-  sim::initDevice(root, profile, &error);
-  sim::setDeviceRoot(root);
+  standin::initDevice(root, profile, &error);
+  standin::setDeviceRoot(root);
   return root;
 }

@@ -39,7 +39,7 @@ struct BenchDevice {
     options.contacts = contacts;
     std::string error;
     sample::writeSampleDevice(root, options, nullptr, &error);
-    sim::setDeviceRoot(root);
+    standin::setDeviceRoot(root);
     auto settings = TALCBSettings::sharedSettings();
     settings->setIsRoundedPicsEnabled(true);
     settings->setIsMonogramEnabled(true);

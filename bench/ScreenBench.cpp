@@ -77,8 +77,8 @@ void BM_ScreenRenderer(benchmark::State& state) {
   enterDevice();
   auto window = screen();
   for (auto _ : state) {
-    sim::layoutViewTree(window);
-    auto image = sim::renderViewTree(window, kScale);
+    standin::layoutViewTree(window);
+    auto image = standin::renderViewTree(window, kScale);
     benchmark::DoNotOptimize(image);
   }
 }

@@ -8,7 +8,7 @@
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyListFile.h"
 
-SIM_DEFINE_CLASS(TALCBSettings, NSObject)
+STANDIN_DEFINE_CLASS(TALCBSettings, NSObject)
 
 std::shared_ptr<TALCBSettings> TALCBSettings::sharedSettings() {
   // Never destroyed: workers still drawing pictures while the process exits read the switches.

@@ -4,7 +4,7 @@
 
 #include "kernel/sysctl.h"
 
-SIM_DEFINE_CLASS(TALCBUIDeviceHardware, NSObject)
+STANDIN_DEFINE_CLASS(TALCBUIDeviceHardware, NSObject)
 
 std::string TALCBUIDeviceHardware::platform() const {
   std::size_t size = 0;

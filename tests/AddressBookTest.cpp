@@ -144,7 +144,7 @@ TEST(ABPhoneFormattingTest, FormatsAsTheDevicesRegionWrites) {
   EXPECT_EQ(TalvoCBUtils::getFormattedPhoneNumber(std::nullopt), std::nullopt);
   DeviceProfile british;
   british.region = "GB";
-  sim::setDeviceProfile(british);
+  standin::setDeviceProfile(british);
   EXPECT_EQ(TalvoCBUtils::getFormattedPhoneNumber("02079460018"), "020 7946 0018");
-  sim::setDeviceProfile(DeviceProfile());
+  standin::setDeviceProfile(DeviceProfile());
 }

@@ -42,7 +42,7 @@ TEST(Alert, ShownInFrontRememberedAndAnsweredOnce) {
   // In the middle of the screen, its texts and buttons in the dump.
   CGRect f = alert->frame();
   EXPECT_NEAR(f.origin.x + f.size.width / 2, window->bounds().size.width / 2, 0.5);
-  auto record = sim::describeViewTree(window).subviews.at(0);
+  auto record = standin::describeViewTree(window).subviews.at(0);
   EXPECT_EQ(record.className, "UIAlertView");
   std::vector<std::string> texts;
   for (const auto& sub : record.subviews) {

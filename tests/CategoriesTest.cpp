@@ -32,7 +32,7 @@ TEST(CategoriesTest, DeviceIdentifiersComeFromMobileGestalt) {
   EXPECT_EQ(MGCopyAnswer("ProductType"), nullptr);
 
   profile.serialNumber.clear();
-  sim::setDeviceProfile(profile);
+  standin::setDeviceProfile(profile);
   EXPECT_EQ(serialNumber(current), std::nullopt);
   EXPECT_EQ(serialNumber(nullptr), std::nullopt);
 }

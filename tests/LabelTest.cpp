@@ -20,7 +20,7 @@ UIImagePtr drawn(const std::shared_ptr<UILabel>& label) {
   root->setBackgroundColor(UIColor::whiteColor());
   label->setFrame(label->bounds());
   root->addSubview(label);
-  return sim::renderViewTree(root, 2);
+  return standin::renderViewTree(root, 2);
 }
 
 bool ink(const UIImagePtr& image, size_t x, size_t y) {

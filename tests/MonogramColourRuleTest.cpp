@@ -99,11 +99,11 @@ TEST_F(MonogramColourRuleTest, MonogramsAreFilledWithTheirContactsColours) {
 }
 
 TEST_F(MonogramColourRuleTest, FaceTimeGetsTheDarkPalette) {
-  sim::setMainBundleIdentifier("com.apple.facetime");
+  standin::setMainBundleIdentifier("com.apple.facetime");
   Codes seen;
   for (int i = 0; i < 3000; ++i) seen.insert(code(TalvoCBUtils::getMonogramRandomColor(11)));
   EXPECT_EQ(seen, with(kDarkEven, {"#ee9572"}));
-  sim::setMainBundleIdentifier("com.apple.springboard");
+  standin::setMainBundleIdentifier("com.apple.springboard");
   seen.clear();
   for (int i = 0; i < 3000; ++i) seen.insert(code(TalvoCBUtils::getMonogramRandomColor(29)));
   EXPECT_EQ(seen, with(kFullEven, {"#f484c6"}));

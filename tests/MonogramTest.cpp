@@ -68,7 +68,7 @@ TEST_F(MonogramTest, ColoursComeFromTheirPalette) {
     seen.insert(full);
   }
   EXPECT_GT(seen.size(), 10u);
-  sim::setMainBundleIdentifier("com.apple.facetime");
+  standin::setMainBundleIdentifier("com.apple.facetime");
   for (int i = 0; i < 100; ++i) {
     uint32_t code = codeOf(TalvoCBUtils::getMonogramRandomColor(i));
     EXPECT_NE(std::find(kDark.begin(), kDark.end(), code), kDark.end()) << std::hex << code;

@@ -111,9 +111,9 @@ TEST(OperationQueueTest, SharedQueueTakesOperationsFromManyThreads) {
 TEST(MainLoopTest, ConditionAskedAtTheDeadlineMayLookAtTheMainQueue) {
   auto finished = std::make_shared<std::atomic<bool>>(false);
   std::thread loop([finished] {
-    sim::becomeMainThread();
-    bool idle = sim::runMainLoopUntil([] { return sim::mainQueuePendingBlocks() == 99; },
-                                      std::chrono::milliseconds(5));
+    standin::becomeMainThread();
+    bool idle = standin::runMainLoopUntil([] { return standin::mainQueuePendingBlocks() == 99; },
+                                          std::chrono::milliseconds(5));
     EXPECT_FALSE(idle);
     *finished = true;
   });

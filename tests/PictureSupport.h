@@ -76,7 +76,7 @@ class PictureDevice : public ::testing::Test {
   void SetUp() override { enter(DeviceProfile()); }
   void TearDown() override {
     TalvoCBUtils::clearImageCache();
-    sim::setMainBundleIdentifier(std::nullopt);
+    standin::setMainBundleIdentifier(std::nullopt);
   }
   // A fresh device with the profile, the bundle's pictures and every switch on.
   void enter(const DeviceProfile& profile) {

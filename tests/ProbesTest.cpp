@@ -27,19 +27,19 @@ TEST(Probes, VersionTests) {
   for (Case c : {Case{"6.1.3", false, false, false}, Case{"7.0", true, false, false},
                  Case{"7.1.2", true, false, false}, Case{"8.4", true, true, false},
                  Case{"9.0.2", true, true, true}, Case{"10.0", true, true, true}}) {
-    sim::setDeviceProfile(profile(c.version, 2, 375, 667));
+    standin::setDeviceProfile(profile(c.version, 2, 375, 667));
     EXPECT_EQ(TalvoCBUtils::isIOS_7(), c.seven) << c.version;
     EXPECT_EQ(TalvoCBUtils::isIOS_8(), c.eight) << c.version;
     EXPECT_EQ(TalvoCBUtils::isIOS_9(), c.nine) << c.version;
   }
-  sim::setDeviceProfile(profile("9.0.2", 2, 375, 667));
+  standin::setDeviceProfile(profile("9.0.2", 2, 375, 667));
   EXPECT_TRUE(TalvoCBUtils::isMatchingIOSFound("9.0.2"));
   EXPECT_FALSE(TalvoCBUtils::isMatchingIOSFound("9.0"));
 }
 
 TEST(Probes, ScreenTests) {
   TemporaryDevice device;
-  sim::setDeviceProfile(profile("9.0", 3, 414, 736));
+  standin::setDeviceProfile(profile("9.0", 3, 414, 736));
   EXPECT_FALSE(TalvoCBUtils::isRetinaDisplay());
   EXPECT_FALSE(TalvoCBUtils::isIPhone4());
   EXPECT_TRUE(TalvoCBUtils::isIPhone6Plus());
@@ -50,25 +50,25 @@ TEST(Probes, ScreenTests) {
   plus.nativeWidth = 1080;
   plus.nativeHeight = 1920;
   plus.nativeScale = 1920.0 / 736.0;
-  sim::setDeviceProfile(plus);
+  standin::setDeviceProfile(plus);
   EXPECT_TRUE(TalvoCBUtils::isIPhone6Plus());
 
   DeviceProfile pad = profile("9.0", 2, 768, 1024);
   pad.idiom = 1;
   pad.height = 667;
-  sim::setDeviceProfile(pad);
+  standin::setDeviceProfile(pad);
   EXPECT_FALSE(TalvoCBUtils::isIPhone6());
 
   // Before version 8 the screen has no native bounds and stays portrait: landscape swaps.
   DeviceProfile seven = profile("7.1", 2, 320, 568);
   seven.statusBarOrientation = 3;
-  sim::setDeviceProfile(seven);
+  standin::setDeviceProfile(seven);
   EXPECT_DOUBLE_EQ(TalvoCBUtils::screenWidth(), 568);
   EXPECT_DOUBLE_EQ(TalvoCBUtils::screenHeight(), 320);
   EXPECT_FALSE(TalvoCBUtils::isIPhone6());
   seven.systemVersion = "8.0";
   seven.deriveFromScreen();
-  sim::setDeviceProfile(seven);
+  standin::setDeviceProfile(seven);
   EXPECT_DOUBLE_EQ(TalvoCBUtils::screenWidth(), 568);  // the bounds follow the orientation
 }
 

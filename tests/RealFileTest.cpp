@@ -70,10 +70,11 @@ TEST(RealFile, AFifoIsRefusedAtOnce) {
     EXPECT_FALSE(writeRealFile(device.settingsFile(), {'x'}, false));
   }));
 
-  const std::string profile = sim::profilePath(device.root());
+  const std::string profile = standin::profilePath(device.root());
   std::filesystem::remove(profile);
   ASSERT_EQ(::mkfifo(profile.c_str(), 0644), 0);
-  EXPECT_TRUE(finishesPromptly(profile, [&] { EXPECT_FALSE(sim::readProfile(device.root())); }));
+  EXPECT_TRUE(
+      finishesPromptly(profile, [&] { EXPECT_FALSE(standin::readProfile(device.root())); }));
 }
 
 TEST(RealFile, PropertyListsAreReadUpTo4MiB) {

@@ -130,7 +130,7 @@ TEST(SampleDeviceTest, GeneratedBooksAreDeterministicAndFindable) {
     EXPECT_NE(fileBytes(path(first.root())), fileBytes(path(third.root())));
   }
 
-  sim::setDeviceRoot(first.root());
+  standin::setDeviceRoot(first.root());
   auto pictures = thumbnails(first.root());
   EXPECT_GT(pictures.size(), 40u);
   for (const auto& [width, height, bytes] : pictures) {
@@ -165,7 +165,7 @@ TEST(SampleDeviceTest, CallBarFilesHoldSixFavoritesAndAHistoryOfEveryKind) {
   ASSERT_TRUE(sample::writeCallBarFiles(again.root(), nullptr, &error)) << error;
   EXPECT_EQ(fileBytes(device.real(kCallBarHistoryPath)),
             fileBytes(again.real(kCallBarHistoryPath)));
-  sim::setDeviceRoot(device.root());
+  standin::setDeviceRoot(device.root());
   auto favorites = NSDictionary::dictionaryWithContentsOfFile(kCallBarFavoritesPath);
   ASSERT_TRUE(favorites);
   EXPECT_EQ(cast<NSArray>(favorites->objectForKey("favorites"))->items.size(), 6u);
@@ -198,7 +198,7 @@ TEST(SampleDeviceTest, Commands) {
   auto [status, output] = talvocb("--root '" + root + "' sample --version 8.4 --region US");
   ASSERT_EQ(status, 0);
   EXPECT_NE(output.find("John Appleseed"), std::string::npos);
-  EXPECT_EQ(sim::readProfile(root)->systemVersion, "8.4");
+  EXPECT_EQ(standin::readProfile(root)->systemVersion, "8.4");
   EXPECT_EQ(talvocb("--root '" + root + "' contact-id '+1 (555) 010-0100'"),
             std::make_pair(0, std::string("1\n")));
   EXPECT_EQ(talvocb("--root '" + root + "' contact-id 'nobody@example.com'").second, "-1\n");

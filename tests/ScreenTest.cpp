@@ -51,7 +51,7 @@ struct SampleScreen {
 TEST(Screen, RenderedPixelsShowCornersClippingAlphaAndHiddenViews) {
   TemporaryDevice device;
   SampleScreen screen;
-  auto image = sim::renderViewTree(screen.window, 2);
+  auto image = standin::renderViewTree(screen.window, 2);
   ASSERT_TRUE(image);
   EXPECT_EQ(pixelWidth(image), 200u);
   EXPECT_EQ(CGImageGetHeight(image->CGImage()), 240u);
@@ -81,7 +81,7 @@ TEST(Screen, BorderFollowsTheCornersAndContentModesPlaceThePicture) {
   centred->setImage(solidImage(CGSizeMake(10, 10), 0, 1, 0));
   centred->setContentMode(UIViewContentModeCenter);
   window->addSubview(centred);
-  auto image = sim::renderViewTree(window, 1);
+  auto image = standin::renderViewTree(window, 1);
   ASSERT_TRUE(image);
   EXPECT_TRUE(colourNear(pixel(image, 0, 10), 0, 0, 255));
   EXPECT_TRUE(colourNear(pixel(image, 10, 10), 255, 255, 255));
@@ -103,7 +103,7 @@ TEST(Screen, DumpGivesClassesFramesInWindowPointsTextsAndSources) {
   button->setTitle("Call");
   screen.window->addSubview(toggle);
   screen.window->addSubview(button);
-  sim::ViewRecord root = sim::describeViewTree(screen.window);
+  standin::ViewRecord root = standin::describeViewTree(screen.window);
   EXPECT_EQ(root.className, "UIWindow");
   ASSERT_EQ(root.subviews.size(), 4u);
   const auto& panel = root.subviews[0];
@@ -136,7 +136,7 @@ TEST(Screen, JSONOfATreeIsExactAndEscaped) {
   auto empty = make<UIImageView>(CGRectMake(0, 0, 1, 1));
   empty->setHidden(true);
   label->addSubview(empty);
-  EXPECT_EQ(sim::viewTreeJSON(sim::describeViewTree(window)),
+  EXPECT_EQ(standin::viewTreeJSON(standin::describeViewTree(window)),
             "{\n"
             "  \"class\": \"UIWindow\",\n"
             "  \"frame\": [0, 0, 10, 20.5],\n"
@@ -191,6 +191,6 @@ TEST(Screen, LayoutReachesEveryViewThatAnswersIt) {
   plain->addSubview(cell);
   window->addSubview(plain);
   calls = 0;
-  sim::layoutViewTree(window);
+  standin::layoutViewTree(window);
   EXPECT_EQ(calls, 1);
 }

@@ -86,13 +86,13 @@ TEST(Settings, MonogramsNeedVersionSeven) {
   ASSERT_TRUE(TalvoCBSettingsFile::completeAtStartup());
   auto shared = TALCBSettings::sharedSettings();
   shared->loadSettings();
-  DeviceProfile old = sim::deviceProfile();
+  DeviceProfile old = standin::deviceProfile();
   old.systemVersion = "6.1.3";
-  sim::setDeviceProfile(old);
+  standin::setDeviceProfile(old);
   EXPECT_TRUE(shared->isMonogramEnabled());
   EXPECT_FALSE(TalvoCBUtils::isMonogramEnabled());
   old.systemVersion = "7.0";
-  sim::setDeviceProfile(old);
+  standin::setDeviceProfile(old);
   EXPECT_TRUE(TalvoCBUtils::isMonogramEnabled());
   EXPECT_TRUE(TalvoCBUtils::isTalvoCBOnlyOn());
 }

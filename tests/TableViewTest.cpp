@@ -238,8 +238,8 @@ TEST(TableView, ReloadFromAWorkerThreadTakesEffectOnTheMainQueue) {
   source->rows = {5};
   std::thread([table] { table->reloadData(); }).join();
   EXPECT_EQ(table->visibleCells().size(), 3u);  // not touched from the worker
-  EXPECT_TRUE(sim::runMainLoopUntil([&] { return table->visibleCells().size() == 5; },
-                                    std::chrono::seconds(5)));
+  EXPECT_TRUE(standin::runMainLoopUntil([&] { return table->visibleCells().size() == 5; },
+                                        std::chrono::seconds(5)));
 
   // The add-on's settings handler: reloadData on the main thread, waiting for it.
   source->rows = {7};
@@ -248,16 +248,16 @@ TEST(TableView, ReloadFromAWorkerThreadTakesEffectOnTheMainQueue) {
     performSelectorOnMainThread(table, sel_registerName("reloadData"), nullptr, true);
     returned = true;
   });
-  EXPECT_TRUE(sim::runMainLoopUntil([&] { return returned.load(); }, std::chrono::seconds(5)));
+  EXPECT_TRUE(standin::runMainLoopUntil([&] { return returned.load(); }, std::chrono::seconds(5)));
   worker.join();
   EXPECT_EQ(table->visibleCells().size(), 7u);  // done by the time the worker went on
   EXPECT_TRUE(source->askedOnMainThread);
 }
 
 TEST(TableViewCell, HostCellClassesMakeRealCells) {
-  sim::hosts::registerCallBarClasses();
-  sim::hosts::registerContactsClasses();
-  sim::hosts::registerAddressBookUIClasses();
+  standin::apps::registerCallBarClasses();
+  standin::apps::registerContactsClasses();
+  standin::apps::registerAddressBookUIClasses();
   for (const char* name :
        {"CallBarTableViewTransparentCell", "CNContactListTableViewCell", "ABMemberCell"}) {
     id object = class_createInstance(objc_getClass(name));
@@ -297,7 +297,7 @@ TEST(TableViewCell, HostCellClassesMakeRealCells) {
 
 TEST(TableViewCell, AReplacedLayoutSubviewsOfAHostCellRunsInALayoutPass) {
   // A host cell that lays out nothing of its own.
-  sim::hosts::registerContactsClasses();
+  standin::apps::registerContactsClasses();
   Class host = objc_getClass("CNContactListTableViewCell");
   static bool hooked = false;
   if (!hooked) {

@@ -11,8 +11,8 @@ TemporaryDevice::TemporaryDevice(const DeviceProfile& profile) {
   std::string pattern = (std::filesystem::temp_directory_path() / "talvocb-device-XXXXXX").string();
   root_ = ::mkdtemp(pattern.data());
   std::string error;
-  EXPECT_TRUE(sim::initDevice(root_, profile, &error)) << error;
-  sim::setDeviceRoot(root_);
+  EXPECT_TRUE(standin::initDevice(root_, profile, &error)) << error;
+  standin::setDeviceRoot(root_);
 }
 
 TemporaryDevice::~TemporaryDevice() {

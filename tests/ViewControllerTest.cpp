@@ -67,7 +67,7 @@ void loadCustomView(id self, SEL) {
 }  // namespace
 
 TEST(ViewController, HostControllersAreControllersWhoseViewLoadsThroughTheRuntime) {
-  sim::hosts::registerCallBarClasses();
+  standin::apps::registerCallBarClasses();
   Class host = objc_getClass("CallBarControllerModern");
   ASSERT_TRUE(host);
   static bool hooked = false;
@@ -170,7 +170,7 @@ TEST(ViewController, PresentsOverTheTreeAndDismissesFromEitherSide) {
 }
 
 TEST(ViewController, DeallocReplacementRunsOnceWhenADismissedHostControllerIsReleased) {
-  sim::hosts::registerCallBarClasses();
+  standin::apps::registerCallBarClasses();
   hookListDealloc();
   ASSERT_TRUE(hostDealloc);
   auto presenter = make<UIViewController>();
@@ -188,7 +188,7 @@ TEST(ViewController, DeallocReplacementRunsOnceWhenADismissedHostControllerIsRel
 }
 
 TEST(ViewController, WindowRootFillsTheWindowAndGoesWhenReplaced) {
-  sim::hosts::registerCallBarClasses();
+  standin::apps::registerCallBarClasses();
   hookListDealloc();
   auto window = make<UIWindow>(CGRectMake(0, 0, 375, 667));
   Class noting = notingClass("WindowRootController");

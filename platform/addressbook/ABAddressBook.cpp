@@ -86,7 +86,7 @@ constexpr const char* kFullSizeSQL =
 
 ABAddressBookRef ABAddressBookCreate() {
   auto* book = new __ABAddressBook();
-  book->region = sim::deviceProfile().region;
+  book->region = standin::deviceProfile().region;
   return book;
 }
 

@@ -7,14 +7,14 @@
 using i18n::phonenumbers::PhoneNumber;
 using i18n::phonenumbers::PhoneNumberUtil;
 
-SIM_DEFINE_CLASS(ABPhoneFormatting, NSObject)
+STANDIN_DEFINE_CLASS(ABPhoneFormatting, NSObject)
 
 ABPhoneFormatting::ABPhoneFormatting() : NSObject(class_()) {}
 
 std::optional<std::string> ABPhoneFormatting::abCopyPhoneNumberFromString(
     const std::optional<std::string>& number) {
   if (!number) return std::nullopt;
-  const std::string& region = sim::deviceProfile().region;
+  const std::string& region = standin::deviceProfile().region;
   PhoneNumber parsed;
   if (!addressbook::parseNumber(*number, region, &parsed)) return number;
   auto* util = PhoneNumberUtil::GetInstance();

@@ -5,8 +5,8 @@
 #include "apps/CallBarCallRecords.h"
 #include "apps/HostMethods.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 Class CallBarCall::class_() {
   static Class cls = objc_registerClass("CallBarCall", NSObject::class_());

@@ -17,8 +17,8 @@
 #include "uikit/UILabel.h"
 #include "uikit/UITableViewCell.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace callbar {
 namespace {

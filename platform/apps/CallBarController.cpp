@@ -14,8 +14,8 @@
 #include "uikit/UIButton.h"
 #include "uikit/UILabel.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace {
 

@@ -9,8 +9,8 @@
 #include "uikit/UIColor.h"
 #include "uikit/UITableView.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace callbar {
 namespace {
@@ -43,7 +43,7 @@ std::shared_ptr<NSArray> entriesOf(const id& list) {
 
 void viewDidLoad(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kCallBarListClass), self, cmd);
-  auto table = sim::hosts::detail::addListTable(self, UIColor::clearColor(), kRowHeight);
+  auto table = standin::apps::detail::addListTable(self, UIColor::clearColor(), kRowHeight);
   if (!table) return;
   std::vector<id> all = readHistory();
   object_setIvar(self, "_missedEntries", make<NSArray>(missedEntries(all)));
@@ -64,8 +64,8 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto table = cast<UITableView>(tableView);
   auto path = cast<NSIndexPath>(indexPath);
   if (!table || !path) return nullptr;
-  auto cell = sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier,
-                                                  objc_getClass("CallBarTableViewTransparentCell"));
+  auto cell = standin::apps::detail::reusedOrNewCell(
+      *table, kCellIdentifier, objc_getClass("CallBarTableViewTransparentCell"));
   auto entries = entriesOf(self);
   long row = path->row();
   if (cell && entries && row >= 0 && row < static_cast<long>(entries->items.size())) {
@@ -80,7 +80,7 @@ void registerCallBarListClass() {
   Class list = classNamed(kCallBarListClass, UIViewController::class_());
   define(list, "viewDidLoad", viewDidLoad, "v@:");
   define(list, "dealloc", dealloc, "v@:");
-  define(list, "tableView", sim::hosts::detail::listTableView, "@@:");
+  define(list, "tableView", standin::apps::detail::listTableView, "@@:");
   define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
   define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
 }

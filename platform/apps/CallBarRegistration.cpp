@@ -3,7 +3,7 @@
 #include "apps/CallBarListRows.h"
 #include "apps/HostClasses.h"
 
-namespace sim::hosts {
+namespace standin::apps {
 
 void registerCallBarClasses() {
   callbar::registerCallRecordClasses();
@@ -12,4 +12,4 @@ void registerCallBarClasses() {
   callbar::registerCallBarCellClass();
 }
 
-}  // namespace sim::hosts
+}  // namespace standin::apps

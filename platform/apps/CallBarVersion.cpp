@@ -6,7 +6,7 @@
 namespace callbar {
 
 bool systemVersionAtLeast(double version) {
-  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= version;
+  return NSStringDoubleValue(standin::deviceProfile().systemVersion) >= version;
 }
 
 }  // namespace callbar

@@ -9,8 +9,8 @@
 #include "contacts/CNContact.h"
 #include "foundation/NSValueTypes.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace contactlists {
 namespace {

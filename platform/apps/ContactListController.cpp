@@ -18,8 +18,8 @@
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace contactlists {
 namespace {
@@ -34,7 +34,7 @@ std::shared_ptr<NSArray> contactsOf(const id& list) {
 
 void viewDidLoad(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kListClass), self, cmd);
-  auto table = sim::hosts::detail::addListTable(self, UIColor::whiteColor(), kRowHeight);
+  auto table = standin::apps::detail::addListTable(self, UIColor::whiteColor(), kRowHeight);
   if (!table) return;
   reloadOnAddressBookChange(table);
   objc_msgSend<void()>(table, "reloadData");
@@ -67,7 +67,7 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto path = cast<NSIndexPath>(indexPath);
   if (!table || !path) return nullptr;
   auto cell =
-      sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass(kCellClass));
+      standin::apps::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass(kCellClass));
   auto contacts = contactsOf(self);
   long row = path->row();
   if (!cell || !contacts || row < 0 || row >= static_cast<long>(contacts->items.size())) {
@@ -123,7 +123,7 @@ id cellContact(id self, SEL) {
 void registerContactListClasses() {
   Class list = classNamed(kListClass, UIViewController::class_());
   define(list, "viewDidLoad", viewDidLoad, "v@:");
-  define(list, "tableView", sim::hosts::detail::listTableView, "@@:");
+  define(list, "tableView", standin::apps::detail::listTableView, "@@:");
   define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
   define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
   Class cell = classNamed(kCellClass, UITableViewCell::class_());

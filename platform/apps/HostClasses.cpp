@@ -9,7 +9,7 @@
 #include "apps/ContactListClasses.h"
 #include "apps/SystemMonogrammer.h"
 
-namespace sim::hosts {
+namespace standin::apps {
 namespace {
 
 using detail::classNamed;
@@ -112,4 +112,4 @@ const std::vector<HostMethod>& registeredHostMethods() {
   return registry();
 }
 
-}  // namespace sim::hosts
+}  // namespace standin::apps

@@ -29,7 +29,7 @@ using DrawText = CGSize (*)(id, SEL, id text, id color, id shadowColor, CGSize s
                             CGPoint point, float width, id font, long lineBreakMode);
 }  // namespace HostSignature
 
-namespace sim::hosts {
+namespace standin::apps {
 
 // CallBar: CallBarControllerModern, CallBarABViewController, CallBarTableViewTransparentCell.
 void registerCallBarClasses();
@@ -52,4 +52,4 @@ struct HostMethod {
 };
 const std::vector<HostMethod>& registeredHostMethods();
 
-}  // namespace sim::hosts
+}  // namespace standin::apps

@@ -2,7 +2,7 @@
 
 #include "uikit/UIViewController.h"
 
-namespace sim::hosts::detail {
+namespace standin::apps::detail {
 
 std::shared_ptr<UITableView> addListTable(const id& controller,
                                           const std::shared_ptr<UIColor>& background,
@@ -32,4 +32,4 @@ std::shared_ptr<UITableViewCell> reusedOrNewCell(UITableView& table, const char*
                                         cellClass);
 }
 
-}  // namespace sim::hosts::detail
+}  // namespace standin::apps::detail

@@ -10,7 +10,7 @@
 #include "uikit/UITableView.h"
 #include "uikit/UITableViewCell.h"
 
-namespace sim::hosts::detail {
+namespace standin::apps::detail {
 
 std::shared_ptr<UITableView> addListTable(const id& controller,
                                           const std::shared_ptr<UIColor>& background,
@@ -22,4 +22,4 @@ id listTableView(id self, SEL);
 std::shared_ptr<UITableViewCell> reusedOrNewCell(UITableView& table, const char* identifier,
                                                  Class cellClass);
 
-}  // namespace sim::hosts::detail
+}  // namespace standin::apps::detail

@@ -7,7 +7,7 @@
 
 #include "runtime/objc.h"
 
-namespace sim::hosts::detail {
+namespace standin::apps::detail {
 
 bool isMistyped(Class cls, const char* selector);
 void addMistypedMethod(Class cls, const char* selector);
@@ -27,4 +27,4 @@ void define(Class cls, const char* selector, R (*imp)(id, SEL, A...), const char
 // The class of the name, registered under the superclass (NSObject when null) the first time.
 Class classNamed(const char* name, Class superclass, objc_factory factory = nullptr);
 
-}  // namespace sim::hosts::detail
+}  // namespace standin::apps::detail

@@ -18,8 +18,8 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UITableView.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace contactlists {
 namespace {

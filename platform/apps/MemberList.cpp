@@ -18,8 +18,8 @@
 #include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 
-using sim::hosts::detail::classNamed;
-using sim::hosts::detail::define;
+using standin::apps::detail::classNamed;
+using standin::apps::detail::define;
 
 namespace contactlists {
 namespace {
@@ -55,8 +55,8 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto table = cast<UITableView>(tableView);
   auto path = cast<NSIndexPath>(indexPath);
   if (!source || !table || !path) return nullptr;
-  auto cell =
-      sim::hosts::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass("ABMemberCell"));
+  auto cell = standin::apps::detail::reusedOrNewCell(*table, kCellIdentifier,
+                                                     objc_getClass("ABMemberCell"));
   long row = path->row();
   if (cell && row >= 0 && row < static_cast<long>(source->people.size())) {
     setMemberCellPerson(cell, source->people[static_cast<std::size_t>(row)]);
@@ -159,7 +159,7 @@ void registerMemberListClasses() {
   Class controller = classNamed(kControllerClass, UIViewController::class_());
   define(controller, "loadView", loadView, "v@:");
   define(controller, "viewDidLoad", viewDidLoad, "v@:");
-  define(controller, "tableView", sim::hosts::detail::listTableView, "@@:");
+  define(controller, "tableView", standin::apps::detail::listTableView, "@@:");
 }
 
 }  // namespace contactlists

@@ -10,7 +10,7 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 
-namespace sim::hosts {
+namespace standin::apps {
 namespace {
 
 // The system's greys: a disc lighter at the top than at the bottom, letters and silhouette in
@@ -107,4 +107,4 @@ std::shared_ptr<UIImage> drawSystemPlaceholderDisc(CGFloat diameter) {
   });
 }
 
-}  // namespace sim::hosts
+}  // namespace standin::apps

@@ -11,7 +11,7 @@
 class UIImage;
 class UIFont;
 
-namespace sim::hosts {
+namespace standin::apps {
 
 // The photo decoded and clipped to a disc of the diameter; nil when the data does not decode.
 std::shared_ptr<UIImage> drawSystemPhotoDisc(const std::shared_ptr<NSData>& data, CGFloat diameter);
@@ -21,4 +21,4 @@ std::shared_ptr<UIImage> drawSystemInitialsDisc(const std::string& initials, CGF
 // A grey disc with a person's silhouette, for a contact with neither photo nor initials.
 std::shared_ptr<UIImage> drawSystemPlaceholderDisc(CGFloat diameter);
 
-}  // namespace sim::hosts
+}  // namespace standin::apps

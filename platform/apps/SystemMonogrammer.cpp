@@ -71,21 +71,22 @@ id font(id self, SEL) {
 id copyMonogramWithImageData(id self, SEL, id data) {
   auto monogrammer = monogrammerOf(self);
   if (!monogrammer) return nullptr;
-  if (auto photo = sim::hosts::drawSystemPhotoDisc(cast<NSData>(data), monogrammer->diameter())) {
+  if (auto photo =
+          standin::apps::drawSystemPhotoDisc(cast<NSData>(data), monogrammer->diameter())) {
     return photo;
   }
-  return sim::hosts::drawSystemPlaceholderDisc(monogrammer->diameter());
+  return standin::apps::drawSystemPlaceholderDisc(monogrammer->diameter());
 }
 
 id copyMonogramWithInitials(id self, SEL, id initials) {
   auto monogrammer = monogrammerOf(self);
   if (!monogrammer) return nullptr;
   auto text = stringValue(initials).value_or("");
-  if (auto monogram =
-          sim::hosts::drawSystemInitialsDisc(text, monogrammer->diameter(), monogrammer->font())) {
+  if (auto monogram = standin::apps::drawSystemInitialsDisc(text, monogrammer->diameter(),
+                                                            monogrammer->font())) {
     return monogram;
   }
-  return sim::hosts::drawSystemPlaceholderDisc(monogrammer->diameter());
+  return standin::apps::drawSystemPlaceholderDisc(monogrammer->diameter());
 }
 
 id monogramForContact(id self, SEL, id contact, bool* isContactImage) {

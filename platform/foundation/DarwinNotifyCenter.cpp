@@ -48,7 +48,7 @@ sockaddr_un listenerAddress(pid_t pid, socklen_t* length) {
   sockaddr_un address{};
   address.sun_family = AF_UNIX;
   std::string name = "talvocb-notify-" +
-                     std::to_string(std::hash<std::string>()(sim::deviceRoot())) + "-" +
+                     std::to_string(std::hash<std::string>()(standin::deviceRoot())) + "-" +
                      std::to_string(pid);
   std::memcpy(address.sun_path + 1, name.data(), name.size());
   *length = static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + name.size());
@@ -150,9 +150,9 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
   ::closedir(dir);
 }
 
-namespace sim {
+namespace standin {
 std::size_t darwinObserverCount() {
   std::lock_guard guard(darwin().lock);
   return darwin().observers.size();
 }
-}  // namespace sim
+}  // namespace standin

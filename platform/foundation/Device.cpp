@@ -43,7 +43,7 @@ void DeviceProfile::deriveFromScreen() {
   screenAnswersNativeBounds = NSStringDoubleValue(systemVersion) >= 8.0;
 }
 
-namespace sim {
+namespace standin {
 
 void setDeviceRoot(const std::string& folder) {
   std::string root = fs::absolute(folder).lexically_normal().string();
@@ -174,10 +174,10 @@ void setMainBundleIdentifier(std::optional<std::string> identifier) {
   state().bundleIdentifier = std::move(identifier);
 }
 
-}  // namespace sim
+}  // namespace standin
 
 std::string fileSystemRepresentation(const std::string& devicePath) {
-  const std::string& root = sim::deviceRoot();
+  const std::string& root = standin::deviceRoot();
   if (root == "/") return devicePath;
   if (!devicePath.empty() && devicePath[0] == '/') return root + devicePath;
   return root + "/" + devicePath;

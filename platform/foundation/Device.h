@@ -32,7 +32,7 @@ struct DeviceProfile {
   void deriveFromScreen();
 };
 
-namespace sim {
+namespace standin {
 
 // The device root of this process ("/" on a phone). Setting it loads the profile found there.
 void setDeviceRoot(const std::string& folder);
@@ -54,7 +54,7 @@ bool initDevice(const std::string& root, const DeviceProfile& profile, std::stri
 // The bundle identifier of this process's main bundle; nothing for a process without one.
 void setMainBundleIdentifier(std::optional<std::string> identifier);
 
-}  // namespace sim
+}  // namespace standin
 
 // The real path of a device path. Relative paths are taken from the process's working
 // directory, which on the device is the root.

@@ -51,7 +51,7 @@ bool isMainThread() {
   return std::this_thread::get_id() == mainThreadId();
 }
 
-namespace sim {
+namespace standin {
 
 void becomeMainThread() {
   mainThreadId() = std::this_thread::get_id();
@@ -109,4 +109,4 @@ std::size_t mainQueuePendingBlocks() {
   return queue->blocks.size();
 }
 
-}  // namespace sim
+}  // namespace standin

@@ -33,7 +33,7 @@ class ReArmableOnce {
 
 bool isMainThread();
 
-namespace sim {
+namespace standin {
 // Makes the calling thread the main thread (the thread that loaded the platform is by default).
 void becomeMainThread();
 // Runs the main run loop on the calling main thread: until stopMainRunLoop, or until the time is
@@ -44,4 +44,4 @@ bool runMainLoopUntil(const std::function<bool()>& condition, std::chrono::milli
 void stopMainRunLoop();
 // Blocks waiting on the main queue (not counting one that is running).
 std::size_t mainQueuePendingBlocks();
-}  // namespace sim
+}  // namespace standin

@@ -10,7 +10,7 @@
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 
-SIM_DEFINE_CLASS(NSBundle, NSObject)
+STANDIN_DEFINE_CLASS(NSBundle, NSObject)
 
 namespace {
 // Text tables are small; a larger file is no table.
@@ -63,7 +63,7 @@ std::optional<std::string> NSBundle::pathForResource(const std::string& name,
                                                      const std::optional<std::string>& type) const {
   if (name.empty() || climbsOut(name)) return std::nullopt;
   std::string extension = type && !type->empty() ? "." + *type : "";
-  double scale = sim::deviceProfile().scale;
+  double scale = standin::deviceProfile().scale;
   int screenScale = std::isfinite(scale) ? static_cast<int>(std::min(scale, 3.0)) : 1;
   for (int s = screenScale; s >= 2; --s) {
     std::string path = join(path_, name + "@" + std::to_string(s) + "x" + extension);

@@ -13,7 +13,7 @@
 
 #include "foundation/NSValueTypes.h"
 
-SIM_DEFINE_CLASS(NSCache, NSObject)
+STANDIN_DEFINE_CLASS(NSCache, NSObject)
 
 namespace {
 // Reading threads, one record each, kept for the life of the process and reused when a thread

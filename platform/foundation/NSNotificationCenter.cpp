@@ -3,7 +3,7 @@
 #include <mutex>
 #include <vector>
 
-SIM_DEFINE_CLASS(NSNotification, NSObject)
+STANDIN_DEFINE_CLASS(NSNotification, NSObject)
 
 namespace {
 struct Observation {

@@ -51,7 +51,7 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
                                           const void* object, const void* userInfo,
                                           bool deliverImmediately);
 
-namespace sim {
+namespace standin {
 // The number of Darwin observers registered in this process, all names together.
 std::size_t darwinObserverCount();
-}  // namespace sim
+}  // namespace standin

@@ -9,7 +9,7 @@
 
 #include "foundation/NSLog.h"
 
-SIM_DEFINE_CLASS(NSOperationQueue, NSObject)
+STANDIN_DEFINE_CLASS(NSOperationQueue, NSObject)
 
 struct NSOperationQueue::State {
   mutable std::mutex lock;

@@ -10,13 +10,13 @@
 
 #include "foundation/PropertyList.h"
 
-SIM_DEFINE_CLASS(NSString, NSObject)
-SIM_DEFINE_CLASS(NSNumber, NSObject)
-SIM_DEFINE_CLASS(NSData, NSObject)
-SIM_DEFINE_CLASS(NSDate, NSObject)
-SIM_DEFINE_CLASS(NSArray, NSObject)
-SIM_DEFINE_CLASS(NSDictionary, NSObject)
-SIM_DEFINE_CLASS(CFKeyedArchiverUID, NSObject)
+STANDIN_DEFINE_CLASS(NSString, NSObject)
+STANDIN_DEFINE_CLASS(NSNumber, NSObject)
+STANDIN_DEFINE_CLASS(NSData, NSObject)
+STANDIN_DEFINE_CLASS(NSDate, NSObject)
+STANDIN_DEFINE_CLASS(NSArray, NSObject)
+STANDIN_DEFINE_CLASS(NSDictionary, NSObject)
+STANDIN_DEFINE_CLASS(CFKeyedArchiverUID, NSObject)
 
 bool NSString::isEqual(const NSObject& other) const {
   auto* text = dynamic_cast<const NSString*>(&other);

@@ -5,7 +5,7 @@
 #include "foundation/Dispatch.h"
 #include "foundation/NSOperationQueue.h"
 
-namespace sim {
+namespace standin {
 // The operations are counted first: an operation hands its result to the main queue before it
 // ends, so the other order could miss a block queued in between.
 bool processIsIdle() {
@@ -24,4 +24,4 @@ bool runMainLoopUntilIdle(std::chrono::milliseconds timeout) {
   }
   return true;
 }
-}  // namespace sim
+}  // namespace standin

@@ -4,8 +4,8 @@
 
 #include <chrono>
 
-namespace sim {
+namespace standin {
 bool processIsIdle();
 // Runs the main loop until the process is idle or the time is up; true when it became idle.
 bool runMainLoopUntilIdle(std::chrono::milliseconds timeout);
-}  // namespace sim
+}  // namespace standin

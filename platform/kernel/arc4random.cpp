@@ -6,8 +6,8 @@
 
 extern "C" uint32_t arc4random(void) noexcept {
   static const bool zero = [] {
-    const char* value = std::getenv(sim::kRandomVariable);
-    return value && std::strcmp(value, sim::kRandomZero) == 0;
+    const char* value = std::getenv(standin::kRandomVariable);
+    return value && std::strcmp(value, standin::kRandomZero) == 0;
   }();
   if (zero) return 0;
   uint32_t value = 0;

@@ -8,8 +8,8 @@
 
 extern "C" uint32_t arc4random(void) noexcept;
 
-namespace sim {
+namespace standin {
 // The environment variable, and the value that makes arc4random answer 0.
 inline constexpr const char* kRandomVariable = "TALVOCB_RANDOM";
 inline constexpr const char* kRandomZero = "zero";
-}  // namespace sim
+}  // namespace standin

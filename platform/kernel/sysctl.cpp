@@ -12,7 +12,7 @@ extern "C" int sysctlbyname(const char* name, void* oldp, std::size_t* oldlenp, 
     errno = ENOENT;
     return -1;
   }
-  const std::string& machine = sim::deviceProfile().machine;
+  const std::string& machine = standin::deviceProfile().machine;
   std::size_t needed = machine.size() + 1;
   if (!oldp) {
     *oldlenp = needed;

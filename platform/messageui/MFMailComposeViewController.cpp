@@ -76,7 +76,7 @@ Class MFMailComposeViewController::class_() {
 }
 
 bool MFMailComposeViewController::canSendMail() {
-  return !sim::deviceProfile().mailAccount.empty();
+  return !standin::deviceProfile().mailAccount.empty();
 }
 
 MFMailComposeViewController::MFMailComposeViewController()
@@ -86,14 +86,14 @@ MFMailComposeViewController::MFMailComposeViewController(Class cls) : UIViewCont
 void MFMailComposeViewController::send() {
   if (sent_) return;
   sent_ = true;
-  draft_.from = sim::deviceProfile().mailAccount;
+  draft_.from = standin::deviceProfile().mailAccount;
   MFMailComposeResult result = MFMailComposeResultFailed;
   std::string reason;
   if (draft_.from.empty()) {
     reason = "no mail account";
   } else if (draft_.to.empty()) {
     reason = "no recipient";
-  } else if ((sentPath_ = sim::writeOutboxMessage(draft_, &reason))) {
+  } else if ((sentPath_ = standin::writeOutboxMessage(draft_, &reason))) {
     result = MFMailComposeResultSent;
   }
   if (result == MFMailComposeResultFailed)

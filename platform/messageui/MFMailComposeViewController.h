@@ -58,10 +58,10 @@ class MFMailComposeViewController : public UIViewController {
   bool sent_ = false;
 };
 
-namespace sim {
+namespace standin {
 // The device folder that sent messages go to.
 inline constexpr const char* kMailOutbox = "/private/var/mobile/Library/Mail/Outbox";
 // Writes the draft as a new "N.eml" in the outbox; answers its device path, else nothing with
 // the reason in *reason.
 std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::string* reason);
-}  // namespace sim
+}  // namespace standin

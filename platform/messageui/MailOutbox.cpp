@@ -65,7 +65,7 @@ GMimeObject* attachmentPart(const MailAttachment& attachment) {
 // The first free "N.eml", taken with O_EXCL so that two senders never share a file.
 int createOutboxFile(const std::string& folder, std::string* devicePath, std::string* reason) {
   for (int n = 1; n <= kMostOutboxFiles; ++n) {
-    std::string path = std::string(sim::kMailOutbox) + "/" + std::to_string(n) + ".eml";
+    std::string path = std::string(standin::kMailOutbox) + "/" + std::to_string(n) + ".eml";
     int fd = ::open((folder + "/" + std::to_string(n) + ".eml").c_str(),
                     O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (fd >= 0) {
@@ -83,7 +83,7 @@ int createOutboxFile(const std::string& folder, std::string* devicePath, std::st
 
 }  // namespace
 
-namespace sim {
+namespace standin {
 
 std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::string* reason) {
   initGMime();
@@ -135,4 +135,4 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
   return devicePath;
 }
 
-}  // namespace sim
+}  // namespace standin

@@ -4,7 +4,7 @@
 #include "foundation/NSValueTypes.h"
 
 id MGCopyAnswer(const std::string& question) {
-  const DeviceProfile& profile = sim::deviceProfile();
+  const DeviceProfile& profile = standin::deviceProfile();
   const std::string* answer = nullptr;
   if (question == "UniqueDeviceID") answer = &profile.uniqueIdentifier;
   if (question == "SerialNumber") answer = &profile.serialNumber;

@@ -32,7 +32,7 @@ std::shared_ptr<UIColor> tintColour() {
 }
 
 bool rightToLeft() {
-  return sim::deviceProfile().layoutDirection == 1;
+  return standin::deviceProfile().layoutDirection == 1;
 }
 
 // The footer of the group that row `row` closes: the last group row before it.
@@ -137,7 +137,7 @@ struct PSTableCellRuntime {
 
 std::shared_ptr<UIView> makePageView(const std::shared_ptr<PSListController>& page,
                                      std::shared_ptr<UITableView>& table) {
-  CGSize size = CGSizeMake(sim::deviceProfile().width, sim::deviceProfile().height);
+  CGSize size = CGSizeMake(standin::deviceProfile().width, standin::deviceProfile().height);
   // The page's rows exist before the table first asks for them.
   page->shownSpecifiers();
   auto view = make<UIView>(CGRectMake(0, 0, size.width, size.height));

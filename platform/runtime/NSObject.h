@@ -78,7 +78,7 @@ std::shared_ptr<T> cast(const id& obj) {
 
 // Declares the runtime class of a stand-in C++ class: Class T::class_() registers it once under
 // its name, with its superclass registered first.
-#define SIM_DEFINE_CLASS(T, Super)                                       \
+#define STANDIN_DEFINE_CLASS(T, Super)                                   \
   Class T::class_() {                                                    \
     static Class cls = objc_registerClass(#T, Super::class_(), nullptr); \
     return cls;                                                          \

@@ -7,7 +7,7 @@
 #include "foundation/NSLog.h"
 #include "uikit/UIDevice.h"
 
-namespace sim {
+namespace standin {
 
 // The platform's layout pass: layoutSubviews, through the runtime, for every view marked as
 // needing it, parents before their subviews.
@@ -43,4 +43,4 @@ UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {
   return image;
 }
 
-}  // namespace sim
+}  // namespace standin

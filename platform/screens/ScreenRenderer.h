@@ -6,7 +6,7 @@
 #include "uikit/UIImage.h"
 #include "uikit/UIView.h"
 
-namespace sim {
+namespace standin {
 
 // The layout pass before drawing: layoutIfNeeded on the root, which sends layoutSubviews through
 // the runtime to each view marked as needing layout, a view before its subviews (which its layout
@@ -16,4 +16,4 @@ void layoutViewTree(const std::shared_ptr<UIView>& root);
 // The tree drawn from the root's top-left corner into a picture of the root's size at the scale
 // (0: the main screen's); nil when that size gives no bitmap.
 UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale = 0);
-}  // namespace sim
+}  // namespace standin

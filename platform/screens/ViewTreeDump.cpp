@@ -6,7 +6,7 @@
 #include "uikit/UILabel.h"
 #include "uikit/UISwitch.h"
 
-namespace sim {
+namespace standin {
 namespace {
 
 std::optional<std::string> sourceOf(const std::shared_ptr<UIImage>& image) {
@@ -79,4 +79,4 @@ std::string viewTreeJSON(const ViewRecord& root) {
   return out + "\n";
 }
 
-}  // namespace sim
+}  // namespace standin

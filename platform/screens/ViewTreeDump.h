@@ -9,7 +9,7 @@
 
 #include "uikit/UIView.h"
 
-namespace sim {
+namespace standin {
 
 // One view as a screen dump shows it.
 struct ViewRecord {
@@ -30,4 +30,4 @@ ViewRecord describeViewTree(const std::shared_ptr<UIView>& root);
 // "tag": ..., "text": ..., "image": ..., "on": ..., "subviews": [...]}, indented by two spaces.
 std::string viewTreeJSON(const ViewRecord& root);
 
-}  // namespace sim
+}  // namespace standin

@@ -9,7 +9,7 @@
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 
-SIM_DEFINE_CLASS(UIButton, UIControl)
+STANDIN_DEFINE_CLASS(UIButton, UIControl)
 
 namespace {
 constexpr CGFloat kImageTitleGap = 6;

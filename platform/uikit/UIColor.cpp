@@ -7,7 +7,7 @@
 #include "foundation/NSValueTypes.h"
 #include "uikit/UIGraphics.h"
 
-SIM_DEFINE_CLASS(UIColor, NSObject)
+STANDIN_DEFINE_CLASS(UIColor, NSObject)
 
 namespace {
 CGFloat unit(CGFloat v) {

@@ -5,9 +5,9 @@
 #include "foundation/Device.h"
 #include "foundation/NSValueTypes.h"
 
-SIM_DEFINE_CLASS(UIDevice, NSObject)
-SIM_DEFINE_CLASS(UIScreen, NSObject)
-SIM_DEFINE_CLASS(UIApplication, NSObject)
+STANDIN_DEFINE_CLASS(UIDevice, NSObject)
+STANDIN_DEFINE_CLASS(UIScreen, NSObject)
+STANDIN_DEFINE_CLASS(UIApplication, NSObject)
 
 std::shared_ptr<UIDevice> UIDevice::currentDevice() {
   static auto device = make<UIDevice>();
@@ -15,16 +15,16 @@ std::shared_ptr<UIDevice> UIDevice::currentDevice() {
 }
 
 std::string UIDevice::systemVersion() const {
-  return sim::deviceProfile().systemVersion;
+  return standin::deviceProfile().systemVersion;
 }
 
 UIUserInterfaceIdiom UIDevice::userInterfaceIdiom() const {
-  return sim::deviceProfile().idiom == 1 ? UIUserInterfaceIdiomPad : UIUserInterfaceIdiomPhone;
+  return standin::deviceProfile().idiom == 1 ? UIUserInterfaceIdiomPad : UIUserInterfaceIdiomPhone;
 }
 
 bool UIDevice::respondsToSelector(SEL sel) const {
   if (std::strcmp(sel_getName(sel), "userInterfaceIdiom") == 0) {
-    return sim::deviceProfile().deviceAnswersIdiom;
+    return standin::deviceProfile().deviceAnswersIdiom;
   }
   return std::strcmp(sel_getName(sel), "systemVersion") == 0 || NSObject::respondsToSelector(sel);
 }
@@ -35,11 +35,11 @@ std::shared_ptr<UIScreen> UIScreen::mainScreen() {
 }
 
 CGFloat UIScreen::scale() const {
-  return sim::deviceProfile().scale;
+  return standin::deviceProfile().scale;
 }
 
 CGRect UIScreen::bounds() const {
-  const DeviceProfile& p = sim::deviceProfile();
+  const DeviceProfile& p = standin::deviceProfile();
   bool landscape = p.statusBarOrientation == UIInterfaceOrientationLandscapeLeft ||
                    p.statusBarOrientation == UIInterfaceOrientationLandscapeRight;
   // Before version 8 the screen's bounds stay portrait whatever the orientation.
@@ -50,17 +50,17 @@ CGRect UIScreen::bounds() const {
 }
 
 CGRect UIScreen::nativeBounds() const {
-  const DeviceProfile& p = sim::deviceProfile();
+  const DeviceProfile& p = standin::deviceProfile();
   return CGRectMake(0, 0, p.nativeWidth, p.nativeHeight);
 }
 
 CGFloat UIScreen::nativeScale() const {
-  return sim::deviceProfile().nativeScale;
+  return standin::deviceProfile().nativeScale;
 }
 
 bool UIScreen::respondsToSelector(SEL sel) const {
   const char* name = sel_getName(sel);
-  const DeviceProfile& p = sim::deviceProfile();
+  const DeviceProfile& p = standin::deviceProfile();
   if (!std::strcmp(name, "nativeBounds") || !std::strcmp(name, "nativeScale")) {
     return p.screenAnswersNativeBounds;
   }
@@ -75,11 +75,11 @@ std::shared_ptr<UIApplication> UIApplication::sharedApplication() {
 }
 
 UIInterfaceOrientation UIApplication::statusBarOrientation() const {
-  int o = sim::deviceProfile().statusBarOrientation;
+  int o = standin::deviceProfile().statusBarOrientation;
   return o >= 1 && o <= 4 ? static_cast<UIInterfaceOrientation>(o) : UIInterfaceOrientationPortrait;
 }
 
 UIUserInterfaceLayoutDirection UIApplication::userInterfaceLayoutDirection() const {
-  return sim::deviceProfile().layoutDirection == 1 ? UIUserInterfaceLayoutDirectionRightToLeft
-                                                   : UIUserInterfaceLayoutDirectionLeftToRight;
+  return standin::deviceProfile().layoutDirection == 1 ? UIUserInterfaceLayoutDirectionRightToLeft
+                                                       : UIUserInterfaceLayoutDirectionLeftToRight;
 }

@@ -2,7 +2,7 @@
 
 #include "foundation/NSValueTypes.h"
 
-SIM_DEFINE_CLASS(UIFont, NSObject)
+STANDIN_DEFINE_CLASS(UIFont, NSObject)
 
 namespace {
 // The system font: Noto Sans covers Latin, Greek and Cyrillic itself; fontconfig falls back to

@@ -8,7 +8,7 @@
 #include "foundation/Device.h"
 #include "uikit/UIGraphics.h"
 
-SIM_DEFINE_CLASS(UIImage, NSObject)
+STANDIN_DEFINE_CLASS(UIImage, NSObject)
 
 namespace {
 // Larger files are no picture the system would show.

@@ -11,7 +11,7 @@
 #include "uikit/UIDevice.h"
 #include "uikit/UIImage.h"
 
-SIM_DEFINE_CLASS(CALayer, NSObject)
+STANDIN_DEFINE_CLASS(CALayer, NSObject)
 
 namespace {
 id makeView(Class cls) {
@@ -26,7 +26,7 @@ long layoutDirectionForAttribute(id, SEL, long attribute) {
       static_cast<UISemanticContentAttribute>(attribute));
 }
 bool onVersion9() {
-  return NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+  return NSStringDoubleValue(standin::deviceProfile().systemVersion) >= 9.0;
 }
 }  // namespace
 

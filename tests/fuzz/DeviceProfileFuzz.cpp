@@ -17,7 +17,7 @@
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
   auto& device = FuzzDevice::shared();
   device.write("/DeviceProfile.plist", data, size);
-  sim::setDeviceRoot(device.root());
+  standin::setDeviceRoot(device.root());
 
   TalvoCBUtils::isIOS_7();
   TalvoCBUtils::isIOS_8();

@@ -32,8 +32,8 @@ class FuzzDevice {
     std::string pattern = (std::filesystem::temp_directory_path() / "talvocb-fuzz-XXXXXX").string();
     root_ = ::mkdtemp(pattern.data());
     std::string error;
-    if (!sim::initDevice(root_, profile, &error)) std::abort();
-    sim::setDeviceRoot(root_);
+    if (!standin::initDevice(root_, profile, &error)) std::abort();
+    standin::setDeviceRoot(root_);
   }
   ~FuzzDevice() {
     std::error_code ec;

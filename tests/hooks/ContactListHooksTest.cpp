@@ -45,7 +45,7 @@ CGSize recordWidth(id, SEL, id, id, id, CGSize, CGPoint, float width, id, long) 
 std::string shown(const std::shared_ptr<UIView>& cell) {
   auto picture = cast<UIImageView>(cell->viewWithTag(3232));
   if (!picture) return "no picture view";
-  return sim::describeViewTree(picture).image.value_or("nothing");
+  return standin::describeViewTree(picture).image.value_or("nothing");
 }
 bool startsWith(const std::string& text, const std::string& prefix) {
   return text.rfind(prefix, 0) == 0;
@@ -196,6 +196,7 @@ TEST_F(ContactListHookTest, ASettingsChangeReloadsEveryListThatAskedForARow) {
   CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(),
                                        "com.quorvik.TalvoCBRecentsEnabledNotification", nullptr,
                                        nullptr, true);
-  EXPECT_TRUE(sim::runMainLoopUntil([] { return reloaded.size() >= 2; }, std::chrono::seconds(10)));
+  EXPECT_TRUE(
+      standin::runMainLoopUntil([] { return reloaded.size() >= 2; }, std::chrono::seconds(10)));
   EXPECT_EQ(reloaded, (std::vector<const NSObject*>{mainList.get(), searchResults.get()}));
 }

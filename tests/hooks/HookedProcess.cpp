@@ -26,11 +26,11 @@ void HookedProcessTest::start(const HookedProcessOptions& options) {
   std::string error;
   ASSERT_TRUE(sample::writeSampleDevice(device->root(), sampleOptions, nullptr, &error)) << error;
 
-  sim::becomeMainThread();
-  sim::setMainBundleIdentifier(options.bundleIdentifier);
-  sim::hosts::registerCallBarClasses();
-  if (NSStringDoubleValue(options.systemVersion) >= 9.0) sim::hosts::registerContactsClasses();
-  sim::hosts::registerAddressBookUIClasses();
+  standin::becomeMainThread();
+  standin::setMainBundleIdentifier(options.bundleIdentifier);
+  standin::apps::registerCallBarClasses();
+  if (NSStringDoubleValue(options.systemVersion) >= 9.0) standin::apps::registerContactsClasses();
+  standin::apps::registerAddressBookUIClasses();
   if (options.beforeModuleLoads) options.beforeModuleLoads();
   ASSERT_TRUE(::dlopen(TALVOCB_LIB_DIR "/TalvoCB.so", RTLD_NOW | RTLD_GLOBAL)) << ::dlerror();
 }

@@ -51,7 +51,7 @@ void swap(const char* cls, const char* selector, F body, F* system) {
 std::string shown(const id& picture) {
   auto view = make<UIImageView>(CGRectMake(0, 0, 60, 60));
   view->setImage(cast<UIImage>(picture));
-  return sim::describeViewTree(view).image.value_or("nothing");
+  return standin::describeViewTree(view).image.value_or("nothing");
 }
 bool startsWith(const std::string& text, const std::string& prefix) {
   return text.rfind(prefix, 0) == 0;

@@ -48,8 +48,8 @@ class RecentsListHooksTest : public HookedProcessTest {
   // Once the picture work is done: the shown rows' titles and pictures, a line each.
   std::string settledRows() {
     TalvoCBUtils::queue()->waitUntilAllOperationsAreFinished();
-    sim::runMainLoopUntil([] { return sim::mainQueuePendingBlocks() == 0; },
-                          std::chrono::seconds(10));
+    standin::runMainLoopUntil([] { return standin::mainQueuePendingBlocks() == 0; },
+                              std::chrono::seconds(10));
     std::string rows;
     for (const auto& cell : table->visibleCells()) {
       rows.append(titleOf(cell)).append(": ").append(withoutColour(sourceOf(cell))).append("\n");
@@ -113,7 +113,7 @@ TEST_F(RecentsListHooksTest, BackgroundPicturesArriveLaterAndNeverOnACellReusedM
 TEST_F(RecentsListHooksTest, RowsMakeRoomForThePictureAndTheDateOnlyLimitsTheName) {
   start();
   show();
-  sim::layoutViewTree(list->view());
+  standin::layoutViewTree(list->view());
   auto cell = table->visibleCells().front();
   CGRect picture = pictureOf(cell)->frame();
   EXPECT_EQ(picture.origin.x, 2);
@@ -134,7 +134,7 @@ TEST_F(RecentsListHooksTest, RightToLeftPicturesSitBeforeTheAccessory) {
   start(rightToLeft);
   show();
   auto cell = table->visibleCells().front();
-  sim::layoutViewTree(list->view());
+  standin::layoutViewTree(list->view());
   double accessory = cell->defaultAccessoryView()->frame().origin.x;
   EXPECT_EQ(pictureOf(cell)->frame().origin.x, accessory - 48);
   // The texts are mirrored too: they end before the picture instead of running off the row.
@@ -143,7 +143,7 @@ TEST_F(RecentsListHooksTest, RightToLeftPicturesSitBeforeTheAccessory) {
   EXPECT_EQ(CGRectGetMaxX(detail), CGRectGetMaxX(name));
   EXPECT_GE(name.origin.x, 0);
   table->setEditing(true, false);
-  sim::layoutViewTree(list->view());
+  standin::layoutViewTree(list->view());
   accessory = cell->defaultAccessoryView()->frame().origin.x;
   EXPECT_EQ(pictureOf(cell)->frame().origin.x, accessory - 70);
 }

@@ -88,7 +88,7 @@ void show(const std::shared_ptr<UIViewController>& list) {
 
 // The version's own list: the Contacts framework's from version 9 on, else AddressBook UI's.
 HostStep contacts(const HostArguments&, const HostIdentity&) {
-  bool version9 = NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
+  bool version9 = NSStringDoubleValue(standin::deviceProfile().systemVersion) >= 9.0;
   Class contactList = objc_getClass("CNContactListViewController");
   if (version9 && contactList) {
     show(cast<UIViewController>(class_createInstance(contactList)));
@@ -139,8 +139,8 @@ HostStep settingsChanged(const HostArguments& words, const HostIdentity&) {
       words.empty() ? kSettingsWaitMilliseconds : hostNumberArgument("settings-changed", words[0]);
   countSettingsNotifications();
   long before = settingsHandled();
-  bool handled = sim::runMainLoopUntil([before] { return settingsHandled() > before; },
-                                       std::chrono::milliseconds(milliseconds));
+  bool handled = standin::runMainLoopUntil([before] { return settingsHandled() > before; },
+                                           std::chrono::milliseconds(milliseconds));
   if (!handled) {
     throw HostActionFailure("no settings notification arrived within " +
                             std::to_string(milliseconds) + " ms");

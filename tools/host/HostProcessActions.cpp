@@ -29,7 +29,7 @@ void onNotification(CFNotificationCenterRef, void*, const std::string& name, con
   std::fflush(stdout);
 }
 
-const char* methodState(const sim::hosts::HostMethod& method) {
+const char* methodState(const standin::apps::HostMethod& method) {
   Class cls = objc_getClass(method.className.c_str());
   IMP now = class_getMethodImplementation(cls, sel_registerName(method.selector.c_str()));
   return now == method.original ? "original" : "replaced";
@@ -38,7 +38,7 @@ const char* methodState(const sim::hosts::HostMethod& method) {
 HostStep printStatus(const HostArguments&, const HostIdentity& identity) {
   auto bundle = NSBundle::mainBundle().bundleIdentifier();
   std::printf("bundle: %s\n", bundle ? bundle->c_str() : "(none)");
-  for (const auto& method : sim::hosts::registeredHostMethods()) {
+  for (const auto& method : standin::apps::registeredHostMethods()) {
     std::printf("hook -[%s %s]: %s\n", method.className.c_str(), method.selector.c_str(),
                 methodState(method));
   }
@@ -51,7 +51,7 @@ HostStep printStatus(const HostArguments&, const HostIdentity& identity) {
     bool added = class_getOwnMethod(cls, sel_registerName(selector));
     std::printf("added -[%s %s]: %s\n", className, selector, added ? "yes" : "no");
   }
-  std::printf("observers: %zu\n", sim::darwinObserverCount());
+  std::printf("observers: %zu\n", standin::darwinObserverCount());
   struct stat info {};
   bool redirected = ::fstat(STDERR_FILENO, &info) == 0 &&
                     static_cast<int>(info.st_ino) != identity.originalStandardErrorInode;
@@ -89,15 +89,15 @@ HostStep post(const HostArguments& words, const HostIdentity&) {
 HostStep wait(const HostArguments& words, const HostIdentity&) {
   long milliseconds = words.size() > 1 ? hostNumberArgument("wait", words[1]) : 5000;
   const std::string& name = words[0];
-  bool arrived = sim::runMainLoopUntil([&] { return received().count(name) > 0; },
-                                       std::chrono::milliseconds(milliseconds));
+  bool arrived = standin::runMainLoopUntil([&] { return received().count(name) > 0; },
+                                           std::chrono::milliseconds(milliseconds));
   if (arrived) received().erase(received().find(name));
   if (!arrived) std::printf("timeout %s\n", name.c_str());
   return HostStep::Continue;
 }
 
 HostStep run(const HostArguments& words, const HostIdentity&) {
-  sim::runMainLoopFor(std::chrono::milliseconds(hostNumberArgument("run", words[0])));
+  standin::runMainLoopFor(std::chrono::milliseconds(hostNumberArgument("run", words[0])));
   return HostStep::Continue;
 }
 

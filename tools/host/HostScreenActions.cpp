@@ -25,7 +25,7 @@ std::shared_ptr<UIWindow> frontmost() {
 }
 
 HostStep layout(const HostArguments&, const HostIdentity&) {
-  sim::layoutViewTree(frontmost());
+  standin::layoutViewTree(frontmost());
   return HostStep::Continue;
 }
 
@@ -36,8 +36,8 @@ UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
   std::vector<UIImagePtr> layers;
   for (const auto& window : UIWindow::windows()) {
     if (window->isHidden()) continue;
-    sim::layoutViewTree(window);
-    if (auto image = sim::renderViewTree(window)) layers.push_back(image);
+    standin::layoutViewTree(window);
+    if (auto image = standin::renderViewTree(window)) layers.push_back(image);
   }
   if (layers.size() <= 1) return layers.empty() ? nullptr : layers.front();
   UIGraphicsBeginImageContextWithOptions(front->bounds().size, false, 0);
@@ -58,8 +58,8 @@ HostStep snapshot(const HostArguments& words, const HostIdentity&) {
 
 HostStep dump(const HostArguments& words, const HostIdentity&) {
   auto window = frontmost();
-  sim::layoutViewTree(window);
-  std::string text = sim::viewTreeJSON(sim::describeViewTree(window));
+  standin::layoutViewTree(window);
+  std::string text = standin::viewTreeJSON(standin::describeViewTree(window));
   if (!writeRealFile(words[0], std::vector<uint8_t>(text.begin(), text.end()), true)) {
     throw HostActionFailure("cannot write " + words[0]);
   }
@@ -69,7 +69,7 @@ HostStep dump(const HostArguments& words, const HostIdentity&) {
 // Idle: nothing queued on any operation queue of the process nor on the main queue.
 HostStep waitIdle(const HostArguments& words, const HostIdentity&) {
   long milliseconds = words.empty() ? 10000 : hostNumberArgument("wait-idle", words[0]);
-  if (!sim::runMainLoopUntilIdle(std::chrono::milliseconds(milliseconds))) {
+  if (!standin::runMainLoopUntilIdle(std::chrono::milliseconds(milliseconds))) {
     throw HostActionFailure("still busy after " + std::to_string(milliseconds) + " ms");
   }
   return HostStep::Continue;

@@ -65,7 +65,7 @@ std::shared_ptr<PSListController> loadPane() {
   if (!page)
     throw HostActionFailure("the pane's principal class " + *principal + " is no list page");
   page->setBundle(bundle);
-  CGSize size = CGSizeMake(sim::deviceProfile().width, sim::deviceProfile().height);
+  CGSize size = CGSizeMake(standin::deviceProfile().width, standin::deviceProfile().height);
   page = cast<PSListController>(objc_msgSend<id(CGSize)>(page, "initForContentSize:", size));
   if (!page) throw HostActionFailure("the pane's page did not initialise");
   return page;
@@ -157,7 +157,8 @@ HostStep mailLog(const HostArguments&, const HostIdentity&) {
     }
     auto composer = cast<MFMailComposeViewController>(page->presentedViewController());
     if (!composer) throw HostActionFailure("no mail composer was presented");
-    if (!sim::runMainLoopUntil([&] { return !page->presentedViewController(); }, kMailTimeout)) {
+    if (!standin::runMainLoopUntil([&] { return !page->presentedViewController(); },
+                                   kMailTimeout)) {
       throw HostActionFailure("the mail composer was never dismissed");
     }
     if (!composer->sentMessagePath()) throw HostActionFailure("the message was not sent");

@@ -28,7 +28,7 @@ std::string defaultModulePath() {
 // The process ends once the work still queued (pictures being made on workers, say) is done, for
 // a short while at most, so that no worker touches what the exit tears down.
 int finish(int status) {
-  sim::runMainLoopUntilIdle(std::chrono::milliseconds(2000));
+  standin::runMainLoopUntilIdle(std::chrono::milliseconds(2000));
   return status;
 }
 }  // namespace
@@ -73,15 +73,16 @@ int main(int argc, char** argv) {
     identity.scriptErrors = errors;
   }
 
-  sim::becomeMainThread();
-  sim::setDeviceRoot(root);
-  sim::setMainBundleIdentifier(bundleIdentifier.empty() ? std::nullopt
-                                                        : std::optional(bundleIdentifier));
-  sim::hosts::setMistypedHostMethods(mistyped);
-  if (callBar == "yes") sim::hosts::registerCallBarClasses();
-  bool version9 = NSStringDoubleValue(sim::deviceProfile().systemVersion) >= 9.0;
-  if (contacts == "yes" || (contacts == "auto" && version9)) sim::hosts::registerContactsClasses();
-  if (addressBookUI == "yes") sim::hosts::registerAddressBookUIClasses();
+  standin::becomeMainThread();
+  standin::setDeviceRoot(root);
+  standin::setMainBundleIdentifier(bundleIdentifier.empty() ? std::nullopt
+                                                            : std::optional(bundleIdentifier));
+  standin::apps::setMistypedHostMethods(mistyped);
+  if (callBar == "yes") standin::apps::registerCallBarClasses();
+  bool version9 = NSStringDoubleValue(standin::deviceProfile().systemVersion) >= 9.0;
+  if (contacts == "yes" || (contacts == "auto" && version9))
+    standin::apps::registerContactsClasses();
+  if (addressBookUI == "yes") standin::apps::registerAddressBookUIClasses();
 
   if (!::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
     std::fprintf(stderr, "talvocb-host: cannot load %s: %s\n", module.c_str(), ::dlerror());

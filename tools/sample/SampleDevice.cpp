@@ -54,15 +54,15 @@ bool finish(AddressBookWriter& writer, std::string* error) {
 bool writeDeviceFiles(const std::string& root, const SampleOptions& options, SampleReport* report,
                       std::string* error) {
   std::string reason;
-  if (!sim::initDevice(root, options.profile, &reason)) {
+  if (!standin::initDevice(root, options.profile, &reason)) {
     if (error) *error = reason;
     return false;
   }
   const DeviceProfile& p = options.profile;
   char line[256];
   std::snprintf(line, sizeof line, "device profile: %s (%s, %s, %g x %g @%gx, region %s)",
-                sim::profilePath(root).c_str(), p.systemVersion.c_str(), p.machine.c_str(), p.width,
-                p.height, p.scale, p.region.c_str());
+                standin::profilePath(root).c_str(), p.systemVersion.c_str(), p.machine.c_str(),
+                p.width, p.height, p.scale, p.region.c_str());
   addLine(report, line);
   addLine(report, "preferences: " + root + "/private/var/mobile/Library/Preferences");
   if (!installBundlePictures(root, &reason)) {

@@ -115,7 +115,7 @@ class PhoneRun {
              error);
     if (error) return fail(options_.root + ": " + error.message());
     std::string reason;
-    DeviceProfile profile = sim::readProfile(device_, &reason).value_or(DeviceProfile{});
+    DeviceProfile profile = standin::readProfile(device_, &reason).value_or(DeviceProfile{});
     profile.systemVersion = p.version;
     profile.machine = p.machine;
     profile.width = p.width;
@@ -123,7 +123,7 @@ class PhoneRun {
     profile.scale = p.scale;
     profile.deriveFromScreen();
     profile.layoutDirection = p.rightToLeft ? 1 : 0;
-    if (!sim::writeProfile(device_, profile)) return fail("its profile cannot be written");
+    if (!standin::writeProfile(device_, profile)) return fail("its profile cannot be written");
     return true;
   }
 
@@ -266,7 +266,7 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   }
   // Monogram colours are drawn at random. The hosts' random numbers are all 0, so that a colour
   // follows from its contact alone and each screen comes out the same on every run.
-  ::setenv(sim::kRandomVariable, sim::kRandomZero, 1);
+  ::setenv(standin::kRandomVariable, standin::kRandomZero, 1);
 
   auto start = Clock::now();
   Progress progress;

@@ -18,7 +18,7 @@ void addDeviceCommands(CLI::App& app, CliContext& context) {
     if (context.root.empty()) return context.usageError("device init needs --root DIR");
     DeviceProfile profile = options.profile();
     std::string error;
-    if (!sim::initDevice(context.root, profile, &error)) return context.failure(error);
+    if (!standin::initDevice(context.root, profile, &error)) return context.failure(error);
     if (!installBundlePictures(context.root, &error)) return context.failure(error);
     std::printf("device: %s\nversion: %s\nmachine: %s\nscreen: %g x %g @%gx\nidiom: %s\n",
                 context.root.c_str(), profile.systemVersion.c_str(), profile.machine.c_str(),

@@ -14,13 +14,13 @@ void CliContext::enterDevice(const char* command) {
   }
   // A device without a profile has the default phone; a profile that is there must be readable.
   std::string reason;
-  std::string profile = sim::profilePath(std::filesystem::absolute(root).string());
-  if (!sim::readProfile(std::filesystem::absolute(root).string(), &reason) &&
+  std::string profile = standin::profilePath(std::filesystem::absolute(root).string());
+  if (!standin::readProfile(std::filesystem::absolute(root).string(), &reason) &&
       std::filesystem::symlink_status(profile, error).type() !=
           std::filesystem::file_type::not_found) {
     throw CliFailure(profile + ": " + reason);
   }
-  sim::setDeviceRoot(root);
+  standin::setDeviceRoot(root);
 }
 
 void CliContext::usageError(const std::string& message) {
