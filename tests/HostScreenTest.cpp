@@ -39,6 +39,11 @@ TEST(HostScreen, BadLinesExitTwoWithOneLineAndStopTheScript) {
        {std::vector<std::string>{"snapshto /tmp/x.png", "ready"},
         {"snapshot", "ready"},
         {"run soon", "ready"},
+        // Waits far beyond a day would overflow their deadline and return at once.
+        {"run 9223372036854775807", "ready"},
+        {"wait some.notification 9223372036854775807", "ready"},
+        {"settings-changed 9223372036854775807", "ready"},
+        {"wait-idle -1", "ready"},
         {"tap-alert first"}}) {
     ProcessResult r = host(device, script);
     EXPECT_EQ(r.status, 2) << script[0];

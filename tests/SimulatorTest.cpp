@@ -179,6 +179,10 @@ TEST(SimulatorTest, FailingHostsAndUnknownNamesAreReported) {
   TemporaryFolder out, device;
   ProcessResult unknown = sim(out.path, {"--scene", "no-such-scene"});
   EXPECT_EQ(unknown.status, 2);
+  // Not a number passes no range: every comparison with it is false.
+  for (const char* option : {"--tolerance", "--max-differing", "--scene-timeout"}) {
+    EXPECT_EQ(sim(out.path, {option, "nan", "--scene", "pane"}).status, 2) << option;
+  }
   EXPECT_NE(unknown.err.find("no scene 'no-such-scene'"), std::string::npos) << unknown.err;
   // A device without the pane: the Settings application cannot show it.
   ASSERT_EQ(runProgram({"talvocb", "--root", device.path, "device", "init"}).status, 0);

@@ -135,8 +135,9 @@ void countSettingsNotifications() {
 // Notifications are delivered only while the main loop runs, so none is missed between the
 // start of this action and the wait.
 HostStep settingsChanged(const HostArguments& words, const HostIdentity&) {
-  long milliseconds =
-      words.empty() ? kSettingsWaitMilliseconds : hostNumberArgument("settings-changed", words[0]);
+  long milliseconds = words.empty()
+                          ? kSettingsWaitMilliseconds
+                          : hostMillisecondsArgument("settings-changed", words[0]).count();
   countSettingsNotifications();
   long before = settingsHandled();
   bool handled = standin::runMainLoopUntil([before] { return settingsHandled() > before; },

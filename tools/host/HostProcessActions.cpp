@@ -87,7 +87,7 @@ HostStep post(const HostArguments& words, const HostIdentity&) {
 
 // A wait that runs out is reported, not failed: scripts check for the line.
 HostStep wait(const HostArguments& words, const HostIdentity&) {
-  long milliseconds = words.size() > 1 ? hostNumberArgument("wait", words[1]) : 5000;
+  long milliseconds = words.size() > 1 ? hostMillisecondsArgument("wait", words[1]).count() : 5000;
   const std::string& name = words[0];
   bool arrived = standin::runMainLoopUntil([&] { return received().count(name) > 0; },
                                            std::chrono::milliseconds(milliseconds));
@@ -97,7 +97,7 @@ HostStep wait(const HostArguments& words, const HostIdentity&) {
 }
 
 HostStep run(const HostArguments& words, const HostIdentity&) {
-  standin::runMainLoopFor(std::chrono::milliseconds(hostNumberArgument("run", words[0])));
+  standin::runMainLoopFor(hostMillisecondsArgument("run", words[0]));
   return HostStep::Continue;
 }
 

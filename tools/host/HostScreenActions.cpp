@@ -68,7 +68,8 @@ HostStep dump(const HostArguments& words, const HostIdentity&) {
 
 // Idle: nothing queued on any operation queue of the process nor on the main queue.
 HostStep waitIdle(const HostArguments& words, const HostIdentity&) {
-  long milliseconds = words.empty() ? 10000 : hostNumberArgument("wait-idle", words[0]);
+  long milliseconds =
+      words.empty() ? 10000 : hostMillisecondsArgument("wait-idle", words[0]).count();
   if (!standin::runMainLoopUntilIdle(std::chrono::milliseconds(milliseconds))) {
     throw HostActionFailure("still busy after " + std::to_string(milliseconds) + " ms");
   }

@@ -41,6 +41,17 @@ long hostNumberArgument(const std::string& action, const std::string& word) {
   return value;
 }
 
+std::chrono::milliseconds hostMillisecondsArgument(const std::string& action,
+                                                   const std::string& word) {
+  constexpr long kDay = 24L * 60 * 60 * 1000;
+  long value = hostNumberArgument(action, word);
+  if (value < 0 || value > kDay) {
+    throw HostUsageError(action + ": '" + word + "' milliseconds is not from 0 to " +
+                         std::to_string(kDay));
+  }
+  return std::chrono::milliseconds(value);
+}
+
 std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity) {
   std::istringstream input(line);
   std::string name;

@@ -3,6 +3,7 @@
 // `talvocb-host --help` lists it.
 #pragma once
 
+#include <chrono>
 #include <cstdio>
 #include <functional>
 #include <memory>
@@ -65,3 +66,7 @@ HostStep guarded(const std::function<void()>& body);
 
 // A whole number for an action's argument, else a usage error naming the action.
 long hostNumberArgument(const std::string& action, const std::string& word);
+// A wait in milliseconds: a whole number from 0 to a day, else a usage error naming the action, so
+// that a deadline computed from it cannot overflow.
+std::chrono::milliseconds hostMillisecondsArgument(const std::string& action,
+                                                   const std::string& word);

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "NumberRange.h"
 #include "SimProfiles.h"
 #include "SimRun.h"
 
@@ -27,18 +28,18 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   command
       ->add_option("--tolerance", options.compare.tolerance,
                    "Colour difference (delta E) above which a pixel differs")
-      ->check(CLI::Range(0.0, 200.0))
+      ->check(FiniteRange(0.0, 200.0))
       ->capture_default_str();
   command
       ->add_option("--max-differing", options.compare.maxDifferingShare,
                    "Share of a screen's pixels that may differ")
-      ->check(CLI::Range(0.0, 1.0))
+      ->check(FiniteRange(0.0, 1.0))
       ->capture_default_str();
   command->add_option("--jobs", options.jobs, "Phones played at once (0: one per core)")
       ->check(CLI::Range(0u, 64u))
       ->capture_default_str();
   command->add_option("--scene-timeout", options.sceneSeconds, "Seconds a scene may take")
-      ->check(CLI::Range(1.0, 3600.0))
+      ->check(FiniteRange(1.0, 3600.0))
       ->capture_default_str();
   command->callback([&context] {
     if (list) {
