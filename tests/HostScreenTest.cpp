@@ -1,10 +1,9 @@
 // The host program's script: screens snapshotted and dumped, and how lines fail.
 #include <gtest/gtest.h>
 
-#include <regex>
-
 #include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 
 #include "Subprocess.h"
@@ -99,6 +98,22 @@ TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
         "\"on\": true", "\"text\": \"Call Back\""}) {
     EXPECT_NE(json.find(expected), std::string::npos) << expected;
   }
+}
+
+// A host works in a device and never makes one: a missing folder or a file as the root is a
+// usage error, and nothing is created.
+TEST(HostScreen, ARootThatIsNoFolderIsRefused) {
+  TemporaryDevice device;
+  std::string missing = device.root() + "/missing";
+  std::string file = device.real("/tmp/plain-file");
+  std::ofstream(file) << "not a device";
+  ASSERT_TRUE(std::filesystem::is_regular_file(file));
+  for (const std::string& root : {missing, file}) {
+    ProcessResult r = runProgram({"talvocb-host", "--root", root, "--do", "ready"});
+    EXPECT_EQ(r.status, 2) << root;
+    EXPECT_EQ(r.out.find("ready"), std::string::npos);
+  }
+  EXPECT_FALSE(std::filesystem::exists(missing));
 }
 
 TEST(HostScreen, CloseWithoutAControllerFails) {

@@ -39,7 +39,10 @@ int main(int argc, char** argv) {
                                       contacts = "auto", addressBookUI = "yes";
   std::vector<std::string> actions;
   bool fromStandardInput = false;
-  app.add_option("--root", root, "The folder of the simulated device")->required();
+  // The device must be there already: a host works in it and never makes one up.
+  app.add_option("--root", root, "The folder of the simulated device")
+      ->required()
+      ->check(CLI::ExistingDirectory);
   app.add_option("--bundle-id", bundleIdentifier, "The main bundle's identifier (none if absent)");
   app.add_option("--module", module, "The hook module to load")->capture_default_str();
   app.add_option("--callbar", callBar, "Whether CallBar is installed")
