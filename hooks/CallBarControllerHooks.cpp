@@ -124,8 +124,7 @@ void replacedSetCurrentCall(id self, SEL cmd, id call) {
       return;
     }
     int64_t key = truncatedStartTime(objc_msgSend<double()>(subject, "startTime"));
-    picture = TalvoCBUtils::getContactImageInCache(static_cast<int32_t>(key));
-    if (!picture) picture = TalvoCBUtils::getMonogramImage(static_cast<long>(key));
+    picture = TalvoCBUtils::unknownCallerMonogram(key);
     if (imageView) imageView->setTag(static_cast<long>(key));
   }
 

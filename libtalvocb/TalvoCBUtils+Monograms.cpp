@@ -270,6 +270,15 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIColorPtr& colo
   return getMonogramImage(contactID, source, source ? source->size() : CGSize{}, color);
 }
 
+UIImagePtr TalvoCBUtils::unknownCallerMonogram(int64_t startTime) {
+  auto key = make<NSString>("call started at " + std::to_string(startTime));
+  if (auto cached = getContactImageInCacheForKey(key)) return cached;
+  // Drawn for no contact (0 is cached under nothing), in the colour the start time picks.
+  auto image = getMonogramImage(0, getMonogramRandomColor(static_cast<long>(startTime)));
+  if (image && isMonogramEnabled()) setContactImage(image, key);
+  return image;
+}
+
 UIImagePtr TalvoCBUtils::getMonogramImage(long contactID) {
   if (auto cached = getContactImageInCacheForKey(keyFor(contactID))) return cached;
   return getMonogramImage(contactID, getMonogramRandomColor(contactID));

@@ -1,6 +1,8 @@
 // Monograms: initials in white on a palette colour, and the pictures shown when there is no text.
 #pragma once
 
+#include <cstdint>
+
 #include "TalvoCBUtilsTypes.h"
 
 namespace TalvoCBUtils {
@@ -14,6 +16,9 @@ UIImagePtr monogramImage(const OptionalString& text, CGSize size, const UIColorP
                          const UIFontPtr& font);
 // The bundle's silhouette on a palette colour.
 UIImagePtr getMonogramImage(long contactID);
+// The silhouette of a caller in no card, cached under the call's start time in a key space of its
+// own: a start time never reads as a contact's picture, nor a contact's as the caller's.
+UIImagePtr unknownCallerMonogram(int64_t startTime);
 // What a place shows when it has nothing better: a silhouette with monograms on, else the
 // placeholder picture.
 UIImagePtr defaultImage();

@@ -111,13 +111,22 @@ TEST_F(CallOverlayHooksTest, EachKindOfPartyGetsTheAddOnsPictureTaggedWithWhoseI
   EXPECT_EQ(pictureView()->image()->size().width, 60);
   call(kStranger, 4321.9);
   EXPECT_EQ(pictureView()->tag(), 4321);
-  EXPECT_EQ(TalvoCBUtils::getMonogramImage(4321L), pictureView()->image());
+  EXPECT_EQ(TalvoCBUtils::unknownCallerMonogram(4321), pictureView()->image());
 
   // A cached picture narrower than the overlay's is fitted into twice the overlay's box.
   TalvoCBUtils::setContactImage(
       TalvoCBUtils::monogramImage(std::string("JA"), 1L, CGSizeMake(40, 40)), 1);
   call(kJohn);
   EXPECT_EQ(pictureView()->image()->size().width, 120);
+
+  // With John's photo cached, a stranger whose start time has John's identifier in its low 32
+  // bits still gets a silhouette, never John's photo.
+  call(kJohn);
+  ASSERT_TRUE(TalvoCBUtils::getContactImageInCache(1));
+  call(kStranger, 4294967297.0);
+  EXPECT_EQ(pictureView()->tag(), 4294967297L);
+  EXPECT_FALSE(startsWith(shown(), "photo")) << shown();
+  EXPECT_NE(pictureView()->image(), TalvoCBUtils::getContactImageInCache(1));
 }
 
 TEST_F(CallOverlayHooksTest, TheSameCallKeepsThePictureShownAndTwoCallsShowTheFirst) {
