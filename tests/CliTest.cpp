@@ -75,7 +75,8 @@ TEST(Cli, ConcurrentSetsOfDifferentKeysLoseNothing) {
     ProcessResult show = runProgram({"talvocb", "--root", device.root(), "settings", "show"});
     EXPECT_EQ(show.out,
               "Talvo For CallBar Enabled: 0\nRound Pictures Enabled: 0\nMonogram Enabled: 0\n"
-              "Talvo on Favorites: 0\nTalvo on Recents:0\nTalvo on Contacts:0.\n")
+              "Talvo on Favorites: 0\nTalvo on Recents:0\nTalvo on Contacts:0.\n"
+              "Talvo on Phone: 0\n")
         << "trial " << trial;
     auto settings = cast<NSDictionary>(readPropertyListFile(device.settingsFile()));
     ASSERT_TRUE(settings);

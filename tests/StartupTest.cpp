@@ -117,7 +117,8 @@ TEST(Startup, ViewServiceCompletesSettingsAndKeepsOtherEntries) {
   ProcessResult show = runProgram({"talvocb", "--root", device.root(), "settings", "show"});
   EXPECT_EQ(show.out,
             "Talvo For CallBar Enabled: 0\nRound Pictures Enabled: 1\nMonogram Enabled: 1\n"
-            "Talvo on Favorites: 1\nTalvo on Recents:1\nTalvo on Contacts:1.\n");
+            "Talvo on Favorites: 1\nTalvo on Recents:1\nTalvo on Contacts:1.\n"
+            "Talvo on Phone: 1\n");
 }
 
 TEST(Startup, UnreadableSettingsFileIsLeftAsItIs) {

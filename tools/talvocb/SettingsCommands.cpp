@@ -10,8 +10,12 @@
 #include "foundation/PropertyListFile.h"
 
 namespace {
+// The settings' own description, which leaves the call overlay's switch out, then that switch,
+// so that the tool shows all seven.
 void printDescription() {
-  std::printf("%s\n", make<TALCBSettings>()->description().c_str());
+  auto settings = make<TALCBSettings>();
+  std::printf("%s\nTalvo on Phone: %d\n", settings->description().c_str(),
+              settings->isShowPicturesOnPhone());
 }
 
 // Writes one switch through the file's locked read-modify-write, so that runs changing other
