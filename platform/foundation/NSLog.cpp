@@ -26,8 +26,9 @@ std::string processName() {
 }  // namespace
 
 void NSLogString(const std::string& message) {
-  static const std::string name = processName();
-  static std::mutex lock;
+  // Never destroyed: a worker may still log while the process runs its exit handlers.
+  static const std::string& name = *new std::string(processName());
+  static std::mutex& lock = *new std::mutex;
   timeval now{};
   ::gettimeofday(&now, nullptr);
   tm local{};

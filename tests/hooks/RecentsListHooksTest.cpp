@@ -213,4 +213,5 @@ TEST_F(RecentsListHooksTest, WithMonogramsOffAnUncachedRowShowsThePlaceholderFir
   EXPECT_EQ(sourceOf(cell).rfind("bundle picture recent", 0), 0u) << sourceOf(cell);
   EXPECT_EQ(TalvoCBUtils::queue()->operationCount(), 2u);  // the gate and this row's picture
   release.set_value();
+  TalvoCBUtils::queue()->waitUntilAllOperationsAreFinished();
 }
