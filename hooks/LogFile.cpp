@@ -8,6 +8,7 @@
 #include <string>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 
 namespace {
 constexpr const char* kLogFile = "/tmp/quorvik.log";
@@ -17,8 +18,8 @@ void redirectStandardErrorToLogFile() {
   // The folder is writable by anyone: never follow a link planted at the name, never block on a
   // planted pipe, and append only to a regular file of our own. A new file is the owner's alone.
   std::string path = fileSystemRepresentation(kLogFile);
-  int fd = ::open(path.c_str(), O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC,
-                  S_IRUSR | S_IWUSR);
+  int fd = standin::openFile(path, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK,
+                             S_IRUSR | S_IWUSR);
   if (fd < 0) return;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid() ||

@@ -9,6 +9,7 @@
 #include "TalvoCBLog.h"
 #include "TalvoCBModuleState.h"
 #include "TalvoCBUtils+Cache.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/NSBundle.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/NSThreadPerform.h"
@@ -25,7 +26,7 @@ constexpr int kBusyTimeoutMilliseconds = 500;
 
 bool isRegularFile(const char* devicePath) {
   struct stat info {};
-  return ::stat(fileSystemRepresentation(devicePath).c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return standin::statFile(fileSystemRepresentation(devicePath), &info) && S_ISREG(info.st_mode);
 }
 
 // The most recently modified person, taken as the one that changed; -1 when none can be read.

@@ -3,6 +3,7 @@
 // the device; a post sends the name to every listener found there. Names are delivered on the
 // listening process's main queue, as the platform delivers them on the main thread.
 #include <dirent.h>
+#include <fcntl.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -10,13 +11,13 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <filesystem>
 #include <functional>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/Dispatch.h"
 #include "foundation/NSNotificationCenter.h"
 
@@ -70,7 +71,7 @@ void deliver(const std::string& name) {
 }
 
 void unregister() {
-  if (!darwin().registration.empty()) ::unlink(darwin().registration.c_str());
+  if (!darwin().registration.empty()) standin::removeFile(darwin().registration);
 }
 
 // Starts this process's listener; called with the state locked.
@@ -84,10 +85,12 @@ void startListening() {
     return;
   }
   std::string folder = fileSystemRepresentation(kListenerFolder);
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  standin::createFolders(folder);
   darwin().registration = folder + "/" + std::to_string(::getpid());
-  if (FILE* entry = std::fopen(darwin().registration.c_str(), "w")) std::fclose(entry);
+  // Never through a link: an entry planted in its place stays as it is.
+  int entry = standin::openFile(darwin().registration,
+                                O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644);
+  if (entry >= 0) ::close(entry);
   std::atexit(unregister);
   darwin().listening = true;
   std::thread([fd] {
@@ -124,8 +127,12 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
                                           bool /*deliverImmediately*/) {
   if (!center || name.empty() || name.size() > 1000) return;
   std::string folder = fileSystemRepresentation(kListenerFolder);
-  DIR* dir = ::opendir(folder.c_str());
-  if (!dir) return;
+  int folderFd = standin::openFile(folder, O_RDONLY | O_DIRECTORY);
+  DIR* dir = folderFd >= 0 ? ::fdopendir(folderFd) : nullptr;
+  if (!dir) {
+    if (folderFd >= 0) ::close(folderFd);
+    return;
+  }
   int fd = ::socket(AF_UNIX, SOCK_DGRAM | SOCK_CLOEXEC, 0);
   while (dirent* entry = ::readdir(dir)) {
     char* end = nullptr;
@@ -139,7 +146,7 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
       if (sent >= 0) break;
       if (errno == ECONNREFUSED || errno == ENOENT) {
         // The listener is gone: forget its entry.
-        ::unlink((folder + "/" + entry->d_name).c_str());
+        ::unlinkat(::dirfd(dir), entry->d_name, 0);
         break;
       }
       if (errno != EAGAIN && errno != EINTR) break;

@@ -3,6 +3,7 @@
 #include <filesystem>
 #include <mutex>
 
+#include "foundation/DeviceSQLite.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 
@@ -46,6 +47,7 @@ void DeviceProfile::deriveFromScreen() {
 namespace standin {
 
 void setDeviceRoot(const std::string& folder) {
+  confineSQLiteToDevice();
   std::string root = fs::absolute(folder).lexically_normal().string();
   if (root.size() > 1 && root.back() == '/') root.pop_back();
   std::optional<DeviceProfile> profile = readProfile(root);

@@ -6,6 +6,7 @@
 #include <cmath>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/NSStringsFile.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
@@ -18,7 +19,7 @@ constexpr off_t kMaxStringsBytes = 1 << 20;
 
 bool isRegularFile(const std::string& devicePath, off_t* size = nullptr) {
   struct stat info {};
-  if (::stat(fileSystemRepresentation(devicePath).c_str(), &info) != 0) return false;
+  if (!standin::statFile(fileSystemRepresentation(devicePath), &info)) return false;
   if (size) *size = info.st_size;
   return S_ISREG(info.st_mode);
 }
@@ -46,7 +47,7 @@ NSBundle& NSBundle::mainBundle() {
 
 std::shared_ptr<NSBundle> NSBundle::bundleWithPath(const std::string& path) {
   struct stat info {};
-  if (path.empty() || ::stat(fileSystemRepresentation(path).c_str(), &info) != 0 ||
+  if (path.empty() || !standin::statFile(fileSystemRepresentation(path), &info) ||
       !S_ISDIR(info.st_mode)) {
     return nullptr;
   }

@@ -1,9 +1,13 @@
 #include "foundation/NSFileManager.h"
 
+#include <sys/stat.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <system_error>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 
 namespace fs = std::filesystem;
 
@@ -17,32 +21,31 @@ bool NSFileManager::fileExistsAtPath(const std::string& path) const {
 }
 
 bool NSFileManager::fileExistsAtPath(const std::string& path, bool* isDirectory) const {
-  std::error_code ec;
-  fs::file_status status = fs::status(fileSystemRepresentation(path), ec);
-  if (ec || !fs::exists(status)) return false;
-  if (isDirectory) *isDirectory = fs::is_directory(status);
+  struct stat info {};
+  if (!standin::statFile(fileSystemRepresentation(path), &info)) return false;
+  if (isDirectory) *isDirectory = S_ISDIR(info.st_mode);
   return true;
 }
 
 bool NSFileManager::removeItemAtPath(const std::string& path, std::string* error) const {
-  std::error_code ec;
-  fs::path real = fileSystemRepresentation(path);
-  if (!fs::exists(fs::symlink_status(real, ec))) {
-    if (error)
-      *error = "The file \xE2\x80\x9C" + real.filename().string() +
+  std::string real = fileSystemRepresentation(path);
+  if (!standin::removeFile(real)) {
+    if (error && errno == ENOENT) {
+      *error = "The file \xE2\x80\x9C" + fs::path(real).filename().string() +
                "\xE2\x80\x9D doesn\xE2\x80\x99t exist.";
+    } else if (error) {
+      *error = std::strerror(errno);
+    }
     return false;
   }
-  fs::remove_all(real, ec);
-  if (ec && error) *error = ec.message();
-  return !ec;
+  return true;
 }
 
 bool NSFileManager::createDirectoryAtPath(const std::string& path, std::string* error) const {
-  std::error_code ec;
-  fs::create_directories(fileSystemRepresentation(path), ec);
-  if (ec && error) *error = ec.message();
-  return !ec;
+  std::string reason;
+  if (standin::createFolders(fileSystemRepresentation(path), &reason)) return true;
+  if (error) *error = reason;
+  return false;
 }
 
 std::string stringByAppendingPathComponent(const std::string& path, const std::string& component) {

@@ -1,18 +1,48 @@
 #include "foundation/PropertyListFile.h"
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/file.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
+#include <thread>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 
 namespace PropertyListFile {
 namespace {
 
 std::atomic<unsigned long> writes{0};
+std::atomic<long> lockWaitMilliseconds{5000};
+
+// Removes the temporary files ("NAME.tmp.PID") that writers killed mid-write left beside the
+// file. Called under the lock, so no living writer of this file is between its write and rename.
+void removeWhatDeadWritersLeft(const std::string& realPath) {
+  auto entry = standin::openFolderOf(realPath);
+  if (!entry) return;
+  int fd = ::openat(entry->folder(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* folder = fd >= 0 ? ::fdopendir(fd) : nullptr;
+  if (!folder) {
+    if (fd >= 0) ::close(fd);
+    return;
+  }
+  const std::string prefix = entry->name() + ".tmp.";
+  while (dirent* file = ::readdir(folder)) {
+    std::string name = file->d_name;
+    if (name.compare(0, prefix.size(), prefix) != 0) continue;
+    char* end = nullptr;
+    long pid = std::strtol(name.c_str() + prefix.size(), &end, 10);
+    if (pid <= 0 || *end != '\0') continue;
+    if (pid == ::getpid() || (::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH)) {
+      ::unlinkat(::dirfd(folder), name.c_str(), 0);
+    }
+  }
+  ::closedir(folder);
+}
 
 bool sameValue(const id& a, const id& b) {
   if (!a || !b) return !a && !b;
@@ -24,18 +54,32 @@ bool sameValue(const id& a, const id& b) {
 Lock::Lock(const std::string& path) {
   std::string lockPath = fileSystemRepresentation(path) + ".lock";
   // Non-blocking open, so that a FIFO put in its place fails rather than waits.
-  fd_ = ::open(lockPath.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+  fd_ = standin::openFile(lockPath, O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0600);
   if (fd_ < 0) {
     failure_ = lockPath + ": cannot be opened: " + std::strerror(errno);
     return;
   }
-  while (::flock(fd_, LOCK_EX) != 0) {
+  // A holder that never lets go must not hold this process up for ever: wait a while, then fail.
+  const auto deadline = std::chrono::steady_clock::now() +
+                        std::chrono::milliseconds(lockWaitMilliseconds.load());
+  while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
-    failure_ = lockPath + ": cannot be locked: " + std::strerror(errno);
-    ::close(fd_);
-    fd_ = -1;
-    return;
+    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
+      failure_ = lockPath + (errno == EWOULDBLOCK ? ": is held by another process; gave up after " +
+                                                        std::to_string(lockWaitMilliseconds.load()) +
+                                                        " ms"
+                                                  : ": cannot be locked: " +
+                                                        std::string(std::strerror(errno)));
+      ::close(fd_);
+      fd_ = -1;
+      return;
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(5));
   }
+}
+
+void Lock::setWaitLimit(std::chrono::milliseconds limit) {
+  lockWaitMilliseconds.store(static_cast<long>(limit.count()));
 }
 
 Lock::~Lock() {
@@ -51,6 +95,7 @@ UpdateResult update(const std::string& path, NSPropertyListFormat format,
     return result;
   }
   const std::string real = fileSystemRepresentation(path);
+  removeWhatDeadWritersLeft(real);
   std::string why;
   id list = readPropertyListFile(real, &why);
   auto contents = cast<NSDictionary>(list);

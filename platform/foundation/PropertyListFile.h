@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <functional>
 #include <map>
 #include <memory>
@@ -31,10 +32,12 @@ struct UpdateResult {
   bool ok() const { return status == UpdateStatus::Written || status == UpdateStatus::Unchanged; }
 };
 
-// Holds the exclusive lock of the file at a device path while it lives.
+// Holds the exclusive lock of the file at a device path while it lives. Waits for another holder
+// at most the wait limit (5 s unless set), then is not held and says why.
 class Lock {
  public:
   explicit Lock(const std::string& path);
+  static void setWaitLimit(std::chrono::milliseconds limit);
   ~Lock();
   Lock(const Lock&) = delete;
   Lock& operator=(const Lock&) = delete;

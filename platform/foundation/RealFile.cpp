@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 #include "foundation/PropertyListLimits.h"
@@ -71,7 +72,7 @@ bool writeInPlace(const std::string& realPath, const std::vector<uint8_t>& bytes
                   std::string* reason) {
   // Non-blocking so that a FIFO fails rather than waits for a reader.
   FileDescriptor fd(
-      ::open(realPath.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK, 0644));
+      standin::openFile(realPath, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644));
   if (fd.get() < 0) {
     return fail(reason,
                 errno == ELOOP ? "is a symbolic link" : errorText("cannot be written", errno));
@@ -85,16 +86,16 @@ bool writeInPlace(const std::string& realPath, const std::vector<uint8_t>& bytes
   return true;
 }
 
-bool writeAtomically(const std::string& realPath, const std::vector<uint8_t>& bytes,
+bool writeAtomically(const standin::FolderEntry& entry, const std::vector<uint8_t>& bytes,
                      const struct stat* old, std::string* reason) {
-  std::string temporary = realPath + ".tmp." + std::to_string(::getpid());
+  std::string temporary = entry.name() + ".tmp." + std::to_string(::getpid());
   // Owner-only until it has the old file's mode, so that a private file never shows.
   const mode_t mode = old ? 0600 : 0644;
   const int flags = O_WRONLY | O_CREAT | O_EXCL | O_TRUNC | O_CLOEXEC | O_NOFOLLOW;
-  int raw = ::open(temporary.c_str(), flags, mode);
+  int raw = ::openat(entry.folder(), temporary.c_str(), flags, mode);
   if (raw < 0 && errno == EEXIST) {
-    ::unlink(temporary.c_str());
-    raw = ::open(temporary.c_str(), flags, mode);
+    ::unlinkat(entry.folder(), temporary.c_str(), 0);
+    raw = ::openat(entry.folder(), temporary.c_str(), flags, mode);
   }
   if (raw < 0) return fail(reason, errorText("cannot be written", errno));
   FileDescriptor fd(raw);
@@ -102,9 +103,12 @@ bool writeAtomically(const std::string& realPath, const std::vector<uint8_t>& by
       writeAll(fd.get(), bytes) && (!old || takeOver(fd.get(), *old)) && ::fsync(fd.get()) == 0;
   int error = errno;
   ok = fd.close() == 0 && ok;
-  if (ok && std::rename(temporary.c_str(), realPath.c_str()) == 0) return true;
+  if (ok && ::renameat(entry.folder(), temporary.c_str(), entry.folder(), entry.name().c_str()) ==
+                0) {
+    return true;
+  }
   if (ok) error = errno;
-  ::unlink(temporary.c_str());
+  ::unlinkat(entry.folder(), temporary.c_str(), 0);
   return fail(reason, errorText("cannot be written", error));
 }
 
@@ -113,7 +117,7 @@ bool writeAtomically(const std::string& realPath, const std::vector<uint8_t>& by
 std::optional<std::vector<uint8_t>> readRealFile(const std::string& realPath, std::string* reason,
                                                  std::size_t maxBytes) {
   // Non-blocking so that opening a FIFO does not wait for a writer; it is refused below.
-  FileDescriptor fd(::open(realPath.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK));
+  FileDescriptor fd(standin::openFile(realPath, O_RDONLY | O_NONBLOCK));
   if (fd.get() < 0) {
     fail(reason, errno == ENOENT ? "does not exist" : errorText("cannot be read", errno));
     return std::nullopt;
@@ -156,14 +160,16 @@ std::optional<std::vector<uint8_t>> readRealFile(const std::string& realPath, st
 
 bool writeRealFile(const std::string& realPath, const std::vector<uint8_t>& bytes, bool atomically,
                    std::string* reason) {
+  auto entry = standin::openFolderOf(realPath);
+  if (!entry) return fail(reason, errorText("cannot be written", errno));
   struct stat old {};
-  bool exists = ::lstat(realPath.c_str(), &old) == 0;
+  bool exists = ::fstatat(entry->folder(), entry->name().c_str(), &old, AT_SYMLINK_NOFOLLOW) == 0;
   // Replacing a link would cut it; writing through it would change a file elsewhere.
   if (exists && S_ISLNK(old.st_mode)) return fail(reason, "is a symbolic link");
   if (!atomically) return writeInPlace(realPath, bytes, reason);
   if (exists && S_ISDIR(old.st_mode)) return fail(reason, "is a folder");
   if (exists && !S_ISREG(old.st_mode)) return fail(reason, "is not a regular file");
-  return writeAtomically(realPath, bytes, exists ? &old : nullptr, reason);
+  return writeAtomically(*entry, bytes, exists ? &old : nullptr, reason);
 }
 
 std::shared_ptr<NSData> NSData::dataWithContentsOfFile(const std::string& path) {

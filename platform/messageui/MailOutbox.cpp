@@ -7,10 +7,10 @@
 #include <cerrno>
 #include <cstring>
 #include <ctime>
-#include <filesystem>
 #include <mutex>
 
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 #include "messageui/MFMailComposeViewController.h"
 
 namespace {
@@ -66,8 +66,8 @@ GMimeObject* attachmentPart(const MailAttachment& attachment) {
 int createOutboxFile(const std::string& folder, std::string* devicePath, std::string* reason) {
   for (int n = 1; n <= kMostOutboxFiles; ++n) {
     std::string path = std::string(standin::kMailOutbox) + "/" + std::to_string(n) + ".eml";
-    int fd = ::open((folder + "/" + std::to_string(n) + ".eml").c_str(),
-                    O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+    int fd = standin::openFile(folder + "/" + std::to_string(n) + ".eml",
+                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
     if (fd >= 0) {
       *devicePath = path;
       return fd;
@@ -89,10 +89,8 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
   initGMime();
   std::string why;
   std::string folder = fileSystemRepresentation(kMailOutbox);
-  std::error_code error;
-  std::filesystem::create_directories(folder, error);
-  if (error) {
-    if (reason) *reason = "cannot make the outbox: " + error.message();
+  if (!createFolders(folder, &why)) {
+    if (reason) *reason = "cannot make the outbox: " + why;
     return std::nullopt;
   }
   GObjectRef<GMimeMessage> message(g_mime_message_new(TRUE));
@@ -128,7 +126,7 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
       g_mime_object_write_to_stream(GMIME_OBJECT(message.object), nullptr, out.object) >= 0 &&
       g_mime_stream_flush(out.object) == 0;
   if (!written) {
-    ::unlink(fileSystemRepresentation(devicePath).c_str());
+    removeFile(fileSystemRepresentation(devicePath));
     if (reason) *reason = "cannot write the message";
     return std::nullopt;
   }

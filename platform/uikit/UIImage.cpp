@@ -6,13 +6,14 @@
 #include <vector>
 
 #include "foundation/Device.h"
+#include "foundation/PropertyList.h"
 #include "uikit/UIGraphics.h"
 
 STANDIN_DEFINE_CLASS(UIImage, NSObject)
 
 namespace {
 // Larger files are no picture the system would show.
-constexpr long kMaxFileBytes = 64l * 1024 * 1024;
+constexpr std::size_t kMaxFileBytes = 64 * 1024 * 1024;
 
 CGFloat scaleFromName(const std::string& path) {
   std::string name = path.substr(path.find_last_of('/') + 1);
@@ -57,17 +58,9 @@ std::shared_ptr<UIImage> UIImage::imageWithDataCovering(const std::shared_ptr<NS
 
 std::shared_ptr<UIImage> UIImage::imageWithContentsOfFile(const std::string& path) {
   if (path.empty()) return nullptr;
-  FILE* file = std::fopen(fileSystemRepresentation(path).c_str(), "rb");
-  if (!file) return nullptr;
-  std::vector<uint8_t> bytes;
-  long size = -1;
-  if (std::fseek(file, 0, SEEK_END) == 0) size = std::ftell(file);
-  if (size > 0 && size <= kMaxFileBytes && std::fseek(file, 0, SEEK_SET) == 0) {
-    bytes.resize(static_cast<size_t>(size));
-    bytes.resize(std::fread(bytes.data(), 1, bytes.size(), file));
-  }
-  std::fclose(file);
-  return imageWithData(make<NSData>(std::move(bytes)), scaleFromName(path));
+  auto bytes = readRealFile(fileSystemRepresentation(path), nullptr, kMaxFileBytes);
+  if (!bytes) return nullptr;
+  return imageWithData(make<NSData>(std::move(*bytes)), scaleFromName(path));
 }
 
 std::shared_ptr<UIImage> UIImage::imageWithCGImage(CGImageRef image, CGFloat scale) {
