@@ -88,8 +88,8 @@ void startListening() {
   standin::createFolders(folder);
   darwin().registration = folder + "/" + std::to_string(::getpid());
   // Never through a link: an entry planted in its place stays as it is.
-  int entry = standin::openFile(darwin().registration,
-                                O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644);
+  int entry =
+      standin::openFile(darwin().registration, O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK, 0644);
   if (entry >= 0) ::close(entry);
   std::atexit(unregister);
   darwin().listening = true;

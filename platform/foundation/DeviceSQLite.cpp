@@ -81,7 +81,7 @@ void confineSQLiteToDevice() {
     if (!layer || !layer->xSetSystemCall) return;
     layer->xSetSystemCall(layer, "open", reinterpret_cast<sqlite3_syscall_ptr>(&openForSQLite));
     layer->xSetSystemCall(layer, "readlink",
-                         reinterpret_cast<sqlite3_syscall_ptr>(&readLinkForSQLite));
+                          reinterpret_cast<sqlite3_syscall_ptr>(&readLinkForSQLite));
     layer->xSetSystemCall(layer, "unlink", reinterpret_cast<sqlite3_syscall_ptr>(&unlinkForSQLite));
   });
 }

@@ -60,16 +60,15 @@ Lock::Lock(const std::string& path) {
     return;
   }
   // A holder that never lets go must not hold this process up for ever: wait a while, then fail.
-  const auto deadline = std::chrono::steady_clock::now() +
-                        std::chrono::milliseconds(lockWaitMilliseconds.load());
+  const auto deadline =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(lockWaitMilliseconds.load());
   while (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
     if (errno == EINTR) continue;
-    if (errno != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-      failure_ = lockPath + (errno == EWOULDBLOCK ? ": is held by another process; gave up after " +
-                                                        std::to_string(lockWaitMilliseconds.load()) +
-                                                        " ms"
-                                                  : ": cannot be locked: " +
-                                                        std::string(std::strerror(errno)));
+    const bool held = errno == EWOULDBLOCK;
+    if (!held || std::chrono::steady_clock::now() >= deadline) {
+      failure_ = lockPath + (held ? ": is held by another process; gave up after " +
+                                        std::to_string(lockWaitMilliseconds.load()) + " ms"
+                                  : ": cannot be locked: " + std::string(std::strerror(errno)));
       ::close(fd_);
       fd_ = -1;
       return;

@@ -103,8 +103,8 @@ bool writeAtomically(const standin::FolderEntry& entry, const std::vector<uint8_
       writeAll(fd.get(), bytes) && (!old || takeOver(fd.get(), *old)) && ::fsync(fd.get()) == 0;
   int error = errno;
   ok = fd.close() == 0 && ok;
-  if (ok && ::renameat(entry.folder(), temporary.c_str(), entry.folder(), entry.name().c_str()) ==
-                0) {
+  if (ok &&
+      ::renameat(entry.folder(), temporary.c_str(), entry.folder(), entry.name().c_str()) == 0) {
     return true;
   }
   if (ok) error = errno;
