@@ -109,12 +109,16 @@ TEST(SettingsPaneWrites, AnUnreadableFileIsLeftAsItIsAndThePageSaysSo) {
   WritingPane phone;
   const std::string garbage = "<plist><dict><key>TalvoCBEnabled</key><true/>";
   phone.device.writeFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist", garbage);
-  auto result = phone.settingsApp({"pane", "switch TalvoCBEnabled on", "alerts"});
+  // The switch fails with the reason and what the page said: nothing was saved.
+  auto result = runProgram(phone.hostArguments({"pane", "switch TalvoCBEnabled on"}));
   EXPECT_EQ(phone.device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"),
             garbage);
-  EXPECT_EQ(result.out,
-            "alert \"Settings Not Saved\" \"The settings file cannot be read, so it was left as "
-            "it is.\" [Close] showing\n");
+  EXPECT_NE(result.status, 0);
+  EXPECT_NE(result.err.find("TalvoCBEnabled was not saved: "), std::string::npos) << result.err;
+  EXPECT_NE(result.err.find("the page says \"Settings Not Saved\": \"The settings file cannot be "
+                            "read, so it was left as it is.\""),
+            std::string::npos)
+      << result.err;
 }
 
 // The base class gets the value the page stored: inverted for a negated row. Here the row keeps
@@ -143,7 +147,7 @@ TEST(SettingsPaneWrites, ANegatedRowHandsTheInvertedValueToTheBaseClass) {
   EXPECT_TRUE(boolValue(phone.settings()->objectForKey("TalvoCBEnabledRoundedPictures")));
 }
 
-TEST(SettingsPaneWrites, AFailedWriteIsLoggedWithThePathAndTheSettings) {
+TEST(SettingsPaneWrites, AFailedWriteIsLoggedFailsTheSwitchAndIsNotAnnounced) {
   WritingPane phone;
   phone.writeSettings({{"TalvoCBEnabled", true}, {"TalvoCBEnabledPhone", true}});
   std::string before =
@@ -155,7 +159,12 @@ TEST(SettingsPaneWrites, AFailedWriteIsLoggedWithThePathAndTheSettings) {
     argv.push_back(word);
   }
   ProcessResult result = runProgram(argv);
-  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.status, 0) << result.err;
+  EXPECT_NE(result.err.find("TalvoCBEnabledPhone was not saved: "), std::string::npos)
+      << result.err;
+  EXPECT_NE(result.err.find("TalvoCBEnabledPhone was not stored, so not announced"),
+            std::string::npos)
+      << result.err;
   std::string expected =
       "com.quorvik.TalvoCB: Error => Unable to save settings to " +
       TalvoCBSettingsFile::pathInHome() +

@@ -44,9 +44,7 @@ RootFolder& rootFolder() {
   return root;
 }
 
-int openInRoot(const std::string& relative, int flags, mode_t mode) {
-  int root = rootFolder().descriptor();
-  if (root < 0) return -1;
+int openBelow(int root, const std::string& relative, int flags, mode_t mode) {
   open_how how{};
   how.flags = static_cast<std::uint64_t>(flags | O_CLOEXEC);
   // openat2 refuses a mode with flags that create nothing.
@@ -58,6 +56,11 @@ int openInRoot(const std::string& relative, int flags, mode_t mode) {
     if (fd < 0 && (errno == EAGAIN || errno == EINTR)) continue;
     return static_cast<int>(fd);
   }
+}
+
+int openInRoot(const std::string& relative, int flags, mode_t mode) {
+  int root = rootFolder().descriptor();
+  return root < 0 ? -1 : openBelow(root, relative, flags, mode);
 }
 
 std::pair<std::string, std::string> splitLast(const std::string& path) {
@@ -100,9 +103,81 @@ std::optional<std::string> pathInDevice(const std::string& realPath) {
   return relative.empty() ? "." : relative;
 }
 
+int openInside(const std::string& folder, const std::string& path, int flags, mode_t mode) {
+  int root = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+  if (root < 0) return -1;
+  std::string relative = path;
+  while (!relative.empty() && relative.front() == '/') relative.erase(relative.begin());
+  int fd = openBelow(root, relative.empty() ? "." : relative, flags, mode);
+  int error = errno;
+  ::close(root);
+  errno = error;
+  return fd;
+}
+
+std::optional<std::vector<uint8_t>> readFileInside(const std::string& folder,
+                                                   const std::string& path, std::string* reason,
+                                                   std::size_t maxBytes) {
+  int fd = openInside(folder, path, O_RDONLY | O_NONBLOCK);
+  if (fd < 0) {
+    if (reason) *reason = std::strerror(errno);
+    return std::nullopt;
+  }
+  struct stat info {};
+  std::vector<uint8_t> bytes;
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) &&
+            static_cast<std::uint64_t>(info.st_size) <= maxBytes;
+  if (ok) {
+    bytes.resize(static_cast<std::size_t>(info.st_size));
+    std::size_t done = 0;
+    while (ok && done < bytes.size()) {
+      ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+      if (n < 0 && errno == EINTR) continue;
+      ok = n > 0;
+      if (ok) done += static_cast<std::size_t>(n);
+    }
+  } else if (reason) {
+    *reason = !S_ISREG(info.st_mode) ? "is not a regular file" : "is too large";
+  }
+  if (!ok && reason && reason->empty()) *reason = "cannot be read";
+  ::close(fd);
+  if (!ok) return std::nullopt;
+  return bytes;
+}
+
 int openFile(const std::string& realPath, int flags, mode_t mode) {
   if (auto relative = pathInDevice(realPath)) return openInRoot(*relative, flags, mode);
   return ::open(realPath.c_str(), flags | O_CLOEXEC, mode);
+}
+
+std::string linkTargetInDevice(const std::string& linkInDevice, const std::string& target,
+                               bool* climbsOut) {
+  std::vector<std::string> parts;
+  bool climbed = false;
+  auto walk = [&](const std::string& path) {
+    std::size_t start = 0;
+    while (start <= path.size()) {
+      std::size_t slash = path.find('/', start);
+      if (slash == std::string::npos) slash = path.size();
+      std::string part = path.substr(start, slash - start);
+      if (part == "..") {
+        climbed = climbed || parts.empty();
+        if (!parts.empty()) parts.pop_back();
+      } else if (!part.empty() && part != ".") {
+        parts.push_back(part);
+      }
+      start = slash + 1;
+    }
+  };
+  if (target.empty() || target[0] != '/') {
+    auto slash = linkInDevice.rfind('/');
+    walk(slash == std::string::npos ? "" : linkInDevice.substr(0, slash));
+  }
+  walk(target);
+  if (climbsOut) *climbsOut = climbed;
+  std::string resolved;
+  for (const auto& part : parts) resolved += (resolved.empty() ? "" : "/") + part;
+  return resolved.empty() ? "." : resolved;
 }
 
 bool statFile(const std::string& realPath, struct stat* info) {

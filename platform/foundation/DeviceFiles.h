@@ -8,10 +8,21 @@
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace standin {
+
+// open(2) of a path inside a folder other than this process's device root (a tool reading a device
+// it is not running on), resolved inside that folder as openFile resolves device paths.
+int openInside(const std::string& folder, const std::string& path, int flags, mode_t mode = 0);
+
+// The whole regular file at a path inside a folder, resolved as openInside does, up to maxBytes.
+std::optional<std::vector<uint8_t>> readFileInside(const std::string& folder,
+                                                   const std::string& path, std::string* reason,
+                                                   std::size_t maxBytes = 64 << 20);
 
 // The path relative to the device root ("." for the root itself), or nothing when the real path
 // does not lie under the root or the root is "/".
@@ -20,6 +31,12 @@ std::optional<std::string> pathInDevice(const std::string& realPath);
 // open(2) for a real path; -1 with errno set when it cannot be opened. Never blocks on a FIFO when
 // the flags ask for O_NONBLOCK, as for open(2).
 int openFile(const std::string& realPath, int flags, mode_t mode = 0);
+
+// Where a link at a path in the device (relative to the root) leads, relative to the root, as
+// openFile resolves it: an absolute target is a path on the device and ".." stops at the root.
+// *climbsOut tells whether the target tried to go above the root.
+std::string linkTargetInDevice(const std::string& linkInDevice, const std::string& target,
+                               bool* climbsOut = nullptr);
 
 // stat(2) for a real path, resolved as openFile resolves it.
 bool statFile(const std::string& realPath, struct stat* info);

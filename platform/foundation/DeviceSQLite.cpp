@@ -11,7 +11,6 @@
 #include <cerrno>
 #include <cstring>
 #include <mutex>
-#include <vector>
 
 #include "foundation/Device.h"
 #include "foundation/DeviceFiles.h"
@@ -23,34 +22,6 @@ int openForSQLite(const char* path, int flags, int mode) {
   return openFile(path, flags, static_cast<mode_t>(mode));
 }
 
-// Where a link of the device leads, resolved as the kernel resolves it for openFile: an absolute
-// target is a path on the device, and ".." stops at the device root.
-std::string targetInDevice(const std::string& linkInDevice, const std::string& target) {
-  std::vector<std::string> parts;
-  auto walk = [&parts](const std::string& path) {
-    std::size_t start = 0;
-    while (start <= path.size()) {
-      std::size_t slash = path.find('/', start);
-      if (slash == std::string::npos) slash = path.size();
-      std::string part = path.substr(start, slash - start);
-      if (part == "..") {
-        if (!parts.empty()) parts.pop_back();
-      } else if (!part.empty() && part != ".") {
-        parts.push_back(part);
-      }
-      start = slash + 1;
-    }
-  };
-  if (target.empty() || target[0] != '/') {
-    auto slash = linkInDevice.rfind('/');
-    walk(slash == std::string::npos ? "" : linkInDevice.substr(0, slash));
-  }
-  walk(target);
-  std::string resolved = deviceRoot();
-  for (const auto& part : parts) resolved += "/" + part;
-  return resolved;
-}
-
 // SQLite resolves a database's links itself, then opens what they lead to. A link on the device
 // leads where it would lead on the phone, never out of the device.
 ssize_t readLinkForSQLite(const char* path, char* buffer, size_t size) {
@@ -58,7 +29,8 @@ ssize_t readLinkForSQLite(const char* path, char* buffer, size_t size) {
   auto inDevice = pathInDevice(path);
   if (length <= 0 || !inDevice) return length;
   std::string target =
-      targetInDevice(*inDevice, std::string(buffer, static_cast<std::size_t>(length)));
+      deviceRoot() + "/" +
+      linkTargetInDevice(*inDevice, std::string(buffer, static_cast<std::size_t>(length)));
   if (target.size() >= size) {
     errno = ENAMETOOLONG;
     return -1;

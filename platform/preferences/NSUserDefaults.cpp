@@ -61,6 +61,7 @@ void NSUserDefaults::setObject(const id& value, const std::string& key, const st
 
 bool NSUserDefaults::synchronize() {
   bool allWritten = true;
+  lastFailure_.reset();
   for (auto changes = pending_.begin(); changes != pending_.end();) {
     const std::string path = pathOfDomain(changes->first);
     // Only the changed keys, under the file's lock: what other processes wrote meanwhile stays.
@@ -75,6 +76,7 @@ bool NSUserDefaults::synchronize() {
     } else {
       NSLog("NSUserDefaults: cannot write %s", path.c_str());
     }
+    lastFailure_ = result.reason;
     allWritten = false;
     ++changes;
   }

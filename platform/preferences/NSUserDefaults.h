@@ -7,6 +7,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "foundation/NSValueTypes.h"
@@ -20,8 +21,11 @@ class NSUserDefaults : public NSObject {
   // The waiting change, else the file's value; nil for a domain that names no file of its own.
   id objectForKey(const std::string& key, const std::string& domain) const;
   void setObject(const id& value, const std::string& key, const std::string& domain);
-  // Answers whether every changed domain was written.
+  // Answers whether every changed domain was written. What could not be written waits for the
+  // next synchronize.
   bool synchronize();
+  // Why the last synchronize left a domain unwritten; nothing when it wrote them all.
+  const std::optional<std::string>& lastFailure() const { return lastFailure_; }
 
   // A domain is a name, never a path.
   static bool isDomainName(const std::string& domain);
@@ -29,4 +33,5 @@ class NSUserDefaults : public NSObject {
 
  private:
   std::map<std::string, std::map<std::string, id>> pending_;
+  std::optional<std::string> lastFailure_;
 };

@@ -70,13 +70,22 @@ struct PSListControllerRuntime {
     items.erase(items.begin() + index);
     page->reloadSpecifiers();
   }
-  // Stores the value in the row's defaults domain and announces the row's notification.
+  // Stores the value in the row's defaults domain and announces the row's notification; a value
+  // that could not be stored is not announced.
   static void setPreferenceValue(id, SEL, id value, id specifierObject) {
     auto specifier = cast<PSSpecifier>(specifierObject);
     if (!specifier) return;
     auto key = specifier->key();
     auto domain = specifier->defaultsDomain();
-    if (key && domain) NSUserDefaults::standardUserDefaults()->setObject(value, *key, *domain);
+    if (key && domain) {
+      auto defaults = NSUserDefaults::standardUserDefaults();
+      defaults->setObject(value, *key, *domain);
+      if (!defaults->synchronize()) {
+        NSLog("PSListController: %s was not stored, so not announced: %s", key->c_str(),
+              defaults->lastFailure().value_or("").c_str());
+        return;
+      }
+    }
     if (auto name = specifier->postNotification()) {
       CFNotificationCenterPostNotification(CFNotificationCenterGetDarwinNotifyCenter(), *name,
                                            nullptr, nullptr, true);

@@ -12,6 +12,7 @@
 #include "foundation/NSBundle.h"
 #include "foundation/NSValueTypes.h"
 #include "messageui/MFMailComposeViewController.h"
+#include "preferences/NSUserDefaults.h"
 #include "preferences/PSListController.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIColor.h"
@@ -103,9 +104,19 @@ HostStep flip(const HostArguments& words, const HostIdentity&) {
     // As a finger turns it: the switch takes the value and sends its value-changed actions.
     auto control = page->switchForSpecifier(row);
     if (!control) throw HostActionFailure("the row of " + words[0] + " shows no switch");
+    std::size_t alertsBefore = UIAlertView::shownAlerts().size();
     objc_msgSend<void(bool)>(control, "setOn:", words[1] == "on");
     objc_msgSend<void(unsigned long)>(control,
                                       "sendActionsForControlEvents:", UIControlEventValueChanged);
+    if (const auto& failure = NSUserDefaults::standardUserDefaults()->lastFailure()) {
+      std::string said;
+      if (UIAlertView::shownAlerts().size() > alertsBefore) {
+        auto alert = UIAlertView::shownAlerts().back();
+        said = "; the page says \"" + alert->title().value_or("") + "\": \"" +
+               alert->message().value_or("") + "\"";
+      }
+      throw HostActionFailure(words[0] + " was not saved: " + *failure + said);
+    }
   });
 }
 

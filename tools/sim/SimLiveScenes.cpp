@@ -4,6 +4,8 @@
 #include <fstream>
 
 #include "SamplePictures.h"
+#include "foundation/DeviceFiles.h"
+#include "foundation/PropertyList.h"
 
 namespace simulator {
 
@@ -100,12 +102,12 @@ void photoChanged(SimStage& stage) {
 }
 
 void keepMailedMessage(SimStage& stage, const std::string& path) {
-  std::error_code error;
-  std::string source = std::filesystem::exists(path, error) ? path : stage.device() + path;
-  std::filesystem::copy_file(source, stage.screens() + "/mail-log.eml",
-                             std::filesystem::copy_options::overwrite_existing, error);
-  if (error)
-    throw SceneFailure("the mailed message " + path + " cannot be kept: " + error.message());
+  // The host names a path on the device: read it there, never through a link out of it.
+  std::string why;
+  auto message = standin::readFileInside(stage.device(), path, &why);
+  if (!message || !writeRealFile(stage.screens() + "/mail-log.eml", *message, true, &why)) {
+    throw SceneFailure("the mailed message " + path + " cannot be kept: " + why);
+  }
 }
 
 }  // namespace simulator

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <thread>
 
+#include "SimDeviceCopy.h"
 #include "SimPage.h"
 #include "SimScenes.h"
 #include "foundation/Device.h"
@@ -111,9 +112,12 @@ class PhoneRun {
       }
       return true;
     }
-    fs::copy(options_.root, device_, fs::copy_options::recursive | fs::copy_options::copy_symlinks,
-             error);
-    if (error) return fail(options_.root + ": " + error.message());
+    DeviceCopy copy = copyDevice(options_.root, device_);
+    if (!copy.copied) return fail(options_.root + ": " + copy.failure);
+    for (const std::string& line : copy.leftOut) {
+      std::fprintf(stderr, "talvocb sim: not copied from %s: %s\n", options_.root.c_str(),
+                   line.c_str());
+    }
     std::string reason;
     DeviceProfile profile = standin::readProfile(device_, &reason).value_or(DeviceProfile{});
     profile.systemVersion = p.version;
