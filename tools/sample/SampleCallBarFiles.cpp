@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "apps/CallBar.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 
@@ -76,9 +77,8 @@ id callRecord(const Party& party, int index, int call, double date) {
 bool writePlist(const std::string& root, const std::string& devicePath, const id& plist,
                 std::string* error) {
   std::filesystem::path path = root + "/private" + devicePath;
-  std::error_code ec;
-  std::filesystem::create_directories(path.parent_path(), ec);
   std::string reason;
+  standin::createFolders(path.parent_path().string(), &reason);
   auto bytes = dataWithPropertyList(plist, NSPropertyListXMLFormat_v1_0, &reason);
   if (!bytes || !writeRealFile(path.string(), *bytes, true, &reason)) {
     if (error) *error = path.string() + ": " + reason;
