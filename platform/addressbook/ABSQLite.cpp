@@ -28,6 +28,10 @@ std::string reason(sqlite3* db, int status) {
     return "a writer died inside a transaction and left its rollback journal, which only a "
            "writer can roll back (the next edit of the book does)";
   }
+  if (code == SQLITE_READONLY_DIRECTORY || code == SQLITE_READONLY_CANTINIT) {
+    return "the book is in WAL mode, and its -wal and -shm files are missing from a folder this "
+           "reader cannot write";
+  }
   return db ? sqlite3_errmsg(db) : sqlite3_errstr(status);
 }
 
