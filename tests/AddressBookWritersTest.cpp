@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "SampleDevice.h"
+#include "SamplePictures.h"
 #include "Subprocess.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABDatabase.h"
@@ -89,8 +90,17 @@ void killInsideTheWrite(const std::vector<std::string>& argv) {
 
 TEST(AddressBookWriters, AWriterKilledInsideItsTransactionLeavesTheLastCommitReadable) {
   BookDevice phone;
-  std::string photo = phone.device.real("/tmp/photo.png");
-  ASSERT_EQ(phone.tool({"picture", "--id", "3", "-o", photo}).status, 0);
+  // Noise, so that the photo is larger than the writer's page cache: the writer has written into
+  // the files when it is killed.
+  constexpr int kSide = 1400;
+  std::vector<uint8_t> pixels(std::size_t{kSide} * kSide * 4);
+  uint32_t state = 7;
+  for (uint8_t& byte : pixels)
+    byte = static_cast<uint8_t>((state = state * 1664525 + 1013904223) >> 24);
+  std::vector<uint8_t> jpeg = sample::encodeJPEG(pixels.data(), kSide, kSide, kSide * 4, 100);
+  ASSERT_GT(jpeg.size(), 3'000'000u);
+  phone.device.writeFile("/tmp/photo.jpg", std::string(jpeg.begin(), jpeg.end()));
+  std::string photo = phone.device.real("/tmp/photo.jpg");
   std::string before = phone.johnsPhoto();
   ProcessResult sheet = phone.tool({"contact-sheet", "-o", phone.device.real("/tmp/a.png")});
   ASSERT_EQ(sheet.status, 0) << sheet.err;
@@ -98,6 +108,9 @@ TEST(AddressBookWriters, AWriterKilledInsideItsTransactionLeavesTheLastCommitRea
 
   killInsideTheWrite(
       {"talvocb", "--root", phone.device.root(), "addressbook", "set-photo", "1", photo});
+  // Pages of the photo, uncommitted, are in the log, which the readers must step over.
+  EXPECT_GT(std::filesystem::file_size(phone.device.real(kABImagesDatabaseDevicePath) + "-wal"),
+            1'000'000u);
 
   EXPECT_EQ(phone.tool({"contact-id", kJohnsNumber}).out, "1\n");
   ProcessResult after = phone.tool({"contact-sheet", "-o", phone.device.real("/tmp/b.png")});

@@ -41,7 +41,8 @@ bool isRegularFile(const std::string& path) {
   return standin::statFile(path, &info) && S_ISREG(info.st_mode);
 }
 
-// Tests stop the writer here, inside its transaction, to kill it at a known moment.
+// Tests stop the writer here, inside its transaction and after a photo large enough to spill the
+// page cache into the files, to kill it at a known moment.
 void stopIfAskedInsideTheWrite() {
   if (std::getenv("TALVOCB_STOP_INSIDE_WRITE")) std::raise(SIGSTOP);
 }
@@ -191,7 +192,6 @@ void setPhoto(int64_t recordID, const std::string& file) {
     sqlite3_bind_int64(remove, 1, recordID);
     book.run(remove, "cannot write the address book's pictures");
   }
-  stopIfAskedInsideTheWrite();
   sqlite3_stmt* full = book.prepare(
       "INSERT INTO images.ABFullSizeImage (record_id, width, height, data) VALUES (?, ?, ?, ?)");
   sqlite3_bind_int64(full, 1, recordID);
@@ -200,6 +200,7 @@ void setPhoto(int64_t recordID, const std::string& file) {
   sqlite3_bind_blob(full, 4, data->bytes.data(), static_cast<int>(data->bytes.size()),
                     SQLITE_TRANSIENT);
   book.run(full, "cannot write the address book's pictures");
+  stopIfAskedInsideTheWrite();
   sqlite3_stmt* thumb = book.prepare(
       "INSERT INTO images.ABThumbnailImage (record_id, format, derived_from_format, width, height, "
       "data) VALUES (?, 0, 2, ?, ?, ?)");
