@@ -9,6 +9,7 @@
 
 #include "AddressBookFiles.h"
 #include "ContactLookupState.h"
+#include "TalvoCBLog.h"
 #include "TalvoCBUtils+ContactLookup.h"
 #include "TalvoCBUtils+ContactLookupInternal.h"
 #include "addressbook/ABAddressBook.h"
@@ -47,18 +48,26 @@ int32_t contactIDForEmail(const std::string& address) {
   if (!NSFileManager::defaultManager().fileExistsAtPath(kAddressBookDatabase)) return -1;
   int32_t result = -1;
   sqlite3* db = nullptr;
-  if (openAddressBookFile(kAddressBookDatabase, &db) == SQLITE_OK) {
+  // Only a row answers; a locked or failing read is "not found", not identifier 0, and says why.
+  int status = openAddressBookFile(kAddressBookDatabase, &db);
+  if (status == SQLITE_OK) {
     sqlite3_stmt* statement = nullptr;
-    if (sqlite3_prepare_v2(db,
-                           "Select record_id from ABMULTIVALUE where value = ? COLLATE NOCASE "
-                           "order by record_id",
-                           -1, &statement, nullptr) == SQLITE_OK) {
+    status = sqlite3_prepare_v2(db,
+                                "Select record_id from ABMULTIVALUE where value = ? COLLATE "
+                                "NOCASE order by record_id",
+                                -1, &statement, nullptr);
+    if (status == SQLITE_OK) {
       sqlite3_bind_text(statement, 1, address.data(), static_cast<int>(address.size()),
                         SQLITE_TRANSIENT);
-      // Only a row answers; a locked or failing read is "not found", not identifier 0.
-      if (sqlite3_step(statement) == SQLITE_ROW) result = sqlite3_column_int(statement, 0);
+      status = sqlite3_step(statement);
+      if (status == SQLITE_ROW) result = sqlite3_column_int(statement, 0);
     }
     sqlite3_finalize(statement);
+  }
+  if (status != SQLITE_OK && status != SQLITE_ROW && status != SQLITE_DONE) {
+    TALCB_ERROR("+[TalvoCBUtils getContactID:addressBook:]",
+                "Error while reading the database: '%s'",
+                db ? sqlite3_errmsg(db) : "out of memory");
   }
   sqlite3_close(db);
   return result >= 1 ? result : -1;

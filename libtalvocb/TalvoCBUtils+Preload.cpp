@@ -35,13 +35,17 @@ void TalvoCBUtils::prepareImageCache() {
     sqlite3_close(db);
     return;
   }
-  while (sqlite3_step(statement) == SQLITE_ROW) {
+  int status = SQLITE_ROW;
+  while ((status = sqlite3_step(statement)) == SQLITE_ROW) {
     int32_t contactID = sqlite3_column_int(statement, 0);
     auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, 1));
     int length = sqlite3_column_bytes(statement, 1);
     auto data = make<NSData>(bytes && length > 0 ? std::vector<uint8_t>(bytes, bytes + length)
                                                  : std::vector<uint8_t>());
     setContactImage(getImageFromImageData(data), contactID);
+  }
+  if (status != SQLITE_DONE) {
+    TALCB_SHORT_ERROR("Error while reading the thumbnails: '%s'", sqlite3_errmsg(db));
   }
   sqlite3_finalize(statement);
   sqlite3_close(db);

@@ -104,7 +104,12 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
     }
     sqlite3_bind_int(statement, 1, contactID);
     NSDataPtr result;
-    if (sqlite3_step(statement) == SQLITE_ROW) {
+    status = sqlite3_step(statement);
+    if (status != SQLITE_ROW && status != SQLITE_DONE) {
+      TALCB_ERROR("NSData *getContactImageFromABForID(int, int)",
+                  "Error while reading the thumbnail: '%s'", sqlite3_errmsg(db));
+    }
+    if (status == SQLITE_ROW) {
       const void* blob = sqlite3_column_blob(statement, 0);
       int length = sqlite3_column_bytes(statement, 0);
       if (blob && length >= 1) {

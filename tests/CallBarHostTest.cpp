@@ -96,6 +96,9 @@ TEST(CallBarHost, ACallShowsTheNameDetailAndThePackagesOwnPicture) {
   // A stranger is shown by number; the last call ended, the overlay goes.
   screen = phone.screen({"call +1 555-010-0199 at 77.9"});
   EXPECT_EQ(banner(screen)->ofClass("UILabel")[1]->text, "calling…");
+  // A start time too small for a normal double is still a time.
+  screen = phone.screen({"call 555-522-8243 at 1e-320"});
+  EXPECT_EQ(banner(screen)->ofClass("UILabel")[0]->text, "Anna Haro");
   EXPECT_TRUE(banner(phone.screen({"call 555-522-8243", "hangup"})) == nullptr);
   screen = phone.screen({"call 555-522-8243", "call 5550100102", "hangup"});
   EXPECT_EQ(banner(screen)->ofClass("UILabel")[0]->text, "Anna Haro");

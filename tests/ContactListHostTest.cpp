@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <thread>
 
+#include "RollbackJournal.h"
 #include "SampleDevice.h"
 #include "Subprocess.h"
 #include "TALCBSettings.h"
@@ -301,6 +302,7 @@ TEST(ContactListHost, AddressBookChangesFromTheTool) {
 TEST(ContactListHost, AddressBookHandlerWithLockedEmptyForeignAndMissingFiles) {
   ListDevice phone;
   std::string book = phone.device.real(kABDatabaseDevicePath);
+  useRollbackJournal(book);
   std::string wait = "wait " + std::string(kBookChanged) + " 10000";
   RunningProgram springBoard(
       phone.host(kSpringBoard, {"contacts", "observe " + std::string(kBookChanged), "ready", wait,

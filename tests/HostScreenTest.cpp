@@ -43,6 +43,9 @@ TEST(HostScreen, BadLinesExitTwoWithOneLineAndStopTheScript) {
         {"wait some.notification 9223372036854775807", "ready"},
         {"settings-changed 9223372036854775807", "ready"},
         {"wait-idle -1", "ready"},
+        // A call needs a party: "at 5" is its start, and a start must fit a double.
+        {"call at 5", "ready"},
+        {"call 555-522-8243 at 1e999", "ready"},
         {"tap-alert first"}}) {
     ProcessResult r = host(device, script);
     EXPECT_EQ(r.status, 2) << script[0];

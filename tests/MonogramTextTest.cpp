@@ -7,6 +7,7 @@
 
 #include "ContactLookupState.h"
 #include "HandPickedBookTest.h"
+#include "RollbackJournal.h"
 #include "SampleDevice.h"
 #include "TalvoCBUtils+ContactLookupInternal.h"
 #include "TalvoCBUtils+MonogramText.h"
@@ -136,6 +137,7 @@ TEST_F(MonogramTextTest, BrokenDatabasesFallBackWithoutCrashing) {
 }
 
 TEST_F(MonogramTextTest, LockedDatabaseWaitsFourSecondsThenAsksTheAddressBook) {
+  useRollbackJournal(device.real(kDatabase));
   // The shared address book already holds the person, as a running host's would.
   ASSERT_NE(TalvoCBUtils::getPersonRecordFromDB(13), nullptr);
   sqlite3* writer = nullptr;

@@ -8,6 +8,7 @@
 
 #include "ContactLookupState.h"
 #include "PictureSupport.h"
+#include "RollbackJournal.h"
 #include "SampleDevice.h"
 #include "TalvoCBRetry.h"
 #include "TalvoCBUtils+ContactLookupInternal.h"
@@ -33,6 +34,8 @@ class WaitingRuleTest : public PictureDevice {
     TalvoCBResetContactLookup();
     std::string error;
     ASSERT_TRUE(sample::writeHandPickedAddressBook(device->root(), "US", nullptr, &error)) << error;
+    useRollbackJournal(device->real(kMain));
+    useRollbackJournal(device->real(kImages));
     waits = 0;
     TalvoCBSetRetryWait(countWait);
     // The shared address book already holds the person, as a running host's would: its answer

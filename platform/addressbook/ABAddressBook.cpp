@@ -168,6 +168,10 @@ std::vector<ABRecordRef> ABPersonCopyArrayOfAllLinkedPeople(ABRecordRef person) 
   return people;
 }
 
+std::optional<std::string> standin::addressBookUnreadableReason() {
+  return addressbook::unreadableReason();
+}
+
 ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
                                              const std::string& number, int, int) {
   if (!addressBook || isOverlong(number)) return nullptr;

@@ -33,7 +33,7 @@ constexpr ABPersonImageFormat kABPersonImageFormatOriginalSize = 2;
 constexpr std::size_t kABPhoneNumberMaxLength = 256;
 
 // A book over the device's files. It never answers NULL: with missing or unreadable files the
-// book is empty.
+// book is empty, and each read that fails is logged.
 ABAddressBookRef ABAddressBookCreate();
 void CFRelease(ABAddressBookRef addressBook);
 
@@ -59,6 +59,13 @@ std::vector<ABRecordRef> ABPersonCopyArrayOfAllLinkedPeople(ABRecordRef person);
 // kABPhoneNumberMaxLength matches nobody, and stored values that long are no candidates.
 ABRecordRef ABCFindPersonMatchingPhoneNumber(ABAddressBookRef addressBook,
                                              const std::string& number, int unused1, int unused2);
+
+namespace standin {
+// Why the device's address book cannot be read (a file that is no database, a rollback journal a
+// killed writer left, damage), or nothing when it reads; a device without the files has an empty
+// book, which reads. The tools ask it so that a book they cannot read is never shown as nobody.
+std::optional<std::string> addressBookUnreadableReason();
+}  // namespace standin
 
 // The address book's phone-number formatter.
 class ABPhoneFormatting : public NSObject {

@@ -14,6 +14,10 @@ inline constexpr const char* kABImagesDatabaseDevicePath =
 // images file attached as "images".
 const char* ABDatabaseSchemaSQL();
 
+// Whether the readers read the text back as it is: valid UTF-8 without a NUL. Text that is not
+// reads as no value at all, so a writer refuses it.
+bool ABDatabaseTextReadsBack(const std::string& text);
+
 // The value ABPhoneLastFour keeps for a number: the last four digits of its national number as
 // read in the region (all of them when shorter), or of its plain digits when it does not read as
 // a phone number. Empty for text without digits.

@@ -7,6 +7,7 @@
 
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABDatabase.h"
+#include "addressbook/ABSQLite.h"
 #include "apps/CallBarAddressBook.h"
 #include "apps/LayoutDirection.h"
 #include "foundation/Device.h"
@@ -17,15 +18,10 @@ namespace {
 // Addresses longer than any real one are not looked up.
 constexpr std::size_t kLongestAddress = 256;
 
+// Read-only, as every reader of the book; a file that cannot be read is logged.
 class Database {
  public:
-  Database() {
-    std::string path = fileSystemRepresentation(kABDatabaseDevicePath);
-    if (sqlite3_open_v2(path.c_str(), &db_, SQLITE_OPEN_READONLY, nullptr) != SQLITE_OK) {
-      sqlite3_close(db_);
-      db_ = nullptr;
-    }
-  }
+  Database() : db_(addressbook::openReadOnly(kABDatabaseDevicePath)) {}
   ~Database() { sqlite3_close(db_); }
   Database(const Database&) = delete;
   Database& operator=(const Database&) = delete;
@@ -78,16 +74,25 @@ std::string readableLabel(const std::string& stored) {
 ABRecordID recordWithEmail(const std::string& address) {
   Database db;
   sqlite3_stmt* statement = nullptr;
-  if (!db.get() || sqlite3_prepare_v2(db.get(),
-                                      "SELECT record_id FROM ABMultiValue WHERE property = 4 AND "
-                                      "value = ? COLLATE NOCASE ORDER BY record_id LIMIT 1",
-                                      -1, &statement, nullptr) != SQLITE_OK) {
+  int status = SQLITE_CANTOPEN;
+  if (!db.get() ||
+      (status = sqlite3_prepare_v2(db.get(),
+                                   "SELECT record_id FROM ABMultiValue WHERE property = 4 AND "
+                                   "value = ? COLLATE NOCASE ORDER BY record_id LIMIT 1",
+                                   -1, &statement, nullptr)) != SQLITE_OK) {
+    if (db.get() && addressbook::isReadFailure(status))
+      addressbook::logReadFailure(db.get(), status);
     sqlite3_finalize(statement);
     return kABRecordInvalidID;
   }
   sqlite3_bind_text(statement, 1, address.c_str(), -1, SQLITE_TRANSIENT);
   ABRecordID found = kABRecordInvalidID;
-  if (sqlite3_step(statement) == SQLITE_ROW) found = sqlite3_column_int(statement, 0);
+  status = sqlite3_step(statement);
+  if (status == SQLITE_ROW) {
+    found = sqlite3_column_int(statement, 0);
+  } else if (status != SQLITE_DONE) {
+    addressbook::logReadFailure(db.get(), status);
+  }
   sqlite3_finalize(statement);
   return found;
 }

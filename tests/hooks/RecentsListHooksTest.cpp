@@ -186,6 +186,8 @@ TEST_F(RecentsListHooksTest, ASettingsChangeWhilePicturesAreDrawnReachesTheWorke
 TEST_F(RecentsListHooksTest, ACachedRowShowsItsPictureAtOnceAndTheRecordsUidWins) {
   start();
   show();
+  // The shown rows' own picture work is done first, so that only what follows is counted.
+  TalvoCBUtils::queue()->waitUntilAllOperationsAreFinished();
   std::promise<void> release = holdPictureWork();
   // The record's uid (1) and its address-book identifier (3) differ: the uid is the contact.
   auto johns = TalvoCBUtils::monogramImage(std::string("JA"), 1L);
@@ -203,6 +205,8 @@ TEST_F(RecentsListHooksTest, ACachedRowShowsItsPictureAtOnceAndTheRecordsUidWins
 TEST_F(RecentsListHooksTest, WithMonogramsOffAnUncachedRowShowsThePlaceholderFirst) {
   start();
   show();
+  // The shown rows' own picture work is done first, so that only what follows is counted.
+  TalvoCBUtils::queue()->waitUntilAllOperationsAreFinished();
   std::promise<void> release = holdPictureWork();
   setSwitches({{"TalvoCBEnabledMonogramPictures", false}});
   TalvoCBUtils::clearImageCache();

@@ -68,12 +68,17 @@ std::shared_ptr<UITableView> shownTable() {
   return table;
 }
 
+// A start time. A number too small for a normal double (1e-320) is still a number: strtod sets
+// ERANGE for it too, but only a result of HUGE_VAL means one too large to hold.
 double secondsArgument(const std::string& word) {
   errno = 0;
   char* end = nullptr;
   double value = std::strtod(word.c_str(), &end);
-  if (word.empty() || *end != '\0' || errno == ERANGE || !std::isfinite(value)) {
+  if (word.empty() || *end != '\0' || std::isnan(value)) {
     throw HostUsageError("call: '" + word + "' is not a number of seconds");
+  }
+  if (!std::isfinite(value) || (errno == ERANGE && std::fabs(value) == HUGE_VAL)) {
+    throw HostUsageError("call: '" + word + "' seconds is out of range");
   }
   return value;
 }
@@ -82,13 +87,15 @@ double secondsArgument(const std::string& word) {
 HostStep call(const HostArguments& words, const HostIdentity&) {
   std::size_t partyWords = words.size();
   std::optional<double> start;
-  if (words.size() >= 3 && words[words.size() - 2] == "at") {
+  if (words.size() >= 2 && words[words.size() - 2] == "at") {
     start = secondsArgument(words.back());
     partyWords -= 2;
   }
   std::string party;
   for (std::size_t i = 0; i < partyWords; ++i) party += (i ? " " : "") + words[i];
-  if (party.empty() || party == "at") throw HostUsageError("usage: call PARTY [at SECONDS]");
+  if (party.empty() || party == "at") {
+    throw HostUsageError("call: no party (usage: call PARTY [at SECONDS])");
+  }
   return guarded([&] {
     auto controller = shownOverlay();
     Overlay& o = overlay();

@@ -37,8 +37,10 @@ AddressBookWriter::AddressBookWriter(const std::string& root, std::string region
   bool attached = run(attach);
   sqlite3_finalize(attach);
   if (!attached) return;
-  // The files are written once and whole; a crash leaves nothing worth keeping anyway.
+  // WAL mode, as the phone keeps its book: a reader never has to roll back what a killed writer
+  // left. The files are written once and whole; a crash leaves nothing worth keeping anyway.
   if (sqlite3_exec(db_,
+                   "PRAGMA main.journal_mode=WAL; PRAGMA images.journal_mode=WAL; "
                    "PRAGMA main.synchronous=OFF; PRAGMA images.synchronous=OFF; "
                    "PRAGMA main.cache_size=-65536; PRAGMA images.cache_size=-16384; BEGIN;",
                    nullptr, nullptr, nullptr) != SQLITE_OK ||

@@ -6,13 +6,17 @@
 
 #include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 
 #include "CliContext.h"
+#include "ContactIdentifier.h"
 #include "SamplePictures.h"
 #include "addressbook/ABDatabase.h"
 #include "foundation/Device.h"
+#include "foundation/DeviceFiles.h"
 #include "foundation/NSNotificationCenter.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
@@ -34,10 +38,19 @@ double now() {
 
 bool isRegularFile(const std::string& path) {
   struct stat info {};
-  return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+  return standin::statFile(path, &info) && S_ISREG(info.st_mode);
 }
 
-// A connection to the book's files, both of which must already exist: nothing is created.
+// Tests stop the writer here, inside its transaction and after a photo large enough to spill the
+// page cache into the files, to kill it at a known moment.
+void stopIfAskedInsideTheWrite() {
+  if (std::getenv("TALVOCB_STOP_INSIDE_WRITE")) std::raise(SIGSTOP);
+}
+
+// A connection to the book's files, both of which must already exist: nothing is created. Both
+// files are kept in WAL mode, so that the read-only readers see the last commit whenever a writer
+// dies, and never meet a rollback journal they cannot roll back. Opening a book still in rollback
+// mode rolls back what a killed writer left, then switches it.
 class BookConnection {
  public:
   BookConnection() {
@@ -53,6 +66,15 @@ class BookConnection {
     sqlite3_stmt* attach = prepare("ATTACH DATABASE ? AS images");
     sqlite3_bind_text(attach, 1, images.c_str(), -1, SQLITE_TRANSIENT);
     run(attach, "cannot open the address book's pictures");
+    for (const char* sql : {"PRAGMA main.journal_mode=WAL", "PRAGMA images.journal_mode=WAL"}) {
+      sqlite3_stmt* mode = prepare(sql);
+      int status = sqlite3_step(mode);
+      std::string answer = status == SQLITE_ROW && sqlite3_column_text(mode, 0)
+                               ? reinterpret_cast<const char*>(sqlite3_column_text(mode, 0))
+                               : "";
+      sqlite3_finalize(mode);
+      if (answer != "wal") fail("cannot put the address book in WAL mode");
+    }
   }
   ~BookConnection() {
     if (inTransaction_) sqlite3_exec(db_, "ROLLBACK", nullptr, nullptr, nullptr);
@@ -178,6 +200,7 @@ void setPhoto(int64_t recordID, const std::string& file) {
   sqlite3_bind_blob(full, 4, data->bytes.data(), static_cast<int>(data->bytes.size()),
                     SQLITE_TRANSIENT);
   book.run(full, "cannot write the address book's pictures");
+  stopIfAskedInsideTheWrite();
   sqlite3_stmt* thumb = book.prepare(
       "INSERT INTO images.ABThumbnailImage (record_id, format, derived_from_format, width, height, "
       "data) VALUES (?, 0, 2, ?, ?, ?)");
@@ -193,6 +216,13 @@ void setPhoto(int64_t recordID, const std::string& file) {
 }
 
 void setName(int64_t recordID, const std::string& first, const std::string& last) {
+  // The readers would read such a name as none at all.
+  for (const std::string* name : {&first, &last}) {
+    if (!ABDatabaseTextReadsBack(*name)) {
+      throw CliFailure("the name " + std::string(name == &first ? "FIRST" : "LAST") +
+                       " is not valid UTF-8");
+    }
+  }
   BookConnection book;
   book.begin();
   book.requirePerson(recordID);
@@ -225,7 +255,9 @@ void addAddressBookEditCommands(CLI::App& app, CliContext& context) {
   static std::string file, first, last;
 
   auto* photo = addressBook->add_subcommand("set-photo", "Sets a person's photo from a file");
-  photo->add_option("ID", recordID, "The person's record identifier")->required();
+  photo->add_option("ID", recordID, "The person's record identifier")
+      ->required()
+      ->transform(ContactIdentifier());
   photo->add_option("FILE", file, "A JPEG or PNG picture")->required();
   photo->callback([&context] {
     context.enterDevice("addressbook set-photo");
@@ -234,7 +266,9 @@ void addAddressBookEditCommands(CLI::App& app, CliContext& context) {
   });
 
   auto* name = addressBook->add_subcommand("set-name", "Sets a person's first and last name");
-  name->add_option("ID", recordID, "The person's record identifier")->required();
+  name->add_option("ID", recordID, "The person's record identifier")
+      ->required()
+      ->transform(ContactIdentifier());
   name->add_option("FIRST", first, "The first name (\"\" for none)")->required();
   name->add_option("LAST", last, "The last name (\"\" for none)")->required();
   name->callback([&context] {

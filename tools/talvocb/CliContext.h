@@ -23,6 +23,10 @@ struct CliContext {
   void failure(const std::string& message);
 };
 
+// Stops the command (exit 1, with the reason) when the device's address book cannot be read, so
+// that an unreadable book is never shown as a book without the contact.
+void requireReadableAddressBook();
+
 // Each file of commands adds its subcommands to the application.
 void addDeviceCommands(CLI::App& app, CliContext& context);
 void addProbeCommand(CLI::App& app, CliContext& context);

@@ -71,6 +71,7 @@ void addContactSheetCommand(CLI::App& app, CliContext& context) {
     }
     UIImagePtr sheet = UIGraphicsGetImageFromCurrentImageContext();
     UIGraphicsEndImageContext();
+    requireReadableAddressBook();
     if (!sheet || !UIImageWritePNGToFile(sheet, output)) {
       return context.failure(output + ": cannot be written");
     }

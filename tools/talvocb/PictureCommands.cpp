@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "CliContext.h"
+#include "ContactIdentifier.h"
 #include "ImageCacheState.h"
 #include "NumberRange.h"
 #include "TalvoCBUtils+MonogramText.h"
@@ -42,7 +43,9 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
   auto* command = app.add_subcommand(
       "monogram", "Writes the monogram of TEXT (monogramImage:contactID:size:) as a PNG file");
   command->add_option("TEXT", monogram.text, "The monogram text (initials)")->required();
-  command->add_option("--id", monogram.contactID, "The contact identifier")->capture_default_str();
+  command->add_option("--id", monogram.contactID, "The contact identifier")
+      ->transform(ContactIdentifier())
+      ->capture_default_str();
   command->add_option("--size", monogram.size, "Width and height in points")
       ->expected(2)
       ->check(FiniteRange(1.0, 1024.0))
@@ -60,7 +63,9 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
       "picture",
       "Writes the picture of contact N (getContactImageOnly:monogramText:newImage:size:font:, "
       "with the monogram text read from the address book and the system font) as a PNG file");
-  pictureCommand->add_option("--id", picture.contactID, "The contact identifier")->required();
+  pictureCommand->add_option("--id", picture.contactID, "The contact identifier")
+      ->required()
+      ->transform(ContactIdentifier());
   pictureCommand->add_option("--size", picture.size, "Width and height in points of a monogram")
       ->expected(2)
       ->check(FiniteRange(1.0, 1024.0))
@@ -73,6 +78,7 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
     auto image = TalvoCBUtils::getContactImageOnly(picture.contactID, text, picture.newImage,
                                                    CGSizeMake(picture.size[0], picture.size[1]),
                                                    UIFont::systemFontOfSize(17.0));
+    requireReadableAddressBook();
     writePicture(context, image, picture.output);
   });
 
@@ -80,6 +86,7 @@ void addPictureCommands(CLI::App& app, CliContext& context) {
       ->callback([&context] {
         context.enterDevice("preload");
         TalvoCBUtils::prepareImageCache();
+        requireReadableAddressBook();
         std::printf("%zu\n", TalvoCBImageCacheCount());
       });
 }
