@@ -6,6 +6,7 @@
 
 #include "addressbook/ABAddressBook.h"
 #include "addressbook/ABDatabase.h"
+#include "foundation/DeviceFiles.h"
 
 namespace sample {
 
@@ -19,12 +20,10 @@ std::string AddressBookWriter::imagesDatabasePath(const std::string& root) {
 
 AddressBookWriter::AddressBookWriter(const std::string& root, std::string region)
     : region_(std::move(region)) {
-  namespace fs = std::filesystem;
   std::string main = databasePath(root), images = imagesDatabasePath(root);
-  std::error_code ec;
-  fs::create_directories(fs::path(main).parent_path(), ec);
+  standin::createFolders(std::filesystem::path(main).parent_path().string());
   for (const std::string& file : {main, images}) {
-    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) fs::remove(file + suffix, ec);
+    for (const char* suffix : {"", "-journal", "-wal", "-shm"}) standin::removeFile(file + suffix);
   }
   if (sqlite3_open_v2(main.c_str(), &db_, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr) !=
       SQLITE_OK) {
