@@ -38,7 +38,7 @@ std::string quotedStart(const std::string& text) {
   std::size_t cut = kShown;
   // Not inside a UTF-8 character.
   while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
-  return "'" + text.substr(0, cut) + "...' (" + std::to_string(text.size()) + " bytes)";
+  return "'" + text.substr(0, cut) + "...'";
 }
 
 bool readHostLine(FILE* input, std::string* line, std::size_t* length) {
