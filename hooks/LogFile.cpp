@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
 #include <string>
 
@@ -42,6 +43,23 @@ bool stillNamed(int fd, const standin::FolderEntry& entry) {
          ::fstatat(entry.folder(), entry.name().c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
          open.st_dev == named.st_dev && open.st_ino == named.st_ino;
 }
+// The lock is held only for a rename; start-up never waits long on it.
+bool lockBriefly(int fd) {
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return true;
+    if (errno != EWOULDBLOCK && errno != EINTR) return false;
+    ::usleep(10000);
+  }
+  return false;
+}
+
+void useAsStandardError(int fd) {
+  ::fchmod(fd, S_IRUSR | S_IWUSR);
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  std::fflush(stderr);
+  ::dup2(fd, STDERR_FILENO);
+  ::close(fd);
+}
 }  // namespace
 
 void redirectStandardErrorToLogFile() {
@@ -53,8 +71,12 @@ void redirectStandardErrorToLogFile() {
   for (int attempt = 0; attempt < 4; ++attempt) {
     int fd = openLog(path);
     if (fd < 0) return;
-    ::flock(fd, LOCK_EX);
     struct stat info {};
+    if (!lockBriefly(fd)) {
+      // Held too long by another: this process logs without moving anything.
+      useAsStandardError(fd);
+      return;
+    }
     if (!stillNamed(fd, *entry) || ::fstat(fd, &info) != 0) {
       ::close(fd);
       continue;
@@ -65,11 +87,7 @@ void redirectStandardErrorToLogFile() {
       continue;
     }
     ::flock(fd, LOCK_UN);
-    ::fchmod(fd, S_IRUSR | S_IWUSR);
-    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
-    std::fflush(stderr);
-    ::dup2(fd, STDERR_FILENO);
-    ::close(fd);
+    useAsStandardError(fd);
     return;
   }
 }
