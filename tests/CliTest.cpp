@@ -107,6 +107,23 @@ TEST(Cli, AFullDiskLeavesTheSettingsFileAsItWas) {
   }
 }
 
+// Without the shell's trap: the tool itself ignores the signal of a file grown past the limit, so
+// the write fails, is reported, and leaves no temporary file.
+TEST(Cli, AFileSizeLimitFailsTheWriteInsteadOfKillingTheTool) {
+  TemporaryDevice device;
+  ASSERT_EQ(runProgram({"talvocb", "--root", device.root(), "settings", "init"}).status, 0);
+  std::string before = device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist");
+  ProcessResult limited = runProgram(
+      {"talvocb", "--root", device.root(), "settings", "set", "TalvoCBEnabled", "off"}, {"", 0});
+  EXPECT_EQ(limited.status, 1) << limited.err;
+  EXPECT_NE(limited.err.find("File too large"), std::string::npos) << limited.err;
+  EXPECT_EQ(device.readFile("/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist"), before);
+  for (const auto& entry : std::filesystem::directory_iterator(
+           std::filesystem::path(device.settingsFile()).parent_path())) {
+    EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+  }
+}
+
 TEST(Cli, FailuresSayWhyAndChangeNothing) {
   TemporaryDevice device;
   struct Case {

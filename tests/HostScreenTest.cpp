@@ -1,5 +1,6 @@
 // The host program's script: screens snapshotted and dumped, and how lines fail.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <filesystem>
 #include <fstream>
@@ -66,6 +67,52 @@ TEST(HostScreen, FailedActionsExitOneSayingWhy) {
   r = host(device, {"tap-alert 0"});
   EXPECT_EQ(r.status, 1);
   EXPECT_NE(r.err.find("no alert is showing"), std::string::npos);
+}
+
+// A line or word of any length costs the host no more than a line's worth, and an error quotes
+// only its start.
+TEST(HostScreen, OverlongLinesAndWordsAreRefusedQuotingOnlyTheirStart) {
+  TemporaryDevice device;
+  ProcessResult r = runProgram({"talvocb-host", "--root", device.root(), "--stdin"},
+                               {std::string(1 << 20, 'x') + "\nready\n", {}});
+  EXPECT_EQ(r.status, 2);
+  EXPECT_EQ(r.err,
+            "talvocb-host: a line of 1048576 bytes is longer than 65536: "
+            "'xxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxxx...'\n");
+  EXPECT_EQ(r.out.find("ready"), std::string::npos);
+  for (const std::string& line :
+       {std::string(70000, 'z'), std::string(60000, 'y'), "run " + std::string(60000, '9')}) {
+    r = host(device, {line, "ready"});
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(lines(r.err), 1u);
+    EXPECT_LT(r.err.size(), 160u) << r.err.substr(0, 160);
+  }
+}
+
+// A snapshot goes whole into a regular file or nowhere: a FIFO or a link at the path is refused
+// at once and left as it was, and a write that fails leaves no part of a picture.
+TEST(HostScreen, SnapshotsGoWholeIntoRegularFilesOnly) {
+  TemporaryDevice device;
+  std::string fifo = device.real("/tmp/fifo.png"), link = device.real("/tmp/link.png");
+  std::string target = device.real("/tmp/target");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+  device.writeFile("/tmp/target", "kept\n");
+  std::filesystem::create_symlink(target, link);
+  ProcessResult r = host(device, {"snapshot " + fifo});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write " + fifo + ": is not a regular file"), std::string::npos)
+      << r.err;
+  r = host(device, {"snapshot " + link});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("is a symbolic link"), std::string::npos) << r.err;
+  EXPECT_EQ(device.readFile("/tmp/target"), "kept\n");
+
+  std::string shot = device.root() + "/shots/screen.png";
+  std::filesystem::create_directory(device.root() + "/shots");
+  r = runProgram({"talvocb-host", "--root", device.root(), "--do", "snapshot " + shot}, {"", 4096});
+  EXPECT_EQ(r.status, 1);
+  EXPECT_NE(r.err.find("cannot write " + shot + ": File too large"), std::string::npos) << r.err;
+  EXPECT_TRUE(std::filesystem::is_empty(device.root() + "/shots"));
 }
 
 TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {

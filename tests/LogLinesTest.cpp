@@ -1,6 +1,9 @@
 // The log lines that support reads: each names its method or function as the platform writes it.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <regex>
 
 #include "TALCBSettings.h"
@@ -9,6 +12,7 @@
 #include "TalvoCBUtils+Probes.h"
 #include "TalvoCBUtils+RetrievalInternal.h"
 #include "TemporaryDevice.h"
+#include "foundation/NSLog.h"
 
 namespace {
 // The log lines written while the action runs, without the time stamp and process prefix.
@@ -64,4 +68,30 @@ TEST(LogLines, ThumbnailReaderNamesItsCSignature) {
   EXPECT_EQ(withoutLineNumber(lines[0]),
             "com.quorvik.TalvoCB: Error => NSData *getContactImageFromABForID(int, int), [Line N], "
             "Error while preparing statement: 'no such table: ABThumbnailImage'");
+}
+
+// A message of a megabyte is cut to 16 KiB, saying how much was left out; a file standard error
+// goes to is not grown past 16 MiB, past which one line says the rest is left out.
+TEST(LogLines, LinesAndTheFileTheyGoToAreBounded) {
+  auto cut = linesLoggedBy([] { NSLogString(std::string(1 << 20, 'x')); });
+  ASSERT_EQ(cut.size(), 1u);
+  EXPECT_EQ(cut[0], std::string(16 * 1024, 'x') + "... [" + std::to_string((1 << 20) - 16 * 1024) +
+                        " bytes left out]");
+
+  char path[] = "/tmp/talvocb-full-log-XXXXXX";
+  int file = ::mkstemp(path);
+  ASSERT_GE(file, 0);
+  ASSERT_EQ(::ftruncate(file, 16 << 20), 0);
+  std::fflush(stderr);
+  int saved = ::dup(STDERR_FILENO);
+  ::dup2(file, STDERR_FILENO);
+  for (int i = 0; i < 3; ++i) NSLog("line %d", i);
+  std::fflush(stderr);
+  ::dup2(saved, STDERR_FILENO);
+  ::close(saved);
+  struct stat info {};
+  ASSERT_EQ(::fstat(file, &info), 0);
+  EXPECT_LT(info.st_size, (16 << 20) + 200);
+  ::close(file);
+  ::unlink(path);
 }

@@ -248,3 +248,53 @@ TEST(SettingsPane, SwitchingARowChangesWhatSpringBoardShows) {
   phone.settingsApp({"switch TalvoCBEnabledRoundedPictures on"});
   EXPECT_TRUE(roundInSpringBoard());
 }
+
+// Support gets the log's last 4 MiB from a line start, told how much was left out; a log of
+// gigabytes costs no more than that to send.
+TEST(SettingsPane, AHugeLogIsMailedAsItsLastLinesAndTheBodySaysItWasCut) {
+  PaneDevice phone;
+  std::string log = phone.device.real("/tmp/quorvik.log");
+  std::string lines;
+  for (int i = 0; i < 400000; ++i) lines += "log line " + std::to_string(i) + "\n";
+  ASSERT_GT(lines.size(), 4u << 20);
+  phone.device.writeFile("/tmp/quorvik.log", "");
+  std::filesystem::resize_file(log, 3ull << 30);  // sparse
+  std::ofstream(log, std::ios::app) << lines;
+  const uint64_t size = std::filesystem::file_size(log);
+
+  EXPECT_EQ(phone.settingsApp({"mail-log"}).out,
+            "mail: /private/var/mobile/Library/Mail/Outbox/1.eml\n");
+  std::string sent = phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml");
+  EXPECT_LT(std::filesystem::file_size(sent), 6u << 20);
+  ParsedMail mail = parseMail(sent);
+  const std::string& part = mail.attachmentText;
+  EXPECT_LE(part.size(), 4u << 20);
+  EXPECT_GT(part.size(), (4u << 20) - 32);
+  ASSERT_EQ(part.rfind("log line ", 0), 0u) << part.substr(0, 40);
+  EXPECT_EQ(lines.substr(lines.size() - part.size()), part);
+  std::string leftOut = std::to_string(size - part.size());
+  EXPECT_NE(mail.html.find("The log was cut: its first " + leftOut + " bytes were left out"),
+            std::string::npos)
+      << mail.html;
+}
+
+// No partial message ever lies in the outbox: a write that fails (here the file-size limit,
+// whose signal the program ignores, as a full disk) sends nothing and says why.
+TEST(SettingsPane, AMailThatCannotBeWrittenLeavesNothingInTheOutbox) {
+  PaneDevice phone;
+  std::string lines;
+  for (int i = 0; i < 20000; ++i) lines += "log line " + std::to_string(i) + "\n";
+  phone.device.writeFile("/tmp/quorvik.log", lines);
+  ProcessResult result = runProgram({"talvocb-host", "--root", phone.device.root(), "--bundle-id",
+                                     "com.apple.Preferences", "--do", "mail-log"},
+                                    {"", 64 * 1024});
+  EXPECT_EQ(result.status, 1) << result.err;
+  EXPECT_NE(result.err.find("mail-log: the message was not sent: cannot write the message: File "
+                            "too large"),
+            std::string::npos)
+      << result.err;
+  EXPECT_EQ(result.err.find("CRITICAL"), std::string::npos) << result.err;
+  std::string outbox = phone.device.real("/private/var/mobile/Library/Mail/Outbox");
+  ASSERT_TRUE(std::filesystem::is_directory(outbox));
+  EXPECT_TRUE(std::filesystem::is_empty(outbox));
+}

@@ -3,6 +3,7 @@
 // changed drawing; the page is opened in a real browser.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 
 #include <cairo.h>
 
@@ -215,4 +216,32 @@ TEST(SimulatorTest, IndexPageLoadsInABrowser) {
   EXPECT_EQ(captions, 3u);
   EXPECT_NE(browser.out.find("The mailed log"), std::string::npos);
   EXPECT_EQ(browser.err.find(":CONSOLE"), std::string::npos) << browser.err;
+}
+
+// References may be anything: a FIFO is refused at once, a tree or picture past its size before it
+// is read, each with the reason.
+TEST(SimulatorTest, ReferencesThatAreNoFilesOrTooLargeAreRefusedWithTheirReason) {
+  TemporaryFolder folder;
+  std::string screen = kReferences + "/" + kPhone + "/call-photo";
+  std::string reference = folder.path + "/reference";
+  auto reasonFor = [&] {
+    auto result = simulator::compareShot(screen, reference, {}, folder.path + "/diff.png");
+    EXPECT_FALSE(result.same);
+    return result.reason;
+  };
+  ASSERT_EQ(::mkfifo((reference + ".png").c_str(), 0600), 0);
+  EXPECT_EQ(reasonFor(), "the reference picture " + reference + ".png is not a regular file");
+  fs::remove(reference + ".png");
+  { std::ofstream(reference + ".png") << ""; }
+  fs::resize_file(reference + ".png", 200u << 20);
+  EXPECT_EQ(reasonFor(), "the reference picture " + reference + ".png is larger than 64 MiB");
+
+  fs::remove(reference + ".png");
+  fs::copy_file(screen + ".png", reference + ".png");
+  ASSERT_EQ(::mkfifo((reference + ".json").c_str(), 0600), 0);
+  EXPECT_EQ(reasonFor(), "the reference view tree " + reference + ".json is not a regular file");
+  fs::remove(reference + ".json");
+  { std::ofstream(reference + ".json") << ""; }
+  fs::resize_file(reference + ".json", 200u << 20);
+  EXPECT_EQ(reasonFor(), "the reference view tree " + reference + ".json is larger than 16 MiB");
 }

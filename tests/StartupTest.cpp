@@ -270,3 +270,38 @@ TEST(Startup, HostMethodOfAnotherTypeIsLoggedAndSkipped) {
   EXPECT_EQ(log.find("Cannot hook", first + 1), std::string::npos);
   EXPECT_NE(log.rfind("com.quorvik.TalvoCB => Error: ", first), std::string::npos);
 }
+
+// A log past 8 MiB is moved aside by the process that starts and finds it so, under a lock on the
+// log: of SpringBoards starting together one moves it, the others write to the new file.
+TEST(Startup, ALogPastItsSizeIsMovedAsideOnceAtStartUp) {
+  TemporaryDevice device;
+  std::string log = device.real("/tmp/quorvik.log");
+  device.writeFile("/tmp/quorvik.log", "oldest line\n");
+  ASSERT_EQ(::chmod(log.c_str(), 0600), 0);
+  std::filesystem::resize_file(log, 9u << 20);
+  std::vector<std::unique_ptr<RunningProgram>> hosts;
+  for (int i = 0; i < 4; ++i) {
+    hosts.push_back(std::make_unique<RunningProgram>(
+        hostCommand(device, std::string(kSpringBoard), {"--do", "ready"})));
+  }
+  for (auto& host : hosts) EXPECT_EQ(host->wait(), 0);
+  std::string previous = device.real("/tmp/quorvik.log.1");
+  ASSERT_TRUE(std::filesystem::exists(previous));
+  EXPECT_EQ(std::filesystem::file_size(previous), 9u << 20);
+  EXPECT_EQ(device.readFile("/tmp/quorvik.log.1").substr(0, 12), "oldest line\n");
+  EXPECT_LT(std::filesystem::file_size(log), 1u << 20);
+}
+
+// SpringBoard's log at the file-size limit: its lines fail to be written, the process runs on.
+TEST(Startup, ALogAtTheFileSizeLimitDoesNotKillSpringBoard) {
+  TemporaryDevice device;
+  device.writeFile("/tmp/quorvik.log", std::string(4096, '-') + "\n");
+  ASSERT_EQ(::chmod(device.real("/tmp/quorvik.log").c_str(), 0600), 0);
+  ProcessResult result =
+      runProgram(hostCommand(device, std::string(kSpringBoard),
+                             {"--do", "call 5551234", "--do", "wait-idle", "--do", "status"}),
+                 {"", 4097});
+  EXPECT_EQ(result.status, 0) << result.err;
+  EXPECT_NE(result.out.find("observers: 8"), std::string::npos) << result.out;
+  EXPECT_EQ(std::filesystem::file_size(device.real("/tmp/quorvik.log")), 4097u);
+}

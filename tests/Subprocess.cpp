@@ -70,6 +70,71 @@ ProcessResult runProgram(const std::vector<std::string>& argv) {
   return result;
 }
 
+ProcessResult runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
+  std::string path = binary(argv.at(0));
+  std::vector<std::string> words(argv);
+  std::vector<char*> args{path.data()};
+  for (std::size_t i = 1; i < words.size(); ++i) args.push_back(words[i].data());
+  args.push_back(nullptr);
+  int in[2], out[2], err[2];
+  if (::pipe2(in, O_CLOEXEC) != 0 || ::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) {
+    return {};
+  }
+  pid_t pid = ::fork();
+  if (pid == 0) {
+    // Only async-signal-safe calls between fork and exec.
+    ::dup2(in[0], STDIN_FILENO);
+    ::dup2(out[1], STDOUT_FILENO);
+    ::dup2(err[1], STDERR_FILENO);
+    if (options.fileSizeLimit) {
+      rlimit limit{*options.fileSizeLimit, *options.fileSizeLimit};
+      if (::setrlimit(RLIMIT_FSIZE, &limit) != 0) ::_exit(127);
+    }
+    ::execv(path.c_str(), args.data());
+    ::_exit(127);
+  }
+  ::close(in[0]);
+  ::close(out[1]);
+  ::close(err[1]);
+  ::signal(SIGPIPE, SIG_IGN);
+  ProcessResult result;
+  std::size_t written = 0;
+  pollfd fds[3] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}, {in[1], POLLOUT, 0}};
+  std::string* sinks[2] = {&result.out, &result.err};
+  if (options.input.empty()) {
+    ::close(in[1]);
+    fds[2].fd = -1;
+  }
+  int open = 2;
+  while (open > 0 && ::poll(fds, 3, 60000) > 0) {
+    if (fds[2].fd >= 0 && (fds[2].revents & (POLLOUT | POLLERR | POLLHUP))) {
+      ssize_t n = ::write(in[1], options.input.data() + written, options.input.size() - written);
+      if (n > 0) written += static_cast<std::size_t>(n);
+      if (n <= 0 || written == options.input.size()) {
+        ::close(in[1]);
+        fds[2].fd = -1;
+      }
+    }
+    for (int i = 0; i < 2; ++i) {
+      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
+      char chunk[4096];
+      ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
+      if (n > 0) {
+        sinks[i]->append(chunk, static_cast<std::size_t>(n));
+      } else {
+        ::close(fds[i].fd);
+        fds[i].fd = -1;
+        --open;
+      }
+    }
+  }
+  for (pollfd& fd : fds) {
+    if (fd.fd >= 0) ::close(fd.fd);
+  }
+  result.status = exitStatus(pid);
+  return result;
+}
+
 RunningProgram::RunningProgram(const std::vector<std::string>& argv)
     : RunningProgram(argv, std::string()) {}
 

@@ -1,6 +1,7 @@
 // Runs the project's programs as real, separate processes.
 #pragma once
 
+#include <sys/resource.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -16,6 +17,14 @@ struct ProcessResult {
 
 // Runs a program to its end; the path is taken from the build's bin folder when relative.
 ProcessResult runProgram(const std::vector<std::string>& argv);
+
+struct RunOptions {
+  std::string input;                    // written to its standard input
+  std::optional<rlim_t> fileSizeLimit;  // its RLIMIT_FSIZE, in bytes; SIGXFSZ left as it is
+};
+
+// Runs a program to its end, forked with the options' input and limits.
+ProcessResult runProgram(const std::vector<std::string>& argv, const RunOptions& options);
 
 // A program running beside the test, whose standard output is read line by line.
 class RunningProgram {

@@ -2,6 +2,7 @@
 // to the maker's support.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -11,10 +12,12 @@ class TalvoCBMiscController : public PSListController {
  public:
   static Class class_();
 
-  // The mail's HTML body: each text escaped, its lines kept as line breaks.
+  // The mail's HTML body: each text escaped, its lines kept as line breaks. When the attached log
+  // is only the end of the file, the body says how many bytes of its start were left out.
   static std::string mailBody(const std::string& serialNumber, const std::string& model,
                               const std::string& systemVersion, const std::string& identifier,
-                              const std::optional<std::string>& footer);
+                              const std::optional<std::string>& footer,
+                              uint64_t logBytesLeftOut = 0);
 
  protected:
   friend struct objc_alloc;

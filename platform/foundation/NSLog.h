@@ -1,4 +1,6 @@
-// The platform log: one line per call on standard error, with a time stamp and the process.
+// The platform log: one line per call on standard error, with a time stamp and the process. A
+// message longer than 16 KiB is cut, with a marker saying how much was left out; a file that
+// standard error goes to is not grown past 16 MiB.
 #pragma once
 
 #include <string>

@@ -96,8 +96,10 @@ void MFMailComposeViewController::send() {
   } else if ((sentPath_ = standin::writeOutboxMessage(draft_, &reason))) {
     result = MFMailComposeResultSent;
   }
-  if (result == MFMailComposeResultFailed)
+  if (result == MFMailComposeResultFailed) {
+    failureReason_ = reason;
     NSLog("MFMailComposeViewController: not sent: %s", reason.c_str());
+  }
   std::weak_ptr<NSObject> weakSelf = self();
   std::weak_ptr<NSObject> delegate = delegate_;
   dispatch_async(dispatch_get_main_queue(), [weakSelf, delegate, result] {

@@ -43,6 +43,8 @@ class MFMailComposeViewController : public UIViewController {
   const MailDraft& draft() const { return draft_; }
   // The file the message went to, once sent.
   const std::optional<std::string>& sentMessagePath() const { return sentPath_; }
+  // Why the message was not sent ("" once sent or before sending).
+  const std::string& failureReason() const { return failureReason_; }
 
  protected:
   friend struct objc_alloc;
@@ -55,6 +57,7 @@ class MFMailComposeViewController : public UIViewController {
   MailDraft draft_;
   std::weak_ptr<NSObject> delegate_;
   std::optional<std::string> sentPath_;
+  std::string failureReason_;
   bool sent_ = false;
 };
 

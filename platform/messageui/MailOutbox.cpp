@@ -52,8 +52,12 @@ GMimeObject* attachmentPart(const MailAttachment& attachment) {
     type = "application";
   }
   auto* part = g_mime_part_new_with_type(type.c_str(), subtype.c_str());
-  GObjectRef<GMimeStream> stream(g_mime_stream_mem_new_with_buffer(
-      reinterpret_cast<const char*>(attachment.data.data()), attachment.data.size()));
+  // An empty attachment has no buffer to copy, which GMime refuses.
+  GObjectRef<GMimeStream> stream(
+      attachment.data.empty()
+          ? g_mime_stream_mem_new()
+          : g_mime_stream_mem_new_with_buffer(reinterpret_cast<const char*>(attachment.data.data()),
+                                              attachment.data.size()));
   GObjectRef<GMimeDataWrapper> content(
       g_mime_data_wrapper_new_with_stream(stream.object, GMIME_CONTENT_ENCODING_DEFAULT));
   g_mime_part_set_content(part, content.object);
@@ -62,23 +66,65 @@ GMimeObject* attachmentPart(const MailAttachment& attachment) {
   return GMIME_OBJECT(part);
 }
 
-// The first free "N.eml", taken with O_EXCL so that two senders never share a file.
-int createOutboxFile(const std::string& folder, std::string* devicePath, std::string* reason) {
-  for (int n = 1; n <= kMostOutboxFiles; ++n) {
-    std::string path = std::string(standin::kMailOutbox) + "/" + std::to_string(n) + ".eml";
-    int fd = standin::openFile(folder + "/" + std::to_string(n) + ".eml",
-                               O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW, 0644);
-    if (fd >= 0) {
-      *devicePath = path;
-      return fd;
-    }
-    if (errno != EEXIST) {
-      *reason = std::strerror(errno);
-      return -1;
+// Every byte of the message in a hidden temporary of the outbox, synced; nothing on failure.
+// GMime's file stream is not used: it asserts on a write that fails (a full disk).
+bool writeTemporary(int folder, const std::string& name, GMimeMessage* message,
+                    std::string* reason) {
+  int fd =
+      ::openat(folder, name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    *reason = std::string("cannot write the message: ") + std::strerror(errno);
+    return false;
+  }
+  GObjectRef<GMimeStream> memory(g_mime_stream_mem_new());
+  bool ok = g_mime_object_write_to_stream(GMIME_OBJECT(message), nullptr, memory.object) >= 0;
+  int error = ok ? 0 : EIO;
+  if (ok) {
+    GByteArray* bytes = g_mime_stream_mem_get_byte_array(GMIME_STREAM_MEM(memory.object));
+    for (guint written = 0; ok && written < bytes->len;) {
+      ssize_t n = ::write(fd, bytes->data + written, bytes->len - written);
+      if (n < 0 && errno == EINTR) continue;
+      if (n <= 0) {
+        error = n < 0 ? errno : EIO;
+        ok = false;
+        break;
+      }
+      written += static_cast<guint>(n);
     }
   }
+  if (ok && ::fsync(fd) != 0) {
+    error = errno;
+    ok = false;
+  }
+  if (::close(fd) != 0 && ok) {
+    error = errno;
+    ok = false;
+  }
+  if (!ok) {
+    ::unlinkat(folder, name.c_str(), 0);
+    *reason = std::string("cannot write the message: ") + std::strerror(error);
+  }
+  return ok;
+}
+
+// Gives the temporary the first free "N.eml"; a name is never taken from another sender, so two
+// senders never share a file and a reader never sees half a message.
+bool publish(int folder, const std::string& temporary, std::string* name, std::string* reason) {
+  for (int n = 1; n <= kMostOutboxFiles; ++n) {
+    *name = std::to_string(n) + ".eml";
+    if (::linkat(folder, temporary.c_str(), folder, name->c_str(), 0) == 0) {
+      ::unlinkat(folder, temporary.c_str(), 0);
+      return true;
+    }
+    if (errno != EEXIST) {
+      *reason = std::string("cannot write the message: ") + std::strerror(errno);
+      ::unlinkat(folder, temporary.c_str(), 0);
+      return false;
+    }
+  }
+  ::unlinkat(folder, temporary.c_str(), 0);
   *reason = "the outbox is full";
-  return -1;
+  return false;
 }
 
 }  // namespace
@@ -115,21 +161,20 @@ std::optional<std::string> writeOutboxMessage(const MailDraft& draft, std::strin
   }
   g_mime_message_set_mime_part(message.object, GMIME_OBJECT(mixed.object));
 
-  std::string devicePath;
-  int fd = createOutboxFile(folder, &devicePath, &why);
-  if (fd < 0) {
+  std::string temporary =
+      ".sending." + std::to_string(::getpid()) + "." + std::to_string(g_get_monotonic_time());
+  auto outbox = openFolderOf(folder + "/" + temporary);
+  if (!outbox) {
+    if (reason) *reason = std::string("cannot open the outbox: ") + std::strerror(errno);
+    return std::nullopt;
+  }
+  std::string name;
+  if (!writeTemporary(outbox->folder(), temporary, message.object, &why) ||
+      !publish(outbox->folder(), temporary, &name, &why)) {
     if (reason) *reason = why;
     return std::nullopt;
   }
-  GObjectRef<GMimeStream> out(g_mime_stream_fs_new(fd));  // owns fd
-  bool written =
-      g_mime_object_write_to_stream(GMIME_OBJECT(message.object), nullptr, out.object) >= 0 &&
-      g_mime_stream_flush(out.object) == 0;
-  if (!written) {
-    removeFile(fileSystemRepresentation(devicePath));
-    if (reason) *reason = "cannot write the message";
-    return std::nullopt;
-  }
+  std::string devicePath = std::string(kMailOutbox) + "/" + name;
   return devicePath;
 }
 

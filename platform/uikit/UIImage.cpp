@@ -112,8 +112,12 @@ std::shared_ptr<NSData> UIImagePNGRepresentation(const UIImagePtr& image) {
   return make<NSData>(std::move(bytes));
 }
 
-bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath) {
-  if (!image || !image->CGImage()) return false;
-  return cairo_surface_write_to_png(CGImageGetSurface(image->CGImage()), realPath.c_str()) ==
-         CAIRO_STATUS_SUCCESS;
+bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath,
+                           std::string* reason) {
+  auto png = UIImagePNGRepresentation(image);
+  if (!png) {
+    if (reason) *reason = "there is no picture to write";
+    return false;
+  }
+  return writeRealFile(realPath, png->bytes, true, reason);
 }

@@ -56,5 +56,8 @@ void UIImageSetDerivedSource(const std::shared_ptr<UIImage>& made,
 
 // The picture as PNG bytes (its pixels; the scale is not recorded); nil for nil.
 std::shared_ptr<NSData> UIImagePNGRepresentation(const UIImagePtr& image);
-// Writes the picture as a PNG file at a real path of this machine (the simulator's tools).
-bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath);
+// Writes the picture as a PNG file at a real path of this machine (the simulator's tools), whole
+// or not at all: through a temporary file and a rename, never through a link or into anything
+// but a regular file. False with the reason in *reason.
+bool UIImageWritePNGToFile(const UIImagePtr& image, const std::string& realPath,
+                           std::string* reason = nullptr);

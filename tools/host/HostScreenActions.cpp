@@ -24,6 +24,13 @@ std::shared_ptr<UIWindow> frontmost() {
   return window;
 }
 
+// "cannot write FILE: why", without the write's own "cannot be written: " before the why.
+HostActionFailure writeFailure(const std::string& file, std::string reason) {
+  const std::string prefix = "cannot be written: ";
+  if (reason.rfind(prefix, 0) == 0) reason.erase(0, prefix.size());
+  return HostActionFailure("cannot write " + file + ": " + reason);
+}
+
 HostStep layout(const HostArguments&, const HostIdentity&) {
   standin::layoutViewTree(frontmost());
   return HostStep::Continue;
@@ -50,8 +57,9 @@ UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
   auto image = renderScreen(frontmost());
   if (!image) throw HostActionFailure("the window has no pixels to draw");
-  if (!UIImageWritePNGToFile(image, words[0])) {
-    throw HostActionFailure("cannot write " + words[0]);
+  std::string reason;
+  if (!UIImageWritePNGToFile(image, words[0], &reason)) {
+    throw writeFailure(words[0], reason);
   }
   return HostStep::Continue;
 }
@@ -60,8 +68,9 @@ HostStep dump(const HostArguments& words, const HostIdentity&) {
   auto window = frontmost();
   standin::layoutViewTree(window);
   std::string text = standin::viewTreeJSON(standin::describeViewTree(window));
-  if (!writeRealFile(words[0], std::vector<uint8_t>(text.begin(), text.end()), true)) {
-    throw HostActionFailure("cannot write " + words[0]);
+  std::string reason;
+  if (!writeRealFile(words[0], std::vector<uint8_t>(text.begin(), text.end()), true, &reason)) {
+    throw writeFailure(words[0], reason);
   }
   return HostStep::Continue;
 }

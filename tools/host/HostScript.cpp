@@ -4,6 +4,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <sstream>
 
 #include "runtime/objc.h"
@@ -31,12 +32,45 @@ std::string hostActionsHelp() {
   return out;
 }
 
+std::string quotedStart(const std::string& text) {
+  constexpr std::size_t kShown = 40;
+  if (text.size() <= kShown) return "'" + text + "'";
+  std::size_t cut = kShown;
+  // Not inside a UTF-8 character.
+  while (cut > 0 && (static_cast<unsigned char>(text[cut]) & 0xC0) == 0x80) --cut;
+  return "'" + text.substr(0, cut) + "...'";
+}
+
+bool readHostLine(FILE* input, std::string* line, std::size_t* length) {
+  line->clear();
+  *length = 0;
+  char piece[8192];
+  bool any = false;
+  while (std::fgets(piece, sizeof piece, input)) {
+    any = true;
+    std::size_t n = std::strlen(piece);
+    bool ends = n > 0 && piece[n - 1] == '\n';
+    if (ends) --n;
+    *length += n;
+    if (line->size() < kMostHostLineBytes + 1) {
+      line->append(piece, std::min(n, kMostHostLineBytes + 1 - line->size()));
+    }
+    if (ends) break;
+  }
+  return any;
+}
+
+std::string overlongLineError(const std::string& start, std::size_t length) {
+  return "a line of " + std::to_string(length) + " bytes is longer than " +
+         std::to_string(kMostHostLineBytes) + ": " + quotedStart(start);
+}
+
 long hostNumberArgument(const std::string& action, const std::string& word) {
   errno = 0;
   char* end = nullptr;
   long value = std::strtol(word.c_str(), &end, 10);
   if (word.empty() || *end != '\0' || errno == ERANGE) {
-    throw HostUsageError(action + ": '" + word + "' is not a whole number");
+    throw HostUsageError(action + ": " + quotedStart(word) + " is not a whole number");
   }
   return value;
 }
@@ -46,13 +80,18 @@ std::chrono::milliseconds hostMillisecondsArgument(const std::string& action,
   constexpr long kDay = 24L * 60 * 60 * 1000;
   long value = hostNumberArgument(action, word);
   if (value < 0 || value > kDay) {
-    throw HostUsageError(action + ": '" + word + "' milliseconds is not from 0 to " +
+    throw HostUsageError(action + ": " + quotedStart(word) + " milliseconds is not from 0 to " +
                          std::to_string(kDay));
   }
   return std::chrono::milliseconds(value);
 }
 
 std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity) {
+  if (line.size() > kMostHostLineBytes) {
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n",
+                 overlongLineError(line, line.size()).c_str());
+    return 2;
+  }
   std::istringstream input(line);
   std::string name;
   input >> name;
@@ -64,7 +103,7 @@ std::optional<int> runHostLine(const std::string& line, const HostIdentity& iden
     for (const HostAction& a : hostActions()) {
       if (a.name == name) action = &a;
     }
-    if (!action) throw HostUsageError("unknown action '" + name + "' (see --help)");
+    if (!action) throw HostUsageError("unknown action " + quotedStart(name) + " (see --help)");
     if (words.size() < action->minArguments || words.size() > action->maxArguments) {
       throw HostUsageError("usage: " + action->name +
                            (action->arguments.empty() ? "" : " " + action->arguments));

@@ -56,6 +56,22 @@ void showListInCallBarOverlay(const std::shared_ptr<UIViewController>& list);
 // "name arguments  help" lines for --help.
 std::string hostActionsHelp();
 
+// The longest action line: a longer one is refused, so that no line costs the host more memory
+// than this.
+inline constexpr std::size_t kMostHostLineBytes = 64 * 1024;
+
+// The start of a word or line for an error message: never more than a few dozen bytes, whatever
+// the input holds.
+std::string quotedStart(const std::string& text);
+
+// Reads the next line of `input` (without its newline) into *line. A line longer than
+// kMostHostLineBytes is not kept: its start is, and the rest is read and dropped, *length telling
+// the whole. False at the end of the input.
+bool readHostLine(FILE* input, std::string* line, std::size_t* length);
+
+// The error for a line longer than kMostHostLineBytes.
+std::string overlongLineError(const std::string& start, std::size_t length);
+
 // Runs one line (blank lines and "#" comments do nothing). Answers the exit status the program
 // should end with, or nothing to go on; the reason of a non-zero status is one line on stderr.
 std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity);

@@ -172,7 +172,9 @@ HostStep mailLog(const HostArguments&, const HostIdentity&) {
                                    kMailTimeout)) {
       throw HostActionFailure("the mail composer was never dismissed");
     }
-    if (!composer->sentMessagePath()) throw HostActionFailure("the message was not sent");
+    if (!composer->sentMessagePath()) {
+      throw HostActionFailure("the message was not sent: " + composer->failureReason());
+    }
     std::printf("mail: %s\n", composer->sentMessagePath()->c_str());
   });
 }

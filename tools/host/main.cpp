@@ -7,9 +7,9 @@
 #include <unistd.h>
 
 #include <CLI/CLI.hpp>
+#include <csignal>
 #include <cstdio>
 #include <filesystem>
-#include <iostream>
 
 #include "HostScript.h"
 #include "HostWindows.h"
@@ -34,6 +34,9 @@ int finish(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // A file grown past the file-size limit fails its write with EFBIG, as a full disk does, and
+  // the write paths clean up and report it; the default signal would kill the process mid-write.
+  std::signal(SIGXFSZ, SIG_IGN);
   CLI::App app{"talvocb-host: runs a host process of the simulated device with the module"};
   std::string root, bundleIdentifier, module = defaultModulePath(), callBar = "yes",
                                       contacts = "auto", addressBookUI = "yes";
@@ -97,7 +100,13 @@ int main(int argc, char** argv) {
   }
   if (fromStandardInput) {
     std::string line;
-    while (std::getline(std::cin, line)) {
+    std::size_t length = 0;
+    while (readHostLine(stdin, &line, &length)) {
+      if (length > kMostHostLineBytes) {
+        std::fprintf(identity.scriptErrors, "talvocb-host: %s\n",
+                     overlongLineError(line, length).c_str());
+        return finish(2);
+      }
       if (auto status = runHostLine(line, identity)) return finish(*status);
     }
   }

@@ -6,30 +6,71 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
-#include <fstream>
+#include <cstring>
 #include <memory>
 #include <sstream>
+#include <vector>
+
+#include "foundation/PropertyList.h"
 
 namespace simulator {
 
 namespace {
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
-Surface loadPNG(const std::string& path) {
-  Surface surface(cairo_image_surface_create_from_png(path.c_str()), cairo_surface_destroy);
+// References come from anyone: bounded in bytes and pixels, and never waited on (a FIFO).
+constexpr std::size_t kMostPictureBytes = 64 * 1024 * 1024;
+constexpr std::size_t kMostTreeBytes = 16 * 1024 * 1024;
+constexpr uint64_t kMostPixels = 64 * 1024 * 1024;
+
+struct PNGReading {
+  const std::vector<uint8_t>* bytes;
+  std::size_t offset = 0;
+};
+
+cairo_status_t readPNGBytes(void* closure, unsigned char* data, unsigned int length) {
+  auto* reading = static_cast<PNGReading*>(closure);
+  if (reading->bytes->size() - reading->offset < length) return CAIRO_STATUS_READ_ERROR;
+  std::memcpy(data, reading->bytes->data() + reading->offset, length);
+  reading->offset += length;
+  return CAIRO_STATUS_SUCCESS;
+}
+
+uint32_t bigEndian(const std::vector<uint8_t>& bytes, std::size_t at) {
+  return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
+         static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+// Nothing with the reason when the file cannot be read, is too large, or is no PNG.
+Surface loadPNG(const std::string& path, std::string* reason) {
+  Surface none(nullptr, cairo_surface_destroy);
+  auto bytes = readRealFile(path, reason, kMostPictureBytes);
+  if (!bytes) return none;
+  // The header's width and height, checked before cairo allocates for them.
+  static const uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1a, '\n'};
+  if (bytes->size() < 24 || std::memcmp(bytes->data(), kSignature, 8) != 0) {
+    *reason = "is not a PNG picture";
+    return none;
+  }
+  if (static_cast<uint64_t>(bigEndian(*bytes, 16)) * bigEndian(*bytes, 20) > kMostPixels) {
+    *reason = "has more than " + std::to_string(kMostPixels) + " pixels";
+    return none;
+  }
+  PNGReading reading{&*bytes};
+  Surface surface(cairo_image_surface_create_from_png_stream(readPNGBytes, &reading),
+                  cairo_surface_destroy);
   if (cairo_surface_status(surface.get()) != CAIRO_STATUS_SUCCESS) {
-    return Surface(nullptr, cairo_surface_destroy);
+    *reason = "is not a PNG picture";
+    return none;
   }
   cairo_surface_flush(surface.get());
   return surface;
 }
 
-bool readFile(const std::string& path, std::string* text) {
-  std::ifstream in(path, std::ios::binary);
-  if (!in) return false;
-  std::ostringstream out;
-  out << in.rdbuf();
-  *text = out.str();
+bool readFile(const std::string& path, std::string* text, std::string* reason) {
+  auto bytes = readRealFile(path, reason, kMostTreeBytes);
+  if (!bytes) return false;
+  text->assign(bytes->begin(), bytes->end());
   return true;
 }
 
@@ -93,7 +134,15 @@ bool writeDiff(cairo_surface_t* actual, cairo_surface_t* expected, const Compare
     }
   }
   cairo_surface_mark_dirty(diff.get());
-  return cairo_surface_write_to_png(diff.get(), path.c_str()) == CAIRO_STATUS_SUCCESS;
+  std::vector<uint8_t> png;
+  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(closure);
+    out->insert(out->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  // Whole or not at all, as every picture the simulator writes.
+  return cairo_surface_write_to_png_stream(diff.get(), append, &png) == CAIRO_STATUS_SUCCESS &&
+         writeRealFile(path, png, true);
 }
 
 // The first line where two texts differ, for the report.
@@ -119,14 +168,15 @@ std::string firstDifference(const std::string& actual, const std::string& expect
 Comparison compareShot(const std::string& stem, const std::string& reference,
                        const CompareOptions& options, const std::string& diffPath) {
   Comparison result;
-  Surface actual = loadPNG(stem + ".png");
-  Surface expected = loadPNG(reference + ".png");
+  std::string why;
+  Surface expected = loadPNG(reference + ".png", &why);
   if (!expected) {
-    result.reason = "no reference picture " + reference + ".png";
+    result.reason = "the reference picture " + reference + ".png " + why;
     return result;
   }
+  Surface actual = loadPNG(stem + ".png", &why);
   if (!actual) {
-    result.reason = "no screen " + stem + ".png";
+    result.reason = "the screen " + stem + ".png " + why;
     return result;
   }
   int width = cairo_image_surface_get_width(actual.get());
@@ -150,10 +200,10 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
   double share = static_cast<double>(differing) / (static_cast<double>(width) * height);
 
   std::string actualTree, expectedTree;
-  if (!readFile(reference + ".json", &expectedTree)) {
-    result.reason = "no reference view tree " + reference + ".json";
-  } else if (!readFile(stem + ".json", &actualTree)) {
-    result.reason = "no view tree " + stem + ".json";
+  if (!readFile(reference + ".json", &expectedTree, &why)) {
+    result.reason = "the reference view tree " + reference + ".json " + why;
+  } else if (!readFile(stem + ".json", &actualTree, &why)) {
+    result.reason = "the view tree " + stem + ".json " + why;
   } else if (actualTree != expectedTree) {
     result.reason = firstDifference(actualTree, expectedTree);
   }

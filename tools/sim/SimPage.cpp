@@ -1,7 +1,10 @@
 #include "SimPage.h"
 
 #include <filesystem>
-#include <fstream>
+#include <sstream>
+#include <vector>
+
+#include "foundation/PropertyList.h"
 
 namespace simulator {
 
@@ -130,7 +133,7 @@ void writeProfile(std::ostream& page, const std::string& out, const ShownProfile
 bool writeIndexPage(const std::string& out, const std::vector<ShownProfile>& profiles,
                     const PageSummary& summary, std::string* error) {
   std::string path = out + "/index.html";
-  std::ofstream page(path, std::ios::trunc);
+  std::ostringstream page;
   page << kHead << "<p>" << escape(summary.headline) << ".";
   if (summary.checked) {
     page << " Checked against the reference screens in " << escape(summary.checkedAgainst)
@@ -145,8 +148,11 @@ bool writeIndexPage(const std::string& out, const std::vector<ShownProfile>& pro
   page << "</p>\n";
   for (const ShownProfile& shown : profiles) writeProfile(page, out, shown);
   page << kTail;
-  if (!page.flush()) {
-    *error = path + ": cannot be written";
+  // Whole or not at all, as the pictures.
+  std::string text = page.str();
+  std::string reason;
+  if (!writeRealFile(path, std::vector<uint8_t>(text.begin(), text.end()), true, &reason)) {
+    *error = path + ": " + reason;
     return false;
   }
   return true;

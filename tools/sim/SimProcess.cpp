@@ -7,13 +7,24 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+
 extern char** environ;
 
 namespace simulator {
 
+namespace {
+constexpr std::size_t kKeptErrorLines = 8;
+}
+
 SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile) {
-  int out[2];
+  int out[2], err[2];
   if (argv.empty() || ::pipe2(out, O_CLOEXEC) != 0) return;
+  if (::pipe2(err, O_CLOEXEC) != 0) {
+    ::close(out[0]);
+    ::close(out[1]);
+    return;
+  }
   std::vector<std::string> words(argv);
   std::vector<char*> args;
   for (std::string& word : words) args.push_back(word.data());
@@ -22,17 +33,62 @@ SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& 
   posix_spawn_file_actions_init(&actions);
   posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, errorFile.c_str(),
-                                   O_WRONLY | O_CREAT | O_APPEND, 0644);
+  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
   if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
+  ::close(err[1]);
   out_ = out[0];
+  int file = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  errorReader_ = std::thread([this, errors = err[0], file] { keepErrors(errors, file); });
 }
 
 SimProcess::~SimProcess() {
   kill();
+  joinErrorReader();
   if (out_ >= 0) ::close(out_);
+}
+
+void SimProcess::keepErrors(int errors, int file) {
+  std::string pending;
+  char chunk[4096];
+  auto keep = [&](std::string line) {
+    // Whole lines only, so that the lines of programs sharing the file never interleave.
+    if (file >= 0) (void)!::write(file, (line + "\n").data(), line.size() + 1);
+    std::lock_guard lock(errorMutex_);
+    errorLines_.push_back(std::move(line));
+    if (errorLines_.size() > kKeptErrorLines) errorLines_.pop_front();
+  };
+  for (;;) {
+    ssize_t n = ::read(errors, chunk, sizeof chunk);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) break;
+    pending.append(chunk, static_cast<std::size_t>(n));
+    for (auto newline = pending.find('\n'); newline != std::string::npos;
+         newline = pending.find('\n')) {
+      keep(pending.substr(0, newline));
+      pending.erase(0, newline + 1);
+    }
+  }
+  if (!pending.empty()) keep(pending);
+  ::close(errors);
+  if (file >= 0) ::close(file);
+}
+
+void SimProcess::joinErrorReader() {
+  if (errorReader_.joinable()) errorReader_.join();
+}
+
+std::string SimProcess::lastErrorLines(std::size_t count) {
+  // Once the program has ended its standard error ends too: every line is in.
+  if (pid_ <= 0) joinErrorReader();
+  std::lock_guard lock(errorMutex_);
+  std::string text;
+  for (std::size_t i = errorLines_.size() > count ? errorLines_.size() - count : 0;
+       i < errorLines_.size(); ++i) {
+    text.append(text.empty() ? "" : " | ").append(errorLines_[i]);
+  }
+  return text;
 }
 
 void SimProcess::kill() {

@@ -1,12 +1,16 @@
 // A program of the simulated device, run by the simulator as a separate process: its standard
-// output read line by line, its standard error kept in a file, and killed when it overruns.
+// output read line by line, its standard error appended to a file and its last lines kept in
+// memory (so that a failure's reason survives a full disk), and killed when it overruns.
 #pragma once
 
 #include <sys/types.h>
 
 #include <chrono>
+#include <deque>
+#include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace simulator {
@@ -29,8 +33,13 @@ class SimProcess {
   std::optional<int> finish(Clock::time_point deadline);
   // Every output line read so far.
   const std::vector<std::string>& lines() const { return lines_; }
+  // The last `count` lines of its standard error, joined by " | "; complete once it has ended.
+  std::string lastErrorLines(std::size_t count);
 
  private:
+  // Copies standard error to the file line by line, keeping the last lines.
+  void keepErrors(int errors, int file);
+  void joinErrorReader();
   // Reads what is there within the deadline; false at the end of the output or the deadline.
   bool readSome(Clock::time_point deadline);
   void kill();
@@ -40,6 +49,9 @@ class SimProcess {
   std::string pending_;
   std::vector<std::string> lines_;
   std::size_t consumed_ = 0;  // lines already looked at by waitForLine
+  std::thread errorReader_;
+  std::mutex errorMutex_;
+  std::deque<std::string> errorLines_;
 };
 
 }  // namespace simulator

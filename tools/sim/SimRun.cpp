@@ -108,7 +108,8 @@ class PhoneRun {
       if (p.rightToLeft) argv.push_back("--rtl");
       SimProcess sample(argv, errors_);
       if (sample.finish(Clock::now() + std::chrono::seconds(60)) != 0) {
-        return fail("talvocb sample failed (see " + errors_ + ")");
+        return fail("talvocb sample failed: " + sample.lastErrorLines(1) + " (see " + errors_ +
+                    ")");
       }
       return true;
     }

@@ -1,25 +1,10 @@
 #include "SimStage.h"
 
-#include <fstream>
-
 #include "TALCBSettings.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 
 namespace simulator {
-
-namespace {
-std::string lastLines(const std::string& file, std::size_t count) {
-  std::ifstream in(file);
-  std::vector<std::string> lines;
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  std::string text;
-  for (std::size_t i = lines.size() > count ? lines.size() - count : 0; i < lines.size(); ++i) {
-    text.append(text.empty() ? "" : " | ").append(lines[i]);
-  }
-  return text;
-}
-}  // namespace
 
 SimStage::SimStage(const SimTools& tools, const SimProfile& profile, std::string device,
                    std::string screens, std::string errorFile, bool addOnOff,
@@ -77,7 +62,7 @@ void SimStage::finish(SimProcess& process, const SimHost& host) {
   }
   if (*status != 0) {
     throw SceneFailure(std::string(host.name) + " failed with exit status " +
-                       std::to_string(*status) + ": " + lastLines(errorFile_, 2));
+                       std::to_string(*status) + ": " + process.lastErrorLines(2));
   }
 }
 
@@ -94,7 +79,7 @@ void SimStage::runTool(const std::vector<std::string>& arguments) {
   SimProcess process(argv, errorFile_);
   std::optional<int> status = process.finish(deadline_);
   if (status != 0) {
-    throw SceneFailure("talvocb " + arguments.at(0) + " failed: " + lastLines(errorFile_, 1));
+    throw SceneFailure("talvocb " + arguments.at(0) + " failed: " + process.lastErrorLines(1));
   }
 }
 
