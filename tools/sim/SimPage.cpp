@@ -47,7 +47,7 @@ nav a { margin-right: 8px; white-space: nowrap; }
 .scene h3 a { font-weight: normal; font-size: 12px; margin-left: 6px; }
 .shots { display: flex; gap: 12px; align-items: flex-start; }
 figure { margin: 0; background: #fff; padding: 8px; border-radius: 6px; box-shadow: 0 1px 3px #0002; }
-figure.off { background: #fafafa; }
+figure[data-addon="off"] { background: #fafafa; }
 .frame { position: relative; display: block; }
 .frame img { display: block; }
 .change { position: absolute; outline: 2px solid #f0a; outline-offset: 1px; pointer-events: none; }
@@ -174,8 +174,8 @@ void writeShot(std::ostream& page, const SimProfile& profile, const ShownShot& s
   const SimShot& shot = shown.shot;
   std::string base = "screens/" + profile.name + "/" + shot.name;
   double width = profile.width * kThumbnailPerPoint, height = profile.height * kThumbnailPerPoint;
-  page << "<figure class=\"shot" << (isOff(shot.name) ? " off" : "")
-       << (shown.difference.empty() ? "" : " differs") << "\" style=\"width: " << width
+  page << "<figure" << (isOff(shot.name) ? " data-addon=\"off\"" : "")
+       << (shown.difference.empty() ? "" : " class=\"differs\"") << " style=\"width: " << width
        << "px\">\n<a class=\"frame\" href=\"" << escape(base) << ".png\"><img src=\""
        << escape(base) << (shown.hasThumbnail ? ".thumb.png" : ".png")
        << "\" loading=\"lazy\" width=\"" << width << "\" height=\"" << height << "\" alt=\""
