@@ -141,6 +141,32 @@ TEST(CallBarHost, TheFavoritesRowHoldsSixButtonsWithPicturesAndNames) {
   EXPECT_EQ(buttons[0]->subviews.at(0).text, "John Appleseed");
 }
 
+// On 7 and 8 the system's monogrammer shows a person as the unified contact, so David Taylor,
+// whose photo is only on his linked card, gets that photo in CallBar's own look; with round
+// pictures on, the add-on keeps the system's composition, which draws the photo through the
+// add-on's image-data replacement, and his call shows the photo too.
+TEST(CallBarHost, TheSystemsMonogrammerShowsThePhotoOfALinkedCard) {
+  CallBarDevice phone("8.4");
+  auto davids = [](const DumpedView& screen) {
+    for (const DumpedView* button : screen.ofClass("UIButton")) {
+      if (!button->subviews.empty() && button->subviews[0].text == "David Taylor") {
+        return button->image;
+      }
+    }
+    return std::string("(no button)");
+  };
+  DumpedView screen = phone.screen({"favorites", "call 555-610-6679"});
+  EXPECT_EQ(davids(screen), "photo");
+  auto pictures = screen.find([](const DumpedView& v) {
+    return v.className == "UIImageView" && v.frame.size() == 4 && v.frame[2] == 60;
+  });
+  ASSERT_FALSE(pictures.empty());
+  EXPECT_EQ(pictures[0]->image.rfind("monogram", 0), std::string::npos) << pictures[0]->image;
+  phone.switchAddOnOff();
+  screen = phone.screen({"favorites"});
+  EXPECT_EQ(davids(screen).rfind("host photo of contact ", 0), 0u) << davids(screen);
+}
+
 TEST(CallBarHost, ActionsNeedCallBarInItsHosts) {
   CallBarDevice phone;
   std::vector<std::string> argv = {

@@ -13,6 +13,7 @@
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
 #include "addressbook/ABDatabase.h"
+#include "foundation/Device.h"
 #include "foundation/NSNotificationCenter.h"
 
 namespace {
@@ -164,6 +165,32 @@ TEST_P(ContactListVersions, PicturesInSpringBoardOnlyAndTheSystemsRowsElsewhere)
   }
 }
 INSTANTIATE_TEST_SUITE_P(Versions, ContactListVersions, ::testing::Values("7.1.2", "8.4", "9.0.2"));
+
+// On the smallest screen Anna Haro's row starts under the overlay's edge; show-contact scrolls
+// the list until her whole row shows, on each version's list.
+TEST(ContactListHost, ShowContactScrollsTheWholeRowIntoTheList) {
+  for (const char* version : {"7.1.2", "9.0.2"}) {
+    ListDevice phone(version);
+    DeviceProfile small = standin::readProfile(phone.device.root()).value_or(DeviceProfile{});
+    small.width = 320;
+    small.height = 480;
+    small.deriveFromScreen();
+    ASSERT_TRUE(standin::writeProfile(phone.device.root(), small));
+    DumpedView screen = phone.screen(kSpringBoard, {"contacts", "show-contact 3"});
+    auto tables = screen.ofClass("UITableView");
+    ASSERT_FALSE(tables.empty());
+    const std::vector<double>& table = tables.back()->frame;
+    const DumpedView* anna = nullptr;
+    for (const DumpedView* cell : cellsOf(screen)) {
+      const DumpedView* picture = pictureOf(*cell);
+      if (picture && startsWith(picture->image, "monogram AH")) anna = cell;
+    }
+    ASSERT_NE(anna, nullptr) << version;
+    EXPECT_GE(anna->frame[1], table[1]) << version;
+    EXPECT_LE(anna->frame[1] + anna->frame[3], table[1] + table[3]) << version;
+    EXPECT_EQ(runProgram(phone.host(kSpringBoard, {"contacts", "show-contact 9999"})).status, 1);
+  }
+}
 
 TEST(ContactListHost, RightToLeftRowsHaveTheirPictureAtTheTrailingEdge) {
   ListDevice phone("9.0.2", true);

@@ -3,6 +3,7 @@
 #include <gmime/gmime.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -11,6 +12,7 @@
 #include "TALCBSettings.h"
 #include "TemporaryDevice.h"
 #include "ViewDump.h"
+#include "foundation/Device.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
 
@@ -209,6 +211,57 @@ TEST(SettingsPane, TheMailedLogIsAMessageAMailProgramOpens) {
             "mail: /private/var/mobile/Library/Mail/Outbox/2.eml\n");
   EXPECT_TRUE(parseMail(phone.device.real("/private/var/mobile/Library/Mail/Outbox/2.eml"))
                   .attachments.empty());
+}
+
+// The composer shows what will go until Send is tapped: nothing is in the outbox before, and the
+// pane's page shows again after.
+TEST(SettingsPane, TheComposerShowsItsDraftUntilSendIsTapped) {
+  PaneDevice phone;
+  phone.device.writeFile("/tmp/quorvik.log", std::string(3000, 'x'));
+  auto dump = [&](const std::string& name) { return "dump " + phone.device.real("/tmp/" + name); };
+  std::string outbox = phone.device.real("/private/var/mobile/Library/Mail/Outbox/1.eml");
+  auto shown = phone.settingsApp({"mail-compose", dump("composer.json")});
+  EXPECT_EQ(shown.out, "");
+  EXPECT_FALSE(std::filesystem::exists(outbox));
+  auto texts = [&](const std::string& name) {
+    std::vector<std::string> found;
+    DumpedView screen = DumpReader::readFile(phone.device.real("/tmp/" + name));
+    for (const DumpedView* label :
+         screen.find([](const DumpedView& v) { return !v.text.empty(); })) {
+      found.push_back(label->text);
+    }
+    return found;
+  };
+  std::vector<std::string> composer = texts("composer.json");
+  for (const char* text : {"support@quorvik.com", "mobile@example.com",
+                           "Talvo For CallBar - quorvik.log", "quorvik.log", "3 KB"}) {
+    EXPECT_NE(std::find(composer.begin(), composer.end(), text), composer.end()) << text;
+  }
+  auto sent = phone.settingsApp({"mail-compose", "mail-send", dump("sent.json")});
+  EXPECT_EQ(sent.out, "mail: /private/var/mobile/Library/Mail/Outbox/1.eml\n");
+  std::vector<std::string> after = texts("sent.json");
+  EXPECT_EQ(std::find(after.begin(), after.end(), "support@quorvik.com"), after.end());
+  EXPECT_NE(std::find(after.begin(), after.end(), "Mail Log File"), after.end());
+  EXPECT_EQ(phone.run("com.apple.Preferences", {"pane", "mail-send"}).status, 1);
+}
+
+// On the smallest screen the last switch starts above the table's edge and ends below it: it is
+// scrolled wholly in before it turns, as a finger would.
+TEST(SettingsPane, ASwitchCutByTheScreensEdgeIsScrolledInBeforeItTurns) {
+  PaneDevice phone;
+  DeviceProfile small = standin::readProfile(phone.device.root()).value_or(DeviceProfile{});
+  small.width = 320;
+  small.height = 480;
+  small.deriveFromScreen();
+  small.systemVersion = "7.1.2";
+  ASSERT_TRUE(standin::writeProfile(phone.device.root(), small));
+  phone.settingsApp({"pane", "switch TalvoCBEnabled on", "switch TalvoCBEnabledContacts off",
+                     "dump " + phone.device.real("/tmp/pane.json")});
+  DumpedView screen = DumpReader::readFile(phone.device.real("/tmp/pane.json"));
+  std::vector<const DumpedView*> switches = screen.ofClass("UISwitch");
+  ASSERT_FALSE(switches.empty());
+  const DumpedView* last = switches.back();
+  EXPECT_LE(last->frame[1] + last->frame[3], 480) << last->frame[1];
 }
 
 // A row switched in the Settings host changes what a running SpringBoard shows: its favourites are

@@ -9,6 +9,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <sstream>
 
 #include "SimCompare.h"
@@ -194,28 +195,60 @@ TEST(SimulatorTest, FailingHostsAndUnknownNamesAreReported) {
   EXPECT_NE(run.out.find("pane bundle"), std::string::npos) << run.out;
 }
 
-// The page in headless Chromium: every picture loads, each has its caption, the console is quiet.
+// The pages in headless Chromium, driven over the DevTools protocol: every thumbnail (lazy) and
+// every full screen loads, each scene page holds every phone, the console is quiet.
 TEST(SimulatorTest, IndexPageLoadsInABrowser) {
   if (runProgram({"/usr/bin/sh", "-c", "command -v chromium"}).status != 0) {
     if (std::getenv("TALVOCB_REQUIRE_BROWSER")) FAIL() << "chromium is not installed";
     GTEST_SKIP() << "chromium is not installed (scripts/install-deps installs it)";
   }
   TemporaryFolder out, profile;
-  ASSERT_EQ(sim(out.path, {"--scene", "call-two", "--scene", "mail-log"}).status, 0);
-  ProcessResult browser = runProgram(
-      {"/usr/bin/chromium", "--headless", "--no-sandbox", "--disable-gpu",
-       "--user-data-dir=" + profile.path, "--enable-logging=stderr", "--v=0",
-       "--virtual-time-budget=10000", "--dump-dom", "file://" + out.path + "/index.html"});
-  ASSERT_EQ(browser.status, 0) << browser.err;
-  EXPECT_NE(browser.out.find("data-pictures=\"3 of 3\""), std::string::npos) << browser.out;
-  EXPECT_EQ(browser.out.find("data-loaded=\"no\""), std::string::npos);
-  std::size_t captions = 0;
-  for (std::size_t at = 0; (at = browser.out.find("<figcaption>", at)) != std::string::npos; ++at) {
-    ++captions;
+  ASSERT_EQ(sim(out.path, {"--profile", "ios7-iphone4s", "--scene", "favorites", "--scene",
+                           "call-two", "--scene", "mail-log"})
+                .status,
+            0);
+  std::vector<std::string> argv = {"/usr/bin/python3",
+                                   std::string(TALVOCB_SOURCE_DIR) + "/tests/check_sim_page.py",
+                                   "/usr/bin/chromium", profile.path};
+  for (const char* page :
+       {"index.html", "scene-favorites.html", "scene-call-two.html", "scene-mail-log.html"}) {
+    argv.push_back(out.path + "/" + page);
   }
-  EXPECT_EQ(captions, 3u);
-  EXPECT_NE(browser.out.find("The mailed log"), std::string::npos);
-  EXPECT_EQ(browser.err.find(":CONSOLE"), std::string::npos) << browser.err;
+  ProcessResult browser = runProgram(argv);
+  ASSERT_EQ(browser.status, 0) << browser.err;
+  std::istringstream lines(browser.out);
+  std::map<std::string, std::string> pages;
+  for (std::string line; std::getline(lines, line);) {
+    std::size_t at = line.find("\"page\": \"");
+    if (at != std::string::npos) pages[line.substr(at + 9, line.find('"', at + 9) - at - 9)] = line;
+  }
+  ASSERT_EQ(pages.size(), 4u) << browser.out;
+  for (const auto& [page, line] : pages) {
+    EXPECT_NE(line.find("\"failed\": []"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"console\": []"), std::string::npos) << line;
+    EXPECT_NE(line.find("\"brokenNote\": false"), std::string::npos) << line;
+    if (page == "index.html") continue;
+    EXPECT_NE(line.find("\"phones\": [\"ios9-iphone6\", \"ios7-iphone4s\"]"), std::string::npos)
+        << line;
+  }
+  // Five screens a phone (the favourites on and off, the two calls, the composer and the pane
+  // after Send), each a lazy thumbnail linked to its full screen.
+  EXPECT_NE(pages["index.html"].find("\"pictures\": 10, \"full\": 10, \"lazy\": 10"),
+            std::string::npos)
+      << pages["index.html"];
+  EXPECT_NE(pages["scene-favorites.html"].find("\"pictures\": 4, \"full\": 4, \"lazy\": 4"),
+            std::string::npos)
+      << pages["scene-favorites.html"];
+
+  std::string index = readText(out.path + "/index.html");
+  EXPECT_NE(index.find("The mailed log"), std::string::npos);
+  EXPECT_NE(index.find("10 screens (2 of them with the add-on off) of 3 scenes on 2 phones"),
+            std::string::npos);
+  // The favourites differ from their twins with the add-on off, and the boxes say where.
+  EXPECT_NE(readText(out.path + "/scene-favorites.html").find("class=\"change\""),
+            std::string::npos);
+  EXPECT_EQ(readText(out.path + "/scene-call-two.html").find("class=\"change\""),
+            std::string::npos);
 }
 
 // References may be anything: a FIFO is refused at once, a tree or picture past its size before it

@@ -97,11 +97,24 @@ id monogramForContact(id self, SEL, id contact, bool* isContactImage) {
                          initialsOf(person->givenName(), person->familyName()), isContactImage);
 }
 
+// The system shows a person as the unified contact: the person's own photo, else that of the
+// first linked card with one, as its lists (preferredPersonForPhoto) and the Contacts
+// framework's unified contact do.
+std::shared_ptr<NSData> preferredPhoto(ABRecordRef person) {
+  if (ABPersonHasImageData(person)) {
+    return ABPersonCopyImageDataWithFormat(person, kABPersonImageFormatThumbnail);
+  }
+  for (ABRecordRef card : ABPersonCopyArrayOfAllLinkedPeople(person)) {
+    if (card != person && ABPersonHasImageData(card)) {
+      return ABPersonCopyImageDataWithFormat(card, kABPersonImageFormatThumbnail);
+    }
+  }
+  return nullptr;
+}
+
 id monogramForPerson(id self, SEL, ABRecordRef person, bool* isPersonImage) {
   if (!person) return composeMonogram(self, 0, nullptr, "", isPersonImage);
-  auto data = ABPersonHasImageData(person)
-                  ? ABPersonCopyImageDataWithFormat(person, kABPersonImageFormatThumbnail)
-                  : nullptr;
+  auto data = preferredPhoto(person);
   return composeMonogram(
       self, ABRecordGetRecordID(person), data,
       initialsOf(stringValue(ABRecordCopyValue(person, kABPersonFirstNameProperty)),

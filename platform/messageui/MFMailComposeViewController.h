@@ -1,6 +1,7 @@
 // MessageUI's mail composer. canSendMail answers whether the device has a mail account. A
-// composer presented by a controller sends its message at once, as a user who taps Send would:
-// the message goes as an RFC 5322 file into the device's outbox, and the delegate then hears
+// presented composer shows its draft (recipient, sender, subject, body, attachments) under a bar
+// with a Send button; a tap on Send (touch-up-inside, send:) sends it: the message goes as an
+// RFC 5322 file into the device's outbox, and the delegate then hears
 // mailComposeController:didFinishWithResult:error: on the main queue.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "preferences/PSListController.h"
 
+#include <algorithm>
+
 #include "foundation/NSLog.h"
 #include "foundation/NSNotificationCenter.h"
 #include "foundation/PropertyList.h"
@@ -202,6 +204,27 @@ std::shared_ptr<PSSpecifier> PSListController::specifierNamed(const std::string&
   return nullptr;
 }
 
+namespace {
+// A row cut by the table's edge is scrolled the rest of the way in, as a finger would before
+// turning its switch: a row that shows only its top hides the switch.
+std::shared_ptr<UITableViewCell> wholeOnScreen(UITableView& table,
+                                               const std::shared_ptr<NSIndexPath>& path,
+                                               const std::shared_ptr<UITableViewCell>& cell) {
+  CGRect frame = cell->frame();
+  CGFloat height = table.bounds().size.height, by = 0;
+  if (frame.origin.y < 0) {
+    by = frame.origin.y;
+  } else if (frame.origin.y + frame.size.height > height) {
+    by = std::min(frame.origin.y, frame.origin.y + frame.size.height - height);
+  }
+  if (by == 0) return cell;
+  CGFloat most = std::max<CGFloat>(0, table.contentSize().height - height);
+  table.setContentOffset(
+      CGPointMake(0, std::clamp<CGFloat>(table.contentOffset().y + by, 0, most)));
+  return table.cellForRowAtIndexPath(path);
+}
+}  // namespace
+
 std::shared_ptr<UITableViewCell> PSListController::cellForSpecifier(
     const std::shared_ptr<PSSpecifier>& specifier) {
   view();
@@ -209,12 +232,14 @@ std::shared_ptr<UITableViewCell> PSListController::cellForSpecifier(
   for (std::size_t row = 0; row < rows.size(); ++row) {
     if (rows[row] != specifier) continue;
     auto path = NSIndexPath::indexPathForRow(static_cast<long>(row), 0);
-    if (auto cell = table_->cellForRowAtIndexPath(path)) return cell;
+    if (auto cell = table_->cellForRowAtIndexPath(path)) return wholeOnScreen(*table_, path, cell);
     // Off screen: scroll it in, as a finger would.
     table_->setContentOffset(CGPointMake(0, 0));
     for (CGFloat y = 0; y < table_->contentSize().height; y += table_->bounds().size.height / 2) {
       table_->setContentOffset(CGPointMake(0, y));
-      if (auto cell = table_->cellForRowAtIndexPath(path)) return cell;
+      if (auto cell = table_->cellForRowAtIndexPath(path)) {
+        return wholeOnScreen(*table_, path, cell);
+      }
     }
   }
   return nullptr;

@@ -1,6 +1,7 @@
 // Actions that show the system's contact lists and follow changes made by other processes. In
 // SpringBoard and CallBar's view service a list shows in CallBar's overlay, as CallBar shows
 // it; elsewhere (the Contacts application) it fills a window in front.
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 
@@ -15,6 +16,7 @@
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"
+#include "uikit/UITableView.h"
 #include "uikit/UIViewController.h"
 #include "uikit/UIWindow.h"
 
@@ -110,6 +112,49 @@ HostStep search(const HostArguments& words, const HostIdentity&) {
   return HostStep::Continue;
 }
 
+// The contact a row shows: the cell's contact (the Contacts framework's list) or person (the
+// members list), each answering recordID.
+int32_t rowContact(const std::shared_ptr<UITableViewCell>& cell) {
+  for (const char* getter : {"contact", "person"}) {
+    if (!respondsToSelector(cell, sel_registerName(getter))) continue;
+    id record = objc_msgSend<id()>(cell, getter);
+    return record ? objc_msgSend<int32_t()>(record, "recordID") : 0;
+  }
+  return 0;
+}
+
+std::shared_ptr<UITableViewCell> shownRowOf(const UITableView& table, int32_t contact) {
+  for (const auto& cell : table.visibleCells()) {
+    if (rowContact(cell) == contact) return cell;
+  }
+  return nullptr;
+}
+
+// Scrolls the list shown as a finger would, half a screen at a time from the top, until the
+// contact's row is found; then so far that the whole row shows.
+HostStep showContact(const HostArguments& words, const HostIdentity&) {
+  long contact = hostNumberArgument("show-contact", words[0]);
+  auto list = shown().list;
+  auto table = list ? cast<UITableView>(objc_msgSend<id()>(list, "tableView")) : nullptr;
+  if (!table) throw HostActionFailure("no contact list is showing (see contacts)");
+  CGFloat height = table->bounds().size.height;
+  CGFloat most = std::max<CGFloat>(0, table->contentSize().height - height);
+  auto cell = shownRowOf(*table, static_cast<int32_t>(contact));
+  for (CGFloat y = 0; !cell && y <= most + height / 2; y += height / 2) {
+    table->setContentOffset(CGPointMake(0, std::min(y, most)));
+    cell = shownRowOf(*table, static_cast<int32_t>(contact));
+  }
+  if (!cell) throw HostActionFailure("no row of the list shows contact " + words[0]);
+  CGRect frame = cell->frame();
+  CGFloat by = frame.origin.y < 0 ? frame.origin.y
+               : frame.origin.y + frame.size.height > height
+                   ? std::min(frame.origin.y, frame.origin.y + frame.size.height - height)
+                   : 0;
+  table->setContentOffset(
+      CGPointMake(0, std::clamp<CGFloat>(table->contentOffset().y + by, 0, most)));
+  return HostStep::Continue;
+}
+
 // Counted after the module's handlers, which registered first and so run first.
 long& settingsHandled() {
   static long count = 0;
@@ -156,6 +201,9 @@ void addContactListActions(std::vector<HostAction>& actions) {
       {"contacts", "", "show the contact list of the system version", 0, 0, contacts});
   actions.push_back(
       {"search", "TEXT", "show the members list's search results for TEXT", 1, 16, search});
+  actions.push_back({"show-contact", "ID",
+                     "scroll the contact list shown until the whole row of contact ID shows", 1, 1,
+                     showContact});
   actions.push_back({"settings-changed", "[MS]",
                      "wait until the next settings notification has been handled (5000 ms)", 0, 1,
                      settingsChanged});

@@ -15,6 +15,7 @@
 #include "preferences/NSUserDefaults.h"
 #include "preferences/PSListController.h"
 #include "uikit/UIAlertView.h"
+#include "uikit/UIButton.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIControl.h"
 #include "uikit/UIWindow.h"
@@ -147,35 +148,74 @@ std::shared_ptr<PSSpecifier> rowWhere(const std::shared_ptr<PSListController>& p
   return nullptr;
 }
 
+// The composer the pane presented, still showing.
+std::shared_ptr<MFMailComposeViewController> shownComposer() {
+  auto page = settingsApp().shown;
+  auto composer =
+      page ? cast<MFMailComposeViewController>(page->presentedViewController()) : nullptr;
+  if (!composer) throw HostActionFailure("no mail composer is showing (see mail-compose)");
+  return composer;
+}
+
+// Opens the pane's second page and taps its mail row; answers false when the page said, in an
+// alert, that no mail can go, which is printed as "mail: not sent (...)".
+bool composeLogMail() {
+  auto root = rootPage();
+  show(root);
+  auto link =
+      rowWhere(root, [](const PSSpecifier& row) { return row.detailClassName.has_value(); });
+  if (!link) throw HostActionFailure("the pane shows no link to its second page");
+  tapRow(root, link);
+  auto page = settingsApp().shown;
+  auto mailRow =
+      rowWhere(page, [](const PSSpecifier& row) { return row.action == "emailLogFile:"; });
+  if (!mailRow) throw HostActionFailure("the second page has no mail row");
+  std::size_t alertsBefore = UIAlertView::shownAlerts().size();
+  page->tap(mailRow);
+  if (UIAlertView::shownAlerts().size() > alertsBefore) {
+    std::printf("mail: not sent (%s)\n",
+                UIAlertView::shownAlerts().back()->message().value_or("").c_str());
+    return false;
+  }
+  shownComposer();
+  return true;
+}
+
+// Taps the composer's Send button, as a finger would, and waits until the pane dismissed it.
+void sendShownMail() {
+  auto composer = shownComposer();
+  auto page = settingsApp().shown;
+  std::shared_ptr<UIButton> send;
+  std::vector<std::shared_ptr<UIView>> views = {composer->view()};
+  while (!views.empty() && !send) {
+    auto view = views.back();
+    views.pop_back();
+    auto button = cast<UIButton>(view);
+    if (button && button->title() == "Send") send = button;
+    for (const auto& sub : view->subviews()) views.push_back(sub);
+  }
+  if (!send) throw HostActionFailure("the mail composer shows no Send button");
+  send->sendActionsForControlEvents(UIControlEventTouchUpInside);
+  if (!standin::runMainLoopUntil([&] { return !page->presentedViewController(); }, kMailTimeout)) {
+    throw HostActionFailure("the mail composer was never dismissed");
+  }
+  if (!composer->sentMessagePath()) {
+    throw HostActionFailure("the message was not sent: " + composer->failureReason());
+  }
+  std::printf("mail: %s\n", composer->sentMessagePath()->c_str());
+}
+
+HostStep mailCompose(const HostArguments&, const HostIdentity&) {
+  return guarded([] { composeLogMail(); });
+}
+
+HostStep mailSend(const HostArguments&, const HostIdentity&) {
+  return guarded([] { sendShownMail(); });
+}
+
 HostStep mailLog(const HostArguments&, const HostIdentity&) {
   return guarded([] {
-    auto root = rootPage();
-    show(root);
-    auto link =
-        rowWhere(root, [](const PSSpecifier& row) { return row.detailClassName.has_value(); });
-    if (!link) throw HostActionFailure("the pane shows no link to its second page");
-    tapRow(root, link);
-    auto page = settingsApp().shown;
-    auto mailRow =
-        rowWhere(page, [](const PSSpecifier& row) { return row.action == "emailLogFile:"; });
-    if (!mailRow) throw HostActionFailure("the second page has no mail row");
-    std::size_t alertsBefore = UIAlertView::shownAlerts().size();
-    page->tap(mailRow);
-    if (UIAlertView::shownAlerts().size() > alertsBefore) {
-      std::printf("mail: not sent (%s)\n",
-                  UIAlertView::shownAlerts().back()->message().value_or("").c_str());
-      return;
-    }
-    auto composer = cast<MFMailComposeViewController>(page->presentedViewController());
-    if (!composer) throw HostActionFailure("no mail composer was presented");
-    if (!standin::runMainLoopUntil([&] { return !page->presentedViewController(); },
-                                   kMailTimeout)) {
-      throw HostActionFailure("the mail composer was never dismissed");
-    }
-    if (!composer->sentMessagePath()) {
-      throw HostActionFailure("the message was not sent: " + composer->failureReason());
-    }
-    std::printf("mail: %s\n", composer->sentMessagePath()->c_str());
+    if (composeLogMail()) sendShownMail();
   });
 }
 
@@ -187,6 +227,10 @@ void addSettingsActions(std::vector<HostAction>& actions) {
       {"switch", "KEY on|off", "Settings: switch the row of a settings key", 2, 2, flip});
   actions.push_back(
       {"tap", "TITLE", "Settings: tap a button or link row of the page shown", 1, 8, tap});
-  actions.push_back({"mail-log", "", "Settings: open the pane's second page and tap its mail row",
-                     0, 0, mailLog});
+  actions.push_back({"mail-compose", "",
+                     "Settings: open the pane's second page and tap its mail row (the composer "
+                     "shows)",
+                     0, 0, mailCompose});
+  actions.push_back({"mail-send", "", "Settings: tap Send in the composer shown", 0, 0, mailSend});
+  actions.push_back({"mail-log", "", "Settings: mail-compose, then mail-send", 0, 0, mailLog});
 }

@@ -2,6 +2,7 @@
 
 #include <cairo.h>
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -39,6 +40,18 @@ cairo_status_t readPNGBytes(void* closure, unsigned char* data, unsigned int len
 uint32_t bigEndian(const std::vector<uint8_t>& bytes, std::size_t at) {
   return static_cast<uint32_t>(bytes[at]) << 24 | static_cast<uint32_t>(bytes[at + 1]) << 16 |
          static_cast<uint32_t>(bytes[at + 2]) << 8 | bytes[at + 3];
+}
+
+// Whole or not at all, as every picture the simulator writes.
+bool writeSurfacePNG(cairo_surface_t* surface, const std::string& path) {
+  std::vector<uint8_t> png;
+  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
+    auto* out = static_cast<std::vector<uint8_t>*>(closure);
+    out->insert(out->end(), data, data + length);
+    return CAIRO_STATUS_SUCCESS;
+  };
+  return cairo_surface_write_to_png_stream(surface, append, &png) == CAIRO_STATUS_SUCCESS &&
+         writeRealFile(path, png, true);
 }
 
 // Nothing with the reason when the file cannot be read, is too large, or is no PNG.
@@ -134,15 +147,7 @@ bool writeDiff(cairo_surface_t* actual, cairo_surface_t* expected, const Compare
     }
   }
   cairo_surface_mark_dirty(diff.get());
-  std::vector<uint8_t> png;
-  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-  };
-  // Whole or not at all, as every picture the simulator writes.
-  return cairo_surface_write_to_png_stream(diff.get(), append, &png) == CAIRO_STATUS_SUCCESS &&
-         writeRealFile(path, png, true);
+  return writeSurfacePNG(diff.get(), path);
 }
 
 // The first line where two texts differ, for the report.
@@ -218,6 +223,81 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
   }
   result.same = result.reason.empty();
   return result;
+}
+
+std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
+                                         double tolerance, int cell) {
+  std::string unused;
+  Surface first = loadPNG(firstPNG, &unused), second = loadPNG(secondPNG, &unused);
+  if (!first || !second || cell < 1) return {};
+  int width = cairo_image_surface_get_width(first.get());
+  int height = cairo_image_surface_get_height(first.get());
+  if (width != cairo_image_surface_get_width(second.get()) ||
+      height != cairo_image_surface_get_height(second.get()) || width == 0 || height == 0) {
+    return {};
+  }
+  int columns = (width + cell - 1) / cell, rows = (height + cell - 1) / cell;
+  std::vector<char> marked(static_cast<std::size_t>(columns) * rows, 0);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      char& at = marked[static_cast<std::size_t>(y / cell) * columns + x / cell];
+      if (!at && deltaE(pixelAt(first.get(), x, y), pixelAt(second.get(), x, y)) > tolerance) {
+        at = 1;
+      }
+    }
+  }
+  // Cells that touch, corners and a one-cell gap included, make one box.
+  std::vector<ScreenRegion> regions;
+  std::vector<char> seen(marked.size(), 0);
+  for (int start = 0; start < columns * rows; ++start) {
+    if (!marked[start] || seen[start]) continue;
+    int left = start % columns, right = left, top = start / columns, bottom = top;
+    std::vector<int> open = {start};
+    seen[start] = 1;
+    while (!open.empty()) {
+      int at = open.back();
+      open.pop_back();
+      int cx = at % columns, cy = at / columns;
+      left = std::min(left, cx), right = std::max(right, cx);
+      top = std::min(top, cy), bottom = std::max(bottom, cy);
+      for (int ny = std::max(0, cy - 2); ny <= std::min(rows - 1, cy + 2); ++ny) {
+        for (int nx = std::max(0, cx - 2); nx <= std::min(columns - 1, cx + 2); ++nx) {
+          int next = ny * columns + nx;
+          if (marked[next] && !seen[next]) {
+            seen[next] = 1;
+            open.push_back(next);
+          }
+        }
+      }
+    }
+    double x0 = left * cell, y0 = top * cell;
+    double x1 = std::min(width, (right + 1) * cell), y1 = std::min(height, (bottom + 1) * cell);
+    regions.push_back({x0 / width, y0 / height, (x1 - x0) / width, (y1 - y0) / height});
+  }
+  return regions;
+}
+
+bool writeThumbnail(const std::string& screenPNG, int width, const std::string& thumbnailPNG) {
+  std::string unused;
+  Surface screen = loadPNG(screenPNG, &unused);
+  if (!screen || width < 1) return false;
+  int fullWidth = cairo_image_surface_get_width(screen.get());
+  int fullHeight = cairo_image_surface_get_height(screen.get());
+  if (fullWidth == 0) return false;
+  double scale = std::min(1.0, static_cast<double>(width) / fullWidth);
+  int height = std::max(1, static_cast<int>(std::lround(fullHeight * scale)));
+  Surface thumbnail(
+      cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
+                                 static_cast<int>(std::lround(fullWidth * scale)), height),
+      cairo_surface_destroy);
+  cairo_t* cr = cairo_create(thumbnail.get());
+  cairo_scale(cr, scale, scale);
+  cairo_set_source_surface(cr, screen.get(), 0, 0);
+  // A box filter over every pixel it covers: thin lines and text stay readable.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return writeSurfacePNG(thumbnail.get(), thumbnailPNG);
 }
 
 }  // namespace simulator

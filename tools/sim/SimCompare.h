@@ -3,6 +3,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace simulator {
 
@@ -24,5 +25,20 @@ struct Comparison {
 // differ, writes `diffPath`: the reference faded, the differing pixels in red.
 Comparison compareShot(const std::string& stem, const std::string& reference,
                        const CompareOptions& options, const std::string& diffPath);
+
+// A part of a screen, as shares of its width and height (0 to 1), so that it marks the screen
+// at any size it is shown.
+struct ScreenRegion {
+  double x = 0, y = 0, width = 0, height = 0;
+};
+
+// Where two screens of one size differ by more than `tolerance`: boxes around the differing
+// places, each grown to a grid of `cell` pixels and joined with its neighbours, so that a
+// change of one picture is one box. Nothing when they are alike or cannot be compared.
+std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
+                                         double tolerance, int cell);
+
+// Writes a copy of the screen `width` pixels wide, smoothly scaled down, for the page.
+bool writeThumbnail(const std::string& screenPNG, int width, const std::string& thumbnailPNG);
 
 }  // namespace simulator

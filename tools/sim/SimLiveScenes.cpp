@@ -23,18 +23,35 @@ struct SwitchScreen {
 };
 
 const std::vector<SwitchScreen>& switchScreens() {
+  // Where a switch changes one place of several, SpringBoard shows the others too, so that the
+  // screen shows what the switch leaves alone as well as what it changes.
   static const std::vector<SwitchScreen> screens = {
-      {"TalvoCBEnabled", {}, {kJohnsNumber}, "the next call, from John Appleseed"},
+      {"TalvoCBEnabled",
+       {"favorites", "recents"},
+       {kJohnsNumber},
+       "the favourites and the recent calls in CallBar's own look, and the next call, from John "
+       "Appleseed, with CallBar's own picture"},
       {"TalvoCBEnabledRoundedPictures", {"favorites"}, {}, "the favourites, redrawn"},
       {"TalvoCBEnabledMonogramPictures", {"recents"}, {}, "the recent calls, reloaded"},
-      {"TalvoCBEnabledFavorites", {"favorites"}, {}, "the favourites, redrawn"},
-      {"TalvoCBEnabledPhone",
+      {"TalvoCBEnabledFavorites",
+       {kJohnsNumber, "favorites", "recents"},
        {},
+       "the favourites redrawn in CallBar's own look; the call's picture and the recent calls "
+       "keep the add-on's"},
+      {"TalvoCBEnabledPhone",
+       {"favorites", "recents"},
        {kJohnsNumber},
        "the next call, from John Appleseed: CallBar fills its picture view first, and the "
        "add-on's picture, which follows the Recents switch, still replaces it"},
-      {"TalvoCBEnabledRecents", {"recents"}, {}, "the recent calls, reloaded"},
-      {"TalvoCBEnabledContacts", {"contacts"}, {}, "the contact list, reloaded"},
+      {"TalvoCBEnabledRecents",
+       {kJohnsNumber, "favorites", "recents"},
+       {},
+       "the recent calls reloaded in CallBar's own look; the call's picture and the favourites "
+       "keep the add-on's"},
+      {"TalvoCBEnabledContacts",
+       {"favorites", "contacts"},
+       {},
+       "the contact list reloaded without the add-on's pictures; the favourites keep theirs"},
   };
   return screens;
 }
@@ -89,12 +106,16 @@ void photoChanged(SimStage& stage) {
       .write(reinterpret_cast<const char*>(face.bytes.data()),
              static_cast<std::streamsize>(face.bytes.size()));
 
-  std::vector<std::string> springBoard = {"contacts", "wait-idle",
-                                          std::string("observe ") + kAddressBookChanged, "ready",
-                                          std::string("wait ") + kAddressBookChanged + " 10000"};
+  // The list is scrolled to her row first, as a person would look for it.
+  std::vector<std::string> springBoard = {
+      "contacts",      "show-contact 3",
+      "wait-idle",     std::string("observe ") + kAddressBookChanged,
+      "ready",         std::string("wait ") + kAddressBookChanged + " 10000",
+      "show-contact 3"};
   append(springBoard, stage.record("photo-changed", kSpringBoard,
                                    "Another process gives Anna Haro a photo: SpringBoard's "
-                                   "contact list after the address book's change notification"));
+                                   "contact list after the address book's change notification, "
+                                   "her row with the new photo"));
   auto running = stage.start(kSpringBoard, springBoard);
   stage.waitFor(*running, kSpringBoard, "ready");
   stage.runTool({"addressbook", "set-photo", "3", photo});

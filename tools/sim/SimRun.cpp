@@ -84,6 +84,7 @@ class PhoneRun {
     }
     for (const Play& play : plays) playOne(play);
     shown_.hasMailedMessage = fs::exists(screens_ + "/mail-log.eml");
+    addThumbnailsAndChanges();
     return shown_;
   }
 
@@ -171,7 +172,8 @@ class PhoneRun {
       progress_.failed = true;
     }
     for (const SimShot& shot : stage.shots()) {
-      ShownShot shotShown{shot, "", false};
+      ShownShot shotShown;
+      shotShown.shot = shot;
       if (trouble.empty()) checkAndRecord(shotShown, trouble);
       shown.shots.push_back(shotShown);
     }
@@ -205,6 +207,29 @@ class PhoneRun {
       if (error) {
         trouble.append("cannot record into ").append(folder).append(": ").append(error.message());
         progress_.failed = true;
+      }
+    }
+  }
+
+  // For the page: a thumbnail of every screen, and where each screen differs from its twin
+  // with the add-on off, in boxes of six points.
+  void addThumbnailsAndChanges() {
+    const SimProfile& profile = shown_.profile;
+    int cell = static_cast<int>(6 * profile.scale + 0.5);
+    for (ShownScene& scene : shown_.scenes) {
+      for (ShownShot& shot : scene.shots) {
+        std::string stem = screens_ + "/" + shot.shot.name;
+        shot.hasThumbnail =
+            writeThumbnail(stem + ".png", thumbnailPixelWidth(profile), stem + ".thumb.png");
+      }
+      for (ShownShot& on : scene.shots) {
+        for (ShownShot& off : scene.shots) {
+          if (off.shot.name != on.shot.name + "-off") continue;
+          on.changes = changedRegions(screens_ + "/" + on.shot.name + ".png",
+                                      screens_ + "/" + off.shot.name + ".png",
+                                      options_.compare.tolerance, cell);
+          off.changes = on.changes;
+        }
       }
     }
   }
@@ -264,6 +289,14 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   for (const char* part : {"screens", "device", "logs", "index.html"}) {
     fs::remove_all(fs::path(options.out) / part, error);
   }
+  if (fs::is_directory(options.out, error)) {
+    for (const auto& entry : fs::directory_iterator(options.out, error)) {
+      std::string name = entry.path().filename().string();
+      if (name.rfind("scene-", 0) == 0 && entry.path().extension() == ".html") {
+        fs::remove(entry.path(), error);
+      }
+    }
+  }
   fs::create_directories(options.out, error);
   if (error) {
     std::fprintf(stderr, "talvocb sim: %s: %s\n", options.out.c_str(), error.message().c_str());
@@ -296,7 +329,7 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   char headline[200];
   std::snprintf(headline, sizeof headline, "%zu screens of %zu scenes on %zu phones in %.1f s",
                 screens, plays.size(), profiles.size(), secondsSince(start));
-  PageSummary summary{headline, !options.check.empty(), options.check};
+  PageSummary summary{secondsSince(start), !options.check.empty(), options.check};
   std::string pageError;
   if (!writeIndexPage(options.out, shown, summary, &pageError)) {
     std::fprintf(stderr, "talvocb sim: %s\n", pageError.c_str());
