@@ -56,5 +56,7 @@ std::shared_ptr<UIImage> drawWithCornerRule(const std::shared_ptr<UIImage>& imag
   CGContextRelease(context);
   auto picture = UIImage::imageWithCGImage(bitmap);
   CGImageRelease(bitmap);
+  // Drawn with CoreGraphics, not through UIImage: the picture still says what it shows.
+  if (picture && image) picture->setSource(image->source());
   return picture;
 }

@@ -20,7 +20,8 @@ UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data) {
   // decoded no larger than the picture needs, whatever size its file declares.
   auto picture = drawWithCornerRule(
       UIImage::imageWithDataCovering(data, kPictureSide, kPictureSide), kPictureSide, kPictureSide);
-  if (picture) picture->setSource("photo");
+  // The picture says whose photo it is when the data did (see NSData's source).
+  if (picture && picture->source().empty()) picture->setSource("photo");
   return picture;
 }
 

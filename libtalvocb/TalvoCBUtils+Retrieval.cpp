@@ -115,6 +115,7 @@ NSDataPtr getContactImageFromABForID(int32_t contactID, int32_t attempt) {
       if (blob && length >= 1) {
         auto* bytes = static_cast<const uint8_t*>(blob);
         result = make<NSData>(std::vector<uint8_t>(bytes, bytes + length));
+        result->source = stringWithFormat("photo of contact %d", contactID);
       }
     }
     sqlite3_finalize(statement);
@@ -141,7 +142,10 @@ NSDataPtr TalvoCBUtils::getContactImageABUIPerson(const id& person) {
 
 UIImagePtr TalvoCBUtils::getImageFromImageData(const NSDataPtr& data, int32_t contactId) {
   UIImagePtr picture = getImageFromImageData(data);
-  if (picture) picture->setSource(stringWithFormat("photo of contact %d", contactId));
+  // Data that said nothing of its card (not read from the book) is the contact's own.
+  if (picture && picture->source() == "photo") {
+    picture->setSource(stringWithFormat("photo of contact %d", contactId));
+  }
   if (picture) setContactImage(picture, contactId);
   return picture;
 }

@@ -150,6 +150,8 @@ TEST(Screen, JSONOfATreeIsExactAndEscaped) {
             "    \"alpha\": 1,\n"
             "    \"tag\": 0,\n"
             "    \"text\": \"a\\\"b\\\\c\\nd\",\n"
+            "    \"shown\": \"\u2026\",\n"
+            "    \"font\": {\"family\": \"Inter\", \"size\": 17, \"bold\": false},\n"
             "    \"subviews\": [{\n"
             "      \"class\": \"UIImageView\",\n"
             "      \"frame\": [1, 2, 1, 1],\n"

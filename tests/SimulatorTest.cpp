@@ -97,14 +97,17 @@ TEST(SimulatorTest, KeptScreensMatchTheirReferencesAndShowTheRightPictures) {
   DumpedView photo = DumpReader::readFile(screens + "call-photo.json");
   DumpedView photoOff = DumpReader::readFile(screens + "call-photo-off.json");
   DumpedView monogram = DumpReader::readFile(screens + "call-monogram.json");
-  EXPECT_EQ(callerPicture(photo), "photo");  // the add-on's round photo of John Appleseed
+  EXPECT_EQ(callerPicture(photo), "photo of contact 1");  // the add-on's round photo of John
   EXPECT_EQ(callerPicture(photoOff), "host photo of contact 1");
   EXPECT_EQ(callerPicture(monogram).rfind("monogram AH #", 0), 0u) << callerPicture(monogram);
 
   // Six favourites: four contacts with photos and two monograms, all round.
   DumpedView favorites = DumpReader::readFile(screens + "favorites.json");
   std::vector<std::string> buttons = imagesOf(favorites, "UIButton");
-  EXPECT_EQ(std::count(buttons.begin(), buttons.end(), "photo"), 4);
+  EXPECT_EQ(std::count_if(
+                buttons.begin(), buttons.end(),
+                [](const std::string& image) { return image.rfind("photo of contact ", 0) == 0; }),
+            4);
   EXPECT_EQ(std::count_if(buttons.begin(), buttons.end(),
                           [](const std::string& image) {
                             return image.rfind("monogram ", 0) == 0 &&

@@ -74,7 +74,9 @@ std::shared_ptr<NSData> imageData(ABRecordRef person, const char* sql, bool with
   Statement statement(imagesDatabase(person->book), sql);
   statement.bind(1, person->recordID);
   if (withFormat) statement.bind(2, format);
-  return statement.step() ? statement.blob(0) : nullptr;
+  auto data = statement.step() ? statement.blob(0) : nullptr;
+  if (data) data->source = "photo of contact " + std::to_string(person->recordID);
+  return data;
 }
 
 constexpr const char* kThumbnailSQL =

@@ -25,6 +25,9 @@ namespace {
 
 constexpr const char* kCellClass = "CallBarTableViewTransparentCell";
 constexpr CGFloat kInset = 15, kEditingInset = 32, kStatusSize = 12, kLongestDate = 96;
+// The date label's frame takes in the gap before its text (the text keeps to the far edge), so
+// that a title which ends where the date's frame begins still keeps clear of the date.
+constexpr CGFloat kDateGap = 8;
 // Seconds from 1970 to the platform's reference date, 1 January 2001.
 constexpr double kReferenceDateOffset = 978'307'200;
 
@@ -118,8 +121,8 @@ void layoutSubviews(id self, SEL cmd) {
 
   CGFloat dateWidth = std::min(kLongestDate, date->sizeThatFits(CGSizeMake(0, 0)).width);
   date->setTextAlignment(at.mirrored ? NSTextAlignmentLeft : NSTextAlignmentRight);
-  date->setFrame(inCell(at(contentWidth - 4 - dateWidth, 9, dateWidth, 18)));
-  CGFloat titleWidth = std::max<CGFloat>(0, contentWidth - kInset - dateWidth - 12);
+  date->setFrame(inCell(at(contentWidth - 4 - dateWidth - kDateGap, 9, dateWidth + kDateGap, 18)));
+  CGFloat titleWidth = std::max<CGFloat>(0, contentWidth - kInset - dateWidth - 4 - kDateGap);
   title->setFrame(at(kInset, 7, titleWidth, 21));
   CGFloat statusWidth = status->image() ? kStatusSize + 4 : 0;
   status->setFrame(at(kInset, 32, statusWidth > 0 ? kStatusSize : 0, kStatusSize));

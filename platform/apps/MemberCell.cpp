@@ -98,6 +98,16 @@ class MemberNameView : public UIView {
     UIGraphicsPopContext();
   }
 
+  // The name as the row reads it out: first name, then last name.
+  std::optional<std::string> accessibilityLabel() const override {
+    auto cell = cell_.lock();
+    auto person = cell ? cast<ABPersonObject>(object_getIvar<id>(cell, "_person")) : nullptr;
+    if (!person) return std::nullopt;
+    std::string name = person->first;
+    if (!person->first.empty() && !person->last.empty()) name += " ";
+    return name + person->last;
+  }
+
  private:
   void drawName(const std::shared_ptr<UITableViewCell>& cell, const ABPersonObject& person) const {
     CGRect b = bounds();

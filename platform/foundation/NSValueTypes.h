@@ -75,6 +75,9 @@ class NSData : public NSObject {
   bool writeToFile(const std::string& path, bool atomically) const;
   static std::shared_ptr<NSData> dataWithContentsOfFile(const std::string& path);
   const std::vector<uint8_t> bytes;
+  // Where the bytes came from, for screen dumps ("photo of contact 3"); set by whoever made the
+  // data, before handing it on, and given to the pictures decoded from it. No phone has it.
+  std::string source;
 };
 
 class NSDate : public NSObject {

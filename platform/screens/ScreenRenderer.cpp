@@ -6,6 +6,7 @@
 
 #include "foundation/NSLog.h"
 #include "uikit/UIDevice.h"
+#include "uikit/UIWindow.h"
 
 namespace standin {
 
@@ -14,6 +15,7 @@ namespace standin {
 void layoutViewTree(const std::shared_ptr<UIView>& root) {
   if (!root) return;
   try {
+    if (auto window = cast<UIWindow>(root)) window->keepStatusBarInFront();
     root->layoutIfNeeded();
   } catch (const objc_runtime_error& error) {
     NSLog("layout skipped: %s", error.what());

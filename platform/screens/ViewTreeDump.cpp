@@ -2,6 +2,7 @@
 
 #include "foundation/JSONText.h"
 #include "uikit/UIButton.h"
+#include "uikit/UIFont.h"
 #include "uikit/UIImage.h"
 #include "uikit/UILabel.h"
 #include "uikit/UISwitch.h"
@@ -26,6 +27,16 @@ ViewRecord describe(const std::shared_ptr<UIView>& view, CGPoint origin) {
   if (auto label = cast<UILabel>(view)) {
     r.hasText = true;
     r.text = label->text();
+    r.shown = label->shownText();
+    if (auto font = label->font()) {
+      r.fontFamily = font->familyName();
+      r.fontSize = font->pointSize();
+      r.fontBold = font->isBold();
+    }
+  } else if (auto said = view->accessibilityLabel()) {
+    // A view that draws its own text (a list row's name) shows what it says.
+    r.hasText = true;
+    r.text = said;
   } else if (auto imageView = cast<UIImageView>(view)) {
     r.hasImage = true;
     r.image = sourceOf(imageView->image());
@@ -56,6 +67,12 @@ void write(const ViewRecord& r, int depth, std::string& out) {
   out += in + "\"alpha\": " + JSONNumber(r.alpha) + ",\n";
   out += in + "\"tag\": " + JSONNumber(static_cast<double>(r.tag)) + ",\n";
   if (r.hasText) out += in + "\"text\": " + optionalText(r.text) + ",\n";
+  if (r.shown) out += in + "\"shown\": " + JSONQuoted(*r.shown) + ",\n";
+  if (r.fontFamily) {
+    out += in + "\"font\": {\"family\": " + JSONQuoted(*r.fontFamily) +
+           ", \"size\": " + JSONNumber(r.fontSize) +
+           ", \"bold\": " + (r.fontBold ? "true" : "false") + "},\n";
+  }
   if (r.hasImage) out += in + "\"image\": " + optionalText(r.image) + ",\n";
   if (r.on) out += in + "\"on\": " + (*r.on ? "true" : "false") + ",\n";
   out += in + "\"subviews\": [";

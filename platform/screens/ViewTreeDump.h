@@ -20,14 +20,17 @@ struct ViewRecord {
   long tag = 0;
   bool hasText = false;  // labels, and buttons with a title
   std::optional<std::string> text;
+  std::optional<std::string> shown;       // labels whose text is cut: the text as drawn
+  std::optional<std::string> fontFamily;  // labels: their font
+  CGFloat fontSize = 0;
+  bool fontBold = false;
   bool hasImage = false;             // image views, and buttons with a picture
   std::optional<std::string> image;  // the picture's source; "picture" when it has none
   std::optional<bool> on;            // switches
   std::vector<ViewRecord> subviews;
 };
 ViewRecord describeViewTree(const std::shared_ptr<UIView>& root);
-// The records as JSON: {"class": ..., "frame": [x, y, width, height], "hidden": ..., "alpha": ...,
-// "tag": ..., "text": ..., "image": ..., "on": ..., "subviews": [...]}, indented by two spaces.
+// The records as JSON, indented by two spaces; docs/view-tree.md describes every member.
 std::string viewTreeJSON(const ViewRecord& root);
 
 }  // namespace standin

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "foundation/NSValueTypes.h"
 #include "uikit/NSStringDrawingLimit.h"
@@ -39,7 +41,10 @@ struct Layout {
   explicit Layout(const std::string& text, const std::shared_ptr<UIFont>& font) {
     layout = pango_layout_new(threadContext());
     PangoFontDescription* description = pango_font_description_new();
-    pango_font_description_set_family(description, font ? font->familyName().c_str() : "Noto Sans");
+    // Noto draws what the font lacks (Arabic, Hebrew, CJK, emoji, through fontconfig's Noto
+    // families).
+    std::string families = (font ? font->familyName() + "," : std::string()) + "Noto Sans";
+    pango_font_description_set_family(description, families.c_str());
     pango_font_description_set_weight(
         description, font && font->isBold() ? PANGO_WEIGHT_BOLD : PANGO_WEIGHT_NORMAL);
     // The size is in the context's user units, points, whatever the pixel scale.
@@ -192,8 +197,13 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
   double x = rect.origin.x, y = rect.origin.y;
   bool unwrapped = configureLabel(label.layout, rect.size.width, style);
   CGSize size = logicalSize(label.layout);
-  if (style.centredVertically)
-    y += (rect.size.height - std::min(size.height, rect.size.height)) / 2;
+  if (style.centredVertically) {
+    // One line is centred on the label's middle even when taller; a wrapped block starts at
+    // the top when it does not fit.
+    CGFloat block = unwrapped || style.numberOfLines == 1 ? size.height
+                                                          : std::min(size.height, rect.size.height);
+    y += (rect.size.height - block) / 2;
+  }
   if (unwrapped) {
     // An unwrapped line is placed by hand: pango aligns only within a set width.
     double spare = rect.size.width - size.width;
@@ -206,6 +216,33 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
   cairo_move_to(cr, x, y);
   pango_cairo_show_layout(cr, label.layout);
   cairo_restore(cr);
+}
+
+std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRect rect,
+                                                  const NSLabelTextStyle& style) {
+  if (text.empty() || !(rect.size.width > 0)) return std::nullopt;
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
+  Layout label(text, style.font);
+  configureLabel(label.layout, rect.size.width, style);
+  if (!pango_layout_is_ellipsized(label.layout)) return std::nullopt;
+  // The runs in the order of the text; the ellipsis run stands for the text it replaces.
+  std::string_view shaped = NSStringDrawnPrefix(text);
+  std::vector<std::pair<int, std::string>> pieces;
+  for (GSList* l = pango_layout_get_lines_readonly(label.layout); l; l = l->next) {
+    for (GSList* r = static_cast<PangoLayoutLine*>(l->data)->runs; r; r = r->next) {
+      const PangoItem* item = static_cast<PangoGlyphItem*>(r->data)->item;
+      bool ellipsis = item->analysis.flags & PANGO_ANALYSIS_FLAG_IS_ELLIPSIS;
+      std::size_t from = std::min<std::size_t>(item->offset, shaped.size());
+      std::size_t length = std::min<std::size_t>(item->length, shaped.size() - from);
+      pieces.emplace_back(item->offset,
+                          ellipsis ? "\u2026" : std::string(shaped.substr(from, length)));
+    }
+  }
+  std::stable_sort(pieces.begin(), pieces.end(),
+                   [](const auto& a, const auto& b) { return a.first < b.first; });
+  std::string shown;
+  for (const auto& piece : pieces) shown += piece.second;
+  return shown;
 }
 
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <string>
 
 #include "coregraphics/CoreGraphics.h"
@@ -58,6 +59,10 @@ struct NSLabelTextStyle {
 // Draws the text from the rectangle's top (or in its middle) in the current image context's fill
 // colour.
 void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style);
+// The text as a label of that size draws it when it is cut ("unknown.caller@e…"), nothing when it
+// is drawn whole.
+std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRect rect,
+                                                  const NSLabelTextStyle& style);
 // The size the text takes: unwrapped for one line; else wrapped in maxWidth (0: no limit).
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
                                 const NSLabelTextStyle& style);

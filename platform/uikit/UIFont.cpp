@@ -1,13 +1,20 @@
 #include "uikit/UIFont.h"
 
+#include <cstdlib>
+
+#include "foundation/Device.h"
 #include "foundation/NSValueTypes.h"
 
 STANDIN_DEFINE_CLASS(UIFont, NSObject)
 
 namespace {
-// The system font: Noto Sans covers Latin, Greek and Cyrillic itself; fontconfig falls back to
-// the other Noto families (Arabic, Hebrew, CJK, colour emoji) for the rest.
-constexpr const char* kSystemFamily = "Noto Sans";
+// The system font of the device's version, in a face of nearly the same metrics: Helvetica Neue
+// before 9 (TeX Gyre Heros, Helvetica's widths), San Francisco from 9 on (Inter). Whatever
+// script these lack is drawn in Noto (NSStringDrawing's fallback).
+std::string systemFamily() {
+  int major = std::atoi(standin::deviceProfile().systemVersion.c_str());
+  return major >= 9 ? "Inter" : "TeX Gyre Heros";
+}
 }  // namespace
 
 UIFont::UIFont(std::string familyName, CGFloat pointSize, bool bold)
@@ -17,11 +24,11 @@ UIFont::UIFont(std::string familyName, CGFloat pointSize, bool bold)
       bold_(bold) {}
 
 std::shared_ptr<UIFont> UIFont::systemFontOfSize(CGFloat pointSize) {
-  return make<UIFont>(kSystemFamily, pointSize);
+  return make<UIFont>(systemFamily(), pointSize);
 }
 
 std::shared_ptr<UIFont> UIFont::boldSystemFontOfSize(CGFloat pointSize) {
-  return make<UIFont>(kSystemFamily, pointSize, true);
+  return make<UIFont>(systemFamily(), pointSize, true);
 }
 
 std::shared_ptr<UIFont> UIFont::fontWithName(const std::string& name, CGFloat pointSize) {

@@ -11,6 +11,7 @@ struct Slot {
   CGContextRef context;
   CGFloat scale;
   bool owned;
+  std::string drawnSource;  // of the first picture with a source drawn into the context
 };
 thread_local struct Stack {
   std::vector<Slot> slots;
@@ -38,7 +39,7 @@ void UIGraphicsBeginImageContextWithOptions(CGSize size, bool opaque, CGFloat sc
   if (!(scale > 0)) scale = 1.0;
   size_t w = pixels(size.width, scale), h = pixels(size.height, scale);
   CGContextRef c = w && h ? CGContextCreateForImage(w, h, scale) : nullptr;
-  stack.slots.push_back({c, scale, true});
+  stack.slots.push_back({c, scale, true, {}});
 }
 
 void UIGraphicsBeginImageContext(CGSize size) {
@@ -57,6 +58,7 @@ std::shared_ptr<UIImage> UIGraphicsGetImageFromCurrentImageContext() {
   if (!image) return nullptr;
   auto result = make<UIImage>(image, stack.slots.back().scale);
   CGImageRelease(image);
+  result->setSource(stack.slots.back().drawnSource);
   return result;
 }
 
@@ -67,8 +69,16 @@ void UIGraphicsEndImageContext() {
 }
 
 void UIGraphicsPushContext(CGContextRef context) {
-  stack.slots.push_back({context, 1.0, false});
+  stack.slots.push_back({context, 1.0, false, {}});
 }
+
+namespace standin {
+void UIGraphicsNoteDrawnSource(const std::string& source) {
+  if (source.empty() || stack.slots.empty()) return;
+  std::string& drawn = stack.slots.back().drawnSource;
+  if (drawn.empty()) drawn = source;
+}
+}  // namespace standin
 
 void UIGraphicsPopContext() {
   if (!stack.slots.empty() && !stack.slots.back().owned) stack.slots.pop_back();

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "coregraphics/CoreGraphics.h"
 
@@ -18,3 +19,9 @@ void UIGraphicsEndImageContext();
 // Makes another context current until the matching pop (it is not owned by the stack).
 void UIGraphicsPushContext(CGContextRef context);
 void UIGraphicsPopContext();
+
+namespace standin {
+// A picture drawn into the current context leaves its source there, so that the picture taken
+// from an image context says what it was made from (the first picture with one drawn).
+void UIGraphicsNoteDrawnSource(const std::string& source);
+}  // namespace standin

@@ -42,6 +42,7 @@ std::shared_ptr<UIImage> UIImage::imageWithData(const std::shared_ptr<NSData>& d
   if (!image) return nullptr;
   auto result = make<UIImage>(image, scale);
   CGImageRelease(image);
+  result->setSource(data->source);
   return result;
 }
 
@@ -53,6 +54,7 @@ std::shared_ptr<UIImage> UIImage::imageWithDataCovering(const std::shared_ptr<NS
   if (!image) return nullptr;
   auto result = make<UIImage>(image, 1.0);
   CGImageRelease(image);
+  result->setSource(data->source);
   return result;
 }
 
@@ -90,6 +92,7 @@ void UIImageSetDerivedSource(const std::shared_ptr<UIImage>& made,
 
 void UIImage::drawInRect(CGRect rect) const {
   CGContextDrawImage(UIGraphicsGetCurrentContext(), rect, image_);
+  standin::UIGraphicsNoteDrawnSource(source());
 }
 
 void UIImage::drawAtPoint(CGPoint point) const {

@@ -51,17 +51,26 @@ void UILabel::drawContent(CGContextRef context) const {
   if (!text_ || text_->empty() || !context) return;
   CGRect b = bounds();
   NSLabelTextStyle s = style();
-  // The text block sits in the middle of the label's height; what does not fit is cut off.
+  // The text block sits in the middle of the label's height. One line is drawn whole, as UIKit
+  // draws it, even where the font's line is taller than the label (descenders stay); wrapped
+  // lines that do not fit are cut off.
   s.centredVertically = true;
   cairo_t* cr = CGContextGetCairo(context);
   cairo_save(cr);
-  cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
-  cairo_clip(cr);
+  if (numberOfLines_ != 1) {
+    cairo_rectangle(cr, 0, 0, b.size.width, b.size.height);
+    cairo_clip(cr);
+  }
   UIGraphicsPushContext(context);
   textColor_->setFill();
   NSStringDrawLabelText(*text_, b, s);
   UIGraphicsPopContext();
   cairo_restore(cr);
+}
+
+std::optional<std::string> UILabel::shownText() const {
+  if (!text_ || text_->empty()) return std::nullopt;
+  return NSStringShownLabelText(*text_, bounds(), style());
 }
 
 UIDateLabel::UIDateLabel(Class cls, CGRect frame) : UITableViewLabel(cls, frame) {

@@ -40,6 +40,8 @@ class UILabel : public UIView {
   void sizeToFit();
 
   void drawContent(CGContextRef context) const override;
+  // The text as drawn in the label's bounds when it is cut; nothing when it shows whole.
+  std::optional<std::string> shownText() const;
 
  protected:
   friend struct objc_alloc;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <optional>
 #include <vector>
 
 #include "coregraphics/CoreGraphics.h"
@@ -96,6 +97,8 @@ class UIView : public NSObject {
 
   // What the view draws over its background, in its bounds (drawRect:).
   virtual void drawContent(CGContextRef context) const;
+  // What the view says to VoiceOver; views that draw their own text answer it.
+  virtual std::optional<std::string> accessibilityLabel() const { return std::nullopt; }
 
   // Layout: setNeedsLayout marks the view; layoutIfNeeded sends layoutSubviews through the
   // runtime to each marked view of the tree, parents before their subviews. A new view, a view

@@ -4,6 +4,7 @@
 #include <mutex>
 
 #include "uikit/UIDevice.h"
+#include "uikit/UIStatusBar.h"
 #include "uikit/UIViewController.h"
 
 SIM_DEFINE_VIEW_CLASS(UIWindow, UIView)
@@ -31,6 +32,16 @@ void UIWindow::makeKeyAndVisible() {
   auto& list = visibleWindows();
   list.erase(std::remove(list.begin(), list.end(), self), list.end());
   list.push_back(self);
+}
+
+void UIWindow::keepStatusBarInFront() {
+  auto bar = UIStatusBar::sharedStatusBar();
+  if (frontmostWindow().get() != this) return;
+  if (subviews().empty() || subviews().back() != bar) {
+    bar->removeFromSuperview();
+    addSubview(bar);
+  }
+  bar->placeIn(bounds().size.width);
 }
 
 std::vector<std::shared_ptr<UIWindow>> UIWindow::windows() {

@@ -34,6 +34,10 @@ class UIWindow : public UIView {
   // Forgets every window (tests).
   static void removeAllWindows();
 
+  // The frontmost window carries the status bar over its content: the layout pass puts it there,
+  // in front of every view added before.
+  void keepStatusBarInFront();
+
  protected:
   friend struct objc_alloc;
   UIWindow(Class cls, CGRect frame) : UIView(cls, frame) {}

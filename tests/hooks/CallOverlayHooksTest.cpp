@@ -105,7 +105,8 @@ TEST_F(CallOverlayHooksTest, EachKindOfPartyGetsTheAddOnsPictureTaggedWithWhoseI
   EXPECT_EQ(pictureView()->tag(), 4);
   TalvoCBUtils::clearImageCache();
   call(kDavid);
-  EXPECT_TRUE(startsWith(shown(), "photo of contact 4")) << shown();  // the linked card's
+  // David's photo is on his linked card, 5: the picture says so.
+  EXPECT_TRUE(startsWith(shown(), "photo of contact 5")) << shown();
   call(kAnna);
   EXPECT_TRUE(startsWith(shown(), "monogram AH")) << shown();
   EXPECT_EQ(pictureView()->image()->size().width, 60);
@@ -189,7 +190,7 @@ TEST_F(CallOverlayHooksTest, ASettingsChangeRebuildsTheFavourites) {
     auto button = cast<UIButton>(controller->view()->viewWithTag(1));
     return button && button->image() ? button->image()->source() : "none";
   };
-  EXPECT_EQ(firstFavourite(), "photo");  // the add-on's round picture of the photo
+  EXPECT_EQ(firstFavourite(), "photo of contact 1");  // the add-on's round picture of the photo
   setSwitches({{"TalvoCBEnabledFavorites", false}});
   int cleanupsBefore = cleanupsOutsideReset;
   NSNotificationCenter::defaultCenter().postNotificationName(

@@ -119,7 +119,7 @@ TEST_F(MonogrammerHookTest, CallBarsMonogrammerHandsOutTheAddOnsPictures) {
 
   // Round pictures: the system composes from the add-on's parts, and that becomes the cached one.
   id photo = picture(held, 1);
-  EXPECT_EQ(shown(photo), "photo");
+  EXPECT_EQ(shown(photo), "photo of contact 1");
   EXPECT_EQ(TalvoCBUtils::getContactImageInCache(1), photo);
   id letters = picture(held, 3);
   EXPECT_TRUE(startsWith(shown(letters), "monogram AH #"));
