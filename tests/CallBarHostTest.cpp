@@ -156,7 +156,7 @@ TEST(CallBarHost, TheSystemsMonogrammerShowsThePhotoOfALinkedCard) {
     return std::string("(no button)");
   };
   DumpedView screen = phone.screen({"favorites", "call 555-610-6679"});
-  EXPECT_EQ(davids(screen), "photo");
+  EXPECT_EQ(davids(screen), "photo of contact 5");  // his linked card's
   auto pictures = screen.find([](const DumpedView& v) {
     return v.className == "UIImageView" && v.frame.size() == 4 && v.frame[2] == 60;
   });
