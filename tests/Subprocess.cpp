@@ -39,37 +39,6 @@ std::string binary(const std::string& name) {
   return name.find('/') == std::string::npos ? std::string(TALVOCB_BIN_DIR) + "/" + name : name;
 }
 
-ProcessResult runProgram(const std::vector<std::string>& argv) {
-  int out[2], err[2];
-  if (::pipe2(out, O_CLOEXEC) != 0 || ::pipe2(err, O_CLOEXEC) != 0) return {};
-  pid_t pid = spawn(argv, out[1], err[1]);
-  ::close(out[1]);
-  ::close(err[1]);
-  ProcessResult result;
-  pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-  std::string* sinks[2] = {&result.out, &result.err};
-  int open = 2;
-  while (open > 0 && ::poll(fds, 2, 60000) > 0) {
-    for (int i = 0; i < 2; ++i) {
-      if (fds[i].fd < 0 || !(fds[i].revents & (POLLIN | POLLHUP))) continue;
-      char chunk[4096];
-      ssize_t n = ::read(fds[i].fd, chunk, sizeof chunk);
-      if (n > 0) {
-        sinks[i]->append(chunk, static_cast<std::size_t>(n));
-      } else {
-        ::close(fds[i].fd);
-        fds[i].fd = -1;
-        --open;
-      }
-    }
-  }
-  for (pollfd& fd : fds) {
-    if (fd.fd >= 0) ::close(fd.fd);
-  }
-  result.status = exitStatus(pid);
-  return result;
-}
-
 ProcessResult runProgram(const std::vector<std::string>& argv, const RunOptions& options) {
   std::string path = binary(argv.at(0));
   std::vector<std::string> words(argv);
@@ -133,6 +102,10 @@ ProcessResult runProgram(const std::vector<std::string>& argv, const RunOptions&
   }
   result.status = exitStatus(pid);
   return result;
+}
+
+ProcessResult runProgram(const std::vector<std::string>& argv) {
+  return runProgram(argv, RunOptions{});
 }
 
 RunningProgram::RunningProgram(const std::vector<std::string>& argv)
