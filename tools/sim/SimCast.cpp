@@ -56,7 +56,12 @@ std::vector<std::string> numbersOf(sqlite3* db, int32_t card) {
       db, "SELECT value FROM ABMultiValue WHERE record_id = ? AND property = 3 ORDER BY UID");
   phones.bind(1, card);
   while (phones.step()) {
-    if (auto value = phones.text(0)) numbers.push_back(tidy(*value));
+    auto value = phones.text(0);
+    std::string number = value ? tidy(*value) : "";
+    // The host dials a party of at most fourteen words.
+    if (!number.empty() && std::count(number.begin(), number.end(), ' ') < 14) {
+      numbers.push_back(number);
+    }
   }
   return numbers;
 }
@@ -212,6 +217,10 @@ const std::optional<SimPerson>& SimCast::role(SimRole which) const {
 
 SimCast readCast(const std::vector<std::string>& parties) {
   SimCast cast;
+  for (const callbar::Favorite& favorite : callbar::readFavorites()) {
+    cast.favorites.push_back(tidy(favorite.name.empty() ? favorite.address : favorite.name));
+  }
+  cast.historyEntries = callbar::readHistory().size();
   if (auto reason = standin::addressBookUnreadableReason()) {
     cast.unreadable = "the address book cannot be read: " + *reason;
     return cast;
@@ -245,11 +254,6 @@ SimCast readCast(const std::vector<std::string>& parties) {
   for (const std::string& party : parties)
     cast.parties.push_back(lookUp(book, party, withThumbnail));
   CFRelease(book);
-
-  for (const callbar::Favorite& favorite : callbar::readFavorites()) {
-    cast.favorites.push_back(tidy(favorite.name.empty() ? favorite.address : favorite.name));
-  }
-  cast.historyEntries = callbar::readHistory().size();
   return cast;
 }
 
@@ -275,7 +279,7 @@ SimCast castFromPropertyList(const id& plist) {
   SimCast read;
   auto root = cast<NSDictionary>(plist);
   if (!root) {
-    read.unreadable = "the cast of the device is no property list";
+    read.failure = "the cast of the device is no property list";
     return read;
   }
   read.unreadable = stringValue(root->objectForKey("unreadable")).value_or("");

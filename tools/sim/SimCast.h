@@ -42,7 +42,8 @@ struct SimCast {
   std::vector<SimPerson> parties;      // whom the book finds for each party asked for, in order
   std::vector<std::string> favorites;  // CallBar's favourites, by name (or address)
   std::size_t historyEntries = 0;      // entries of CallBar's call history
-  std::string unreadable;              // why the device could not be read; nothing else is known
+  std::string unreadable;              // why the address book cannot be read; no role is then known
+  std::string failure;  // why the cast itself could not be read; nothing is then known
 
   const std::optional<SimPerson>& role(SimRole role) const;
 };

@@ -72,10 +72,10 @@ void append(std::vector<std::string>& to, const std::vector<std::string>& action
 // The caller of the switch scenes: the first person with a photo, else one with a photo on a
 // linked card, else one without.
 const SimPerson& switchCaller(SimStage& stage) {
-  for (SimRole role : {SimRole::OwnPhoto, SimRole::LinkedPhoto}) {
-    if (const auto& person = stage.cast().role(role)) return *person;
+  for (SimRole role : {SimRole::OwnPhoto, SimRole::LinkedPhoto, SimRole::NoPhoto}) {
+    if (const auto& person = stage.book().role(role)) return *person;
   }
-  return stage.person(SimRole::NoPhoto);
+  throw SceneSkipped("no such contact on this device: a person with a number");
 }
 
 // The screen's scripts and words with the device's caller in place of CALLER.

@@ -147,7 +147,7 @@ class PhoneRun {
     for (const std::string& party : options_.calls) argv.push_back("--call=" + party);
     SimProcess reader(argv, errors_);
     if (reader.finish(Clock::now() + std::chrono::seconds(60)) != 0) {
-      cast_.unreadable = "the device cannot be read: " + reader.lastErrorLines(1);
+      cast_.failure = "the device cannot be read: " + reader.lastErrorLines(1);
       return;
     }
     std::string text;
@@ -155,7 +155,7 @@ class PhoneRun {
     std::string reason;
     id plist = propertyListFromData(std::vector<uint8_t>(text.begin(), text.end()), &reason);
     cast_ = plist ? castFromPropertyList(plist) : SimCast{};
-    if (!plist) cast_.unreadable = "the device's cast cannot be read: " + reason;
+    if (!plist) cast_.failure = "the device's cast cannot be read: " + reason;
   }
 
   static std::string number(double value) {

@@ -179,7 +179,7 @@ std::vector<SimScene> runScenes(const std::vector<std::string>& parties) {
     taken.insert(taken.end(), calls.begin(), calls.end());
     std::string name = partySceneName(parties[index], index, taken);
     SimScene call = springBoardScene(
-        name, [index](SimStage& stage) { return callFrom(stage.cast().parties.at(index)); });
+        name, [index](SimStage& stage) { return callFrom(stage.book().parties.at(index)); });
     call.asked = true;
     calls.push_back(std::move(call));
   }

@@ -19,12 +19,17 @@ SimStage::SimStage(const SimTools& tools, const SimProfile& profile, const SimCa
       deadline_(deadline) {}
 
 const SimCast& SimStage::cast() const {
-  if (!cast_.unreadable.empty()) throw SceneFailure(cast_.unreadable);
+  if (!cast_.failure.empty()) throw SceneFailure(cast_.failure);
+  return cast_;
+}
+
+const SimCast& SimStage::book() const {
+  if (!cast().unreadable.empty()) throw SceneFailure(cast_.unreadable);
   return cast_;
 }
 
 const SimPerson& SimStage::person(SimRole role) const {
-  const auto& person = cast().role(role);
+  const auto& person = book().role(role);
   if (!person) {
     throw SceneSkipped(std::string("no such contact on this device: ") + describeRole(role));
   }
@@ -32,10 +37,10 @@ const SimPerson& SimStage::person(SimRole role) const {
 }
 
 const std::string& SimStage::stranger() const {
-  if (cast().stranger.empty()) {
+  if (book().stranger.empty()) {
     throw SceneSkipped("no such number on this device: every number tried is on a card");
   }
-  return cast().stranger;
+  return cast_.stranger;
 }
 
 std::string SimStage::startingSwitches() const {

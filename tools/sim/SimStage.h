@@ -52,9 +52,11 @@ class SimStage {
   const SimProfile& profile() const { return profile_; }
   const std::string& device() const { return device_; }
   const std::string& screens() const { return screens_; }
-  // Who plays the scene on this device. A role the device cannot fill skips the scene
-  // (SceneSkipped); a device whose book could not be read fails it.
+  // Who plays the scene on this device; a cast that could not be read fails the scene.
   const SimCast& cast() const;
+  // The cast's people: a book that cannot be read fails the scene.
+  const SimCast& book() const;
+  // The person of a role; a role the device cannot fill skips the scene (SceneSkipped).
   const SimPerson& person(SimRole role) const;
   // A number that is on no card of the device.
   const std::string& stranger() const;
