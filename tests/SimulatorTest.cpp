@@ -12,8 +12,10 @@
 #include <map>
 #include <sstream>
 
+#include "AddressBookWriter.h"
 #include "SimCompare.h"
 #include "Subprocess.h"
+#include "TemporaryDevice.h"
 #include "ViewDump.h"
 
 namespace fs = std::filesystem;
@@ -115,8 +117,79 @@ TEST(SimulatorTest, KeptScreensMatchTheirReferencesAndShowTheRightPictures) {
                           }),
             2);
   std::string page = readText(out.path + "/index.html");
+  EXPECT_NE(page.find("A call from +1 (555) 010-0100, John Appleseed, whose photo is on their own "
+                      "card"),
+            std::string::npos);
   EXPECT_NE(page.find("screens/ios9-iphone6/recents-off.png"), std::string::npos);
   EXPECT_EQ(page.find("class=\"differs\""), std::string::npos);
+}
+
+// A book of the test's own, in record order: a photo but no number, a person without a photo,
+// one with a wide photo (when `photos`).
+void writeOwnBook(const std::string& root, bool photos) {
+  sample::AddressBookWriter writer(root, "US");
+  ASSERT_TRUE(writer.ok()) << writer.error();
+  auto photo = [](int width, int height) {
+    return sample::drawPicture(sample::PictureKind::Face, width, height, 3,
+                               sample::PictureFormat::PNG);
+  };
+  ABRecordID unreachable = writer.addPerson("No", "Number", 1);
+  if (photos) writer.addThumbnail(unreachable, photo(100, 100));
+  writer.addPhone(writer.addPerson("Ken", "Sato", 2), "+81 3-5555-0101", "mobile");
+  ABRecordID hanako = writer.addPerson("花子", "山田", 3);
+  writer.addPhone(hanako, "+81 3-5555-0116", "mobile");
+  if (photos) writer.addThumbnail(hanako, photo(120, 90));
+  ASSERT_TRUE(writer.commit()) << writer.error();
+}
+
+TEST(SimulatorTest, ScenesCallThePeopleOfTheDevicesOwnBook) {
+  TemporaryFolder out;
+  TemporaryDevice device;
+  ASSERT_NO_FATAL_FAILURE(writeOwnBook(device.root(), true));
+  ProcessResult run = sim(out.path, {"--root", device.root(), "--scene", "call-photo", "--scene",
+                                     "call-linked-photo", "--scene", "call-monogram", "--call",
+                                     "+81 3-5555-0116", "--call", "nobody@example.org"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("call-linked-photo-off"), std::string::npos) << run.out;
+
+  std::string screens = out.path + "/screens/" + kPhone + "/";
+  EXPECT_EQ(callerPicture(DumpReader::readFile(screens + "call-photo.json")), "photo of contact 3");
+  std::string monogram = callerPicture(DumpReader::readFile(screens + "call-monogram.json"));
+  EXPECT_EQ(monogram.rfind("monogram KS #", 0), 0u) << monogram;
+  // The parties asked for, each with its variant with the add-on off.
+  EXPECT_EQ(callerPicture(DumpReader::readFile(screens + "call-81-3-5555-0116.json")),
+            "photo of contact 3");
+  EXPECT_EQ(callerPicture(DumpReader::readFile(screens + "call-81-3-5555-0116-off.json")),
+            "host photo of contact 3");
+  EXPECT_TRUE(fs::exists(screens + "call-nobody-example-org-off.png"));
+  EXPECT_FALSE(fs::exists(screens + "call-linked-photo.png"));
+
+  std::string page = readText(out.path + "/index.html");
+  for (const char* caption :
+       {"A call from +81 3-5555-0116, 花子 山田, whose photo is on their own card. The add-on "
+        "draws every photo at 80 × 80 pixels, stretched whatever its proportions, so this wide "
+        "photo (120 × 90) shows squashed",
+        "A call from +81 3-5555-0101, Ken Sato, who has no photo: their monogram",
+        "A call from nobody@example.org, an address on no card",
+        "Not played: no such contact on this device: a person whose photo is only on a linked "
+        "card"}) {
+    EXPECT_NE(page.find(caption), std::string::npos) << caption;
+  }
+}
+
+// A phone without a photo plays no call from one, and the run does not fail for it.
+TEST(SimulatorTest, DeviceWithoutPhotosSaysSoForTheCallFromAPhoto) {
+  TemporaryFolder out;
+  TemporaryDevice device;
+  ASSERT_NO_FATAL_FAILURE(writeOwnBook(device.root(), false));
+  ProcessResult run = sim(out.path, {"--root", device.root(), "--scene", "call-photo"});
+  ASSERT_EQ(run.status, 0) << run.out << run.err;
+  EXPECT_NE(run.out.find("skipped: no such contact on this device"), std::string::npos) << run.out;
+  EXPECT_NE(readText(out.path + "/scene-call-photo.html")
+                .find("Not played: no such contact on this device: a person with a photo of "
+                      "their own and a number"),
+            std::string::npos);
+  EXPECT_FALSE(fs::exists(out.path + "/screens/" + kPhone + "/call-photo.png"));
 }
 
 TEST(SimulatorTest, SwitchTurnedOffInSettingsSquaresSpringBoardsFavourites) {

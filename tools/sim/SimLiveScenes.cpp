@@ -12,7 +12,10 @@ namespace simulator {
 namespace {
 constexpr const char* kWaitForSettings = "settings-changed 10000";
 constexpr const char* kAddressBookChanged = "__ABDataBaseChangedByOtherProcessNotification";
-constexpr const char* kJohnsNumber = "call +1 (555) 010-0100";
+// Stands for a call from the device's caller (a person with a photo where it has one) in the
+// scripts below, and for that caller's name in what they show.
+constexpr const char* kCallTheCaller = "call CALLER";
+constexpr const char* kCaller = "CALLER";
 
 // What SpringBoard shows before a switch is turned off, and does after it.
 struct SwitchScreen {
@@ -22,29 +25,35 @@ struct SwitchScreen {
   const char* shows;
 };
 
+// A switch screen as this device plays it.
+struct PlayedSwitch {
+  std::vector<std::string> before, after;
+  std::string shows;
+};
+
 const std::vector<SwitchScreen>& switchScreens() {
   // Where a switch changes one place of several, SpringBoard shows the others too, so that the
   // screen shows what the switch leaves alone as well as what it changes.
   static const std::vector<SwitchScreen> screens = {
       {"TalvoCBEnabled",
        {"favorites", "recents"},
-       {kJohnsNumber},
-       "the favourites and the recent calls in CallBar's own look, and the next call, from John "
-       "Appleseed, with CallBar's own picture"},
+       {kCallTheCaller},
+       "the favourites and the recent calls in CallBar's own look, and the next call, from "
+       "CALLER, with CallBar's own picture"},
       {"TalvoCBEnabledRoundedPictures", {"favorites"}, {}, "the favourites, redrawn"},
       {"TalvoCBEnabledMonogramPictures", {"recents"}, {}, "the recent calls, reloaded"},
       {"TalvoCBEnabledFavorites",
-       {kJohnsNumber, "favorites", "recents"},
+       {kCallTheCaller, "favorites", "recents"},
        {},
        "the favourites redrawn in CallBar's own look; the call's picture and the recent calls "
        "keep the add-on's"},
       {"TalvoCBEnabledPhone",
        {"favorites", "recents"},
-       {kJohnsNumber},
-       "the next call, from John Appleseed: CallBar fills its picture view first, and the "
+       {kCallTheCaller},
+       "the next call, from CALLER: CallBar fills its picture view first, and the "
        "add-on's picture, which follows the Recents switch, still replaces it"},
       {"TalvoCBEnabledRecents",
-       {kJohnsNumber, "favorites", "recents"},
+       {kCallTheCaller, "favorites", "recents"},
        {},
        "the recent calls reloaded in CallBar's own look; the call's picture and the favourites "
        "keep the add-on's"},
@@ -60,10 +69,38 @@ void append(std::vector<std::string>& to, const std::vector<std::string>& action
   to.insert(to.end(), actions.begin(), actions.end());
 }
 
+// The caller of the switch scenes: the first person with a photo, else one with a photo on a
+// linked card, else one without.
+const SimPerson& switchCaller(SimStage& stage) {
+  for (SimRole role : {SimRole::OwnPhoto, SimRole::LinkedPhoto, SimRole::NoPhoto}) {
+    if (const auto& person = stage.book().role(role)) return *person;
+  }
+  throw SceneSkipped("no such contact on this device: a person with a number");
+}
+
+// The screen's scripts and words with the device's caller in place of CALLER.
+PlayedSwitch playedSwitch(SimStage& stage, const SwitchScreen& screen) {
+  PlayedSwitch played{screen.before, screen.after, screen.shows};
+  bool calls = false;
+  for (auto* actions : {&played.before, &played.after}) {
+    for (std::string& action : *actions) {
+      if (action != kCallTheCaller) continue;
+      calls = true;
+      action = "call " + switchCaller(stage).party;
+    }
+  }
+  std::size_t at = played.shows.find(kCaller);
+  if (calls && at != std::string::npos) {
+    played.shows.replace(at, std::string(kCaller).size(), nameOrParty(switchCaller(stage)));
+  }
+  return played;
+}
+
 // SpringBoard shows its screen and waits; Settings turns the switch off; SpringBoard shows the
 // screen the notification changed and waits again; Settings turns the switch back on.
-void playSwitch(SimStage& stage, const SwitchScreen& screen) {
-  const std::string key = screen.key;
+void playSwitch(SimStage& stage, const SwitchScreen& unplayed) {
+  const PlayedSwitch screen = playedSwitch(stage, unplayed);
+  const std::string key = unplayed.key;
   const std::string name = "switch-" + key + "-off";
   const std::string switches = "all on but " + key;
   std::vector<std::string> paneActions = {"pane", "switch " + key + " off"};
@@ -98,7 +135,11 @@ std::vector<SimScene> switchScenes() {
 }
 
 void photoChanged(SimStage& stage) {
-  // The new photo: a face drawn for the simulator, given to Anna Haro (card 3), who has none.
+  // The new photo: a face drawn for the simulator, given to the first person without one.
+  const SimPerson& person = stage.person(SimRole::Photoless);
+  const std::string card = std::to_string(person.id);
+  const std::string who =
+      person.name.empty() ? "card " + card + ", which has no name," : person.name;
   sample::Picture face =
       sample::drawPicture(sample::PictureKind::Face, 240, 240, 77, sample::PictureFormat::JPEG);
   std::string photo = stage.screens() + "/photo-changed-new-photo.jpg";
@@ -106,19 +147,21 @@ void photoChanged(SimStage& stage) {
       .write(reinterpret_cast<const char*>(face.bytes.data()),
              static_cast<std::streamsize>(face.bytes.size()));
 
-  // The list is scrolled to her row first, as a person would look for it.
-  std::vector<std::string> springBoard = {
-      "contacts",      "show-contact 3",
-      "wait-idle",     std::string("observe ") + kAddressBookChanged,
-      "ready",         std::string("wait ") + kAddressBookChanged + " 10000",
-      "show-contact 3"};
+  // The list is scrolled to the person's row first, as a person would look for it.
+  std::vector<std::string> springBoard = {"contacts",
+                                          "show-contact " + card,
+                                          "wait-idle",
+                                          std::string("observe ") + kAddressBookChanged,
+                                          "ready",
+                                          std::string("wait ") + kAddressBookChanged + " 10000",
+                                          "show-contact " + card};
   append(springBoard, stage.record("photo-changed", kSpringBoard,
-                                   "Another process gives Anna Haro a photo: SpringBoard's "
-                                   "contact list after the address book's change notification, "
-                                   "her row with the new photo"));
+                                   "Another process gives " + who +
+                                       " a photo: SpringBoard's contact list after the address "
+                                       "book's change notification, the row with the new photo"));
   auto running = stage.start(kSpringBoard, springBoard);
   stage.waitFor(*running, kSpringBoard, "ready");
-  stage.runTool({"addressbook", "set-photo", "3", photo});
+  stage.runTool({"addressbook", "set-photo", card, photo});
   stage.finish(*running, kSpringBoard);
 }
 

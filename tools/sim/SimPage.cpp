@@ -58,6 +58,7 @@ figcaption { font-size: 12px; color: #444; margin-top: 6px; }
 figcaption b { color: #000; }
 figure.differs { outline: 3px solid #d00; }
 .difference, .failure { color: #b00; font-weight: 600; }
+.note { color: #555; font-style: italic; }
 #broken { color: #b00; font-weight: 600; }
 </style>)";
 
@@ -103,7 +104,7 @@ void writeHead(std::ostream& page, const std::string& title) {
 
 // What the pages show, counted once for the header of each.
 struct Counts {
-  std::size_t screens = 0, offScreens = 0, failed = 0, differing = 0;
+  std::size_t screens = 0, offScreens = 0, failed = 0, differing = 0, skipped = 0;
   std::vector<std::string> scenes;  // in playing order
 };
 
@@ -118,6 +119,7 @@ Counts count(const std::vector<ShownProfile>& profiles) {
     for (const ShownScene& scene : profile.scenes) {
       if (seen.insert(scene.name).second) counts.scenes.push_back(scene.name);
       counts.failed += scene.failures.size();
+      counts.skipped += scene.shots.empty() && !scene.notes.empty();
       for (const ShownShot& shot : scene.shots) {
         ++counts.screens;
         counts.offScreens += isOff(shot.shot.name);
@@ -136,6 +138,9 @@ void writeHeader(std::ostream& page, const std::vector<ShownProfile>& profiles,
        << " of them with the add-on off) of " << counts.scenes.size() << " scenes on "
        << profiles.size() << " phones, played in " << played << " s";
   if (counts.failed) page << "; <span class=\"failure\">" << counts.failed << " failed</span>";
+  if (counts.skipped) {
+    page << "; " << counts.skipped << " not played where the phone has nobody to play them";
+  }
   page << ".";
   if (summary.checked) {
     page << " Checked against the reference screens in " << escape(summary.checkedAgainst) << ": "
@@ -207,6 +212,9 @@ void writeSceneBox(std::ostream& page, const SimProfile& profile, const ShownSce
   page << "<div class=\"scene\" id=\"" << escape(id) << "\">\n<h3>" << title << link << "</h3>\n";
   for (const std::string& failure : scene.failures) {
     page << "<p class=\"failure\">" << escape(failure) << "</p>\n";
+  }
+  for (const std::string& note : scene.notes) {
+    page << "<p class=\"note\">Not played: " << escape(note) << "</p>\n";
   }
   page << "<div class=\"shots\">\n";
   for (const ShownShot* shot : pairedShots(scene)) writeShot(page, profile, *shot);

@@ -32,6 +32,7 @@ struct ShownScene {
   std::string name;
   std::vector<ShownShot> shots;
   std::vector<std::string> failures;
+  std::vector<std::string> notes;  // why it was not played here ("no such contact on this device")
 };
 
 struct ShownProfile {

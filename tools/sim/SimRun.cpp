@@ -12,6 +12,7 @@
 #include "SimPage.h"
 #include "SimScenes.h"
 #include "foundation/Device.h"
+#include "foundation/PropertyList.h"
 #include "kernel/arc4random.h"
 
 namespace fs = std::filesystem;
@@ -29,11 +30,13 @@ double secondsSince(Clock::time_point start) {
   return std::chrono::duration<double>(Clock::now() - start).count();
 }
 
-// What --scene asks for, in playing order; a name that is no scene is reported in *unknown.
-std::vector<Play> choosePlays(const std::vector<std::string>& names, std::string* unknown) {
+// What --scene asks for, in playing order, and every call asked for by --call; a name that is
+// no scene is reported in *unknown.
+std::vector<Play> choosePlays(const std::vector<SimScene>& scenes,
+                              const std::vector<std::string>& names, std::string* unknown) {
   std::vector<Play> plays;
-  for (const SimScene& scene : simScenes()) {
-    bool whole = names.empty(), offAlone = false;
+  for (const SimScene& scene : scenes) {
+    bool whole = names.empty() || scene.asked, offAlone = false;
     for (const std::string& name : names) {
       whole = whole || name == scene.name;
       offAlone = offAlone || (scene.alsoOff && name == scene.name + "-off");
@@ -41,7 +44,11 @@ std::vector<Play> choosePlays(const std::vector<std::string>& names, std::string
     if (whole) plays.push_back({&scene, false});
     if ((whole || offAlone) && scene.alsoOff) plays.push_back({&scene, true});
   }
-  std::vector<std::string> known = simSceneNames();
+  std::vector<std::string> known;
+  for (const SimScene& scene : scenes) {
+    known.push_back(scene.name);
+    if (scene.alsoOff) known.push_back(scene.name + "-off");
+  }
   for (const std::string& name : names) {
     if (std::find(known.begin(), known.end(), name) == known.end()) *unknown = name;
   }
@@ -82,6 +89,7 @@ class PhoneRun {
       }
       return shown_;
     }
+    readCast();
     for (const Play& play : plays) playOne(play);
     shown_.hasMailedMessage = fs::exists(screens_ + "/mail-log.eml");
     addThumbnailsAndChanges();
@@ -133,6 +141,23 @@ class PhoneRun {
     return true;
   }
 
+  // Who plays the scenes on this phone, read from its device by a process that runs on it.
+  void readCast() {
+    std::vector<std::string> argv = {tools_.tool, "--root", device_, "sim", "--cast"};
+    for (const std::string& party : options_.calls) argv.push_back("--call=" + party);
+    SimProcess reader(argv, errors_);
+    if (reader.finish(Clock::now() + std::chrono::seconds(60)) != 0) {
+      cast_.failure = "the device cannot be read: " + reader.lastErrorLines(1);
+      return;
+    }
+    std::string text;
+    for (const std::string& line : reader.lines()) text.append(line).append("\n");
+    std::string reason;
+    id plist = propertyListFromData(std::vector<uint8_t>(text.begin(), text.end()), &reason);
+    cast_ = plist ? castFromPropertyList(plist) : SimCast{};
+    if (!plist) cast_.failure = "the device's cast cannot be read: " + reason;
+  }
+
   static std::string number(double value) {
     char text[32];
     std::snprintf(text, sizeof text, "%g", value);
@@ -143,16 +168,16 @@ class PhoneRun {
     for (ShownScene& scene : shown_.scenes) {
       if (scene.name == name) return scene;
     }
-    shown_.scenes.push_back({name, {}, {}});
+    shown_.scenes.push_back({name, {}, {}, {}});
     return shown_.scenes.back();
   }
 
   void playOne(const Play& play) {
     auto start = Clock::now();
     ShownScene& shown = sceneNamed(play.scene->name);
-    std::string trouble;
+    std::string trouble, skipped;
     std::string settingsError;
-    SimStage stage(tools_, shown_.profile, device_, screens_, errors_, play.addOnOff,
+    SimStage stage(tools_, shown_.profile, cast_, device_, screens_, errors_, play.addOnOff,
                    start + std::chrono::duration_cast<Clock::duration>(
                                std::chrono::duration<double>(options_.sceneSeconds)));
     try {
@@ -166,18 +191,26 @@ class PhoneRun {
           throw SceneFailure("the scene did not produce its screen " + shot.name);
         }
       }
+    } catch (const SceneSkipped& skip) {
+      // Not a failure: the scene has nobody to play it on this device, and the page says so.
+      skipped = std::string("skipped: ").append(skip.what());
+      if (std::find(shown.notes.begin(), shown.notes.end(), skip.what()) == shown.notes.end()) {
+        shown.notes.push_back(skip.what());
+      }
     } catch (const std::exception& failure) {
       trouble = std::string("FAILED: ").append(failure.what());
       shown.failures.push_back(play.name() + ": " + failure.what());
       progress_.failed = true;
     }
     for (const SimShot& shot : stage.shots()) {
+      if (!skipped.empty()) break;
       ShownShot shotShown;
       shotShown.shot = shot;
       if (trouble.empty()) checkAndRecord(shotShown, trouble);
       shown.shots.push_back(shotShown);
     }
-    progress_.line(shown_.profile.name, play.name(), secondsSince(start), trouble);
+    progress_.line(shown_.profile.name, play.name(), secondsSince(start),
+                   skipped.empty() ? trouble : skipped);
   }
 
   void checkAndRecord(ShownShot& shown, std::string& trouble) {
@@ -238,13 +271,14 @@ class PhoneRun {
   const SimTools& tools_;
   Progress& progress_;
   ShownProfile shown_;
+  SimCast cast_;
   std::string device_, screens_, errors_;
 };
 }  // namespace
 
-std::vector<std::string> simSceneNames() {
+std::vector<std::string> simSceneNames(const std::vector<std::string>& calls) {
   std::vector<std::string> names;
-  for (const SimScene& scene : simScenes()) {
+  for (const SimScene& scene : runScenes(calls)) {
     names.push_back(scene.name);
     if (scene.alsoOff) names.push_back(scene.name + "-off");
   }
@@ -253,7 +287,8 @@ std::vector<std::string> simSceneNames() {
 
 int runSimulator(const SimOptions& options, const SimTools& tools) {
   std::string unknown;
-  std::vector<Play> plays = choosePlays(options.scenes, &unknown);
+  const std::vector<SimScene> scenes = runScenes(options.calls);
+  std::vector<Play> plays = choosePlays(scenes, options.scenes, &unknown);
   if (!unknown.empty()) {
     std::fprintf(stderr, "talvocb sim: no scene '%s' (talvocb sim --list names them)\n",
                  unknown.c_str());

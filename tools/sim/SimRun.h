@@ -15,6 +15,7 @@ struct SimOptions {
   std::string out = "build/sim";
   std::vector<std::string> scenes;    // names, NAME-off for the variant alone; all when empty
   std::vector<std::string> profiles;  // all when empty
+  std::vector<std::string> calls;     // parties: a call scene from each, played whatever --scene
   std::string check;                  // a folder of reference screens to compare with
   std::string record;                 // a folder to write the screens into as references
   CompareOptions compare;
@@ -22,8 +23,9 @@ struct SimOptions {
   double sceneSeconds = 30;
 };
 
-// Every scene name --scene takes, the add-on-off variants included, in playing order.
-std::vector<std::string> simSceneNames();
+// Every scene name --scene takes, the add-on-off variants included, in playing order; with the
+// calls from the parties asked for.
+std::vector<std::string> simSceneNames(const std::vector<std::string>& calls = {});
 
 // Plays the run and prints a line per scene. Answers the exit status: 0 when every scene played
 // (and matched its reference), 1 when one failed or differed, 2 for options that name nothing.

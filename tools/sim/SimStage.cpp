@@ -6,16 +6,42 @@
 
 namespace simulator {
 
-SimStage::SimStage(const SimTools& tools, const SimProfile& profile, std::string device,
-                   std::string screens, std::string errorFile, bool addOnOff,
+SimStage::SimStage(const SimTools& tools, const SimProfile& profile, const SimCast& cast,
+                   std::string device, std::string screens, std::string errorFile, bool addOnOff,
                    Clock::time_point deadline)
     : tools_(tools),
       profile_(profile),
+      cast_(cast),
       device_(std::move(device)),
       screens_(std::move(screens)),
       errorFile_(std::move(errorFile)),
       addOnOff_(addOnOff),
       deadline_(deadline) {}
+
+const SimCast& SimStage::cast() const {
+  if (!cast_.failure.empty()) throw SceneFailure(cast_.failure);
+  return cast_;
+}
+
+const SimCast& SimStage::book() const {
+  if (!cast().unreadable.empty()) throw SceneFailure(cast_.unreadable);
+  return cast_;
+}
+
+const SimPerson& SimStage::person(SimRole role) const {
+  const auto& person = book().role(role);
+  if (!person) {
+    throw SceneSkipped(std::string("no such contact on this device: ") + describeRole(role));
+  }
+  return *person;
+}
+
+const std::string& SimStage::stranger() const {
+  if (book().stranger.empty()) {
+    throw SceneSkipped("no such number on this device: every number tried is on a card");
+  }
+  return cast_.stranger;
+}
 
 std::string SimStage::startingSwitches() const {
   return addOnOff_ ? "all on but TalvoCBEnabled (the add-on off)" : "all on";

@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "SimCast.h"
 #include "SimProcess.h"
 #include "SimProfiles.h"
 
@@ -43,13 +44,22 @@ struct SceneFailure : std::runtime_error {
 
 class SimStage {
  public:
-  SimStage(const SimTools& tools, const SimProfile& profile, std::string device,
-           std::string screens, std::string errorFile, bool addOnOff, Clock::time_point deadline);
+  SimStage(const SimTools& tools, const SimProfile& profile, const SimCast& cast,
+           std::string device, std::string screens, std::string errorFile, bool addOnOff,
+           Clock::time_point deadline);
 
   bool addOnOff() const { return addOnOff_; }
   const SimProfile& profile() const { return profile_; }
   const std::string& device() const { return device_; }
   const std::string& screens() const { return screens_; }
+  // Who plays the scene on this device; a cast that could not be read fails the scene.
+  const SimCast& cast() const;
+  // The cast's people: a book that cannot be read fails the scene.
+  const SimCast& book() const;
+  // The person of a role; a role the device cannot fill skips the scene (SceneSkipped).
+  const SimPerson& person(SimRole role) const;
+  // A number that is on no card of the device.
+  const std::string& stranger() const;
   // The switches as the scene started them: all on, or all but the master switch.
   std::string startingSwitches() const;
 
@@ -72,6 +82,7 @@ class SimStage {
  private:
   SimTools tools_;
   SimProfile profile_;
+  const SimCast& cast_;
   std::string device_, screens_, errorFile_;
   bool addOnOff_;
   Clock::time_point deadline_;

@@ -5,14 +5,16 @@
 
 #include "CliContext.h"
 #include "NumberRange.h"
+#include "SimCast.h"
 #include "SimProfiles.h"
 #include "SimRun.h"
+#include "foundation/PropertyList.h"
 
 void addSimCommand(CLI::App& app, CliContext& context) {
   auto* command = app.add_subcommand(
       "sim", "Plays every scene on every phone with the module loaded; writes OUT/index.html");
   static simulator::SimOptions options;
-  static bool list = false;
+  static bool list = false, cast = false;
   command->add_option("--root", options.root, "Play on copies of this device, not the sample");
   command->add_option("--out", options.out, "Where the screens and the page go")
       ->capture_default_str();
@@ -22,6 +24,25 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   command->add_option("--profile", options.profiles,
                       "Play only on this phone (repeatable):" + phones);
   command->add_flag("--list", list, "Print the scene names, one a line, then stop");
+  command
+      ->add_option("--call", options.calls,
+                   "Add a call from this party (number or e-mail address) on every phone, "
+                   "whatever --scene chooses (repeatable)")
+      ->check([](const std::string& party) -> std::string {
+        std::size_t words = 0;
+        bool inWord = false;
+        for (char c : party) {
+          bool space = static_cast<unsigned char>(c) <= ' ';
+          words += !space && !inWord;
+          inWord = !space;
+        }
+        // The host takes a party of up to fourteen words.
+        if (words == 0) return "a party needs a number or an address";
+        return words > 14 ? "a party of more than fourteen words" : "";
+      });
+  command->add_flag("--cast", cast,
+                    "Print who plays each scene on the device of --root (with the --call parties "
+                    "looked up) as a property list, then stop");
   command->add_option("--check", options.check,
                       "Compare every screen with the references in this folder");
   command->add_option("--record", options.record, "Write the screens as references into it");
@@ -43,7 +64,20 @@ void addSimCommand(CLI::App& app, CliContext& context) {
       ->capture_default_str();
   command->callback([&context] {
     if (list) {
-      for (const std::string& name : simulator::simSceneNames()) std::printf("%s\n", name.c_str());
+      for (const std::string& name : simulator::simSceneNames(options.calls)) {
+        std::printf("%s\n", name.c_str());
+      }
+      return;
+    }
+    if (cast) {
+      if (context.root.empty()) context.root = options.root;
+      context.enterDevice("sim --cast");
+      auto bytes =
+          dataWithPropertyList(simulator::castPropertyList(simulator::readCast(options.calls)),
+                               NSPropertyListXMLFormat_v1_0);
+      if (!bytes) throw CliFailure("the cast cannot be written as a property list");
+      std::fwrite(bytes->data(), 1, bytes->size(), stdout);
+      std::fputc('\n', stdout);
       return;
     }
     if (options.root.empty()) options.root = context.root;
