@@ -37,6 +37,9 @@ PAIRS = [
      "BM_HostSetCurrentCallPlusBareSteps", "host's own + bare picture steps"),
     ("CallOverlayBench", "BM_SetCurrentCallSecondCall", "call overlay, second call",
      "BM_HostSetCurrentCallAlone", "host's own"),
+    # A tool's import is held to 2x: it parses, decodes and makes thumbnails the bare one has.
+    ("VCardImportBench", "BM_ImportVCardFile", "vCard import, 10,000 cards with photos",
+     "BM_BareInserts", "SQLite inserts of the same rows", 2.0),
 ]
 
 UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
@@ -112,7 +115,7 @@ def contact_lists(folder):
                  r"with the add-on, warm cache", bare_steps, steps),
                 ("contact list row, still cached",
                  r"back over the last \d+ rows \(all cached\)", "host's own cell request", host)):
-            rows.append((label, f"{size:,}", value(pattern), bare_label, bare))
+            rows.append((label, f"{size:,}", value(pattern), bare_label, bare, GOAL))
     return rows
 
 
@@ -120,21 +123,23 @@ def main():
     folder = sys.argv[1]
     results = load(folder)
     rows = []
-    for program, name, label, bare, bare_label in PAIRS:
+    for program, name, label, bare, bare_label, *goal in PAIRS:
         times = results.get(program, {})
         for suffix, seconds in sorted(variants(times, name).items(),
                                       key=lambda item: (len(item[0]), item[0])):
             bare_seconds = times.get(bare + suffix) if bare else None
             book, extra = parts_of(suffix)
             rows.append((label + (f" ({extra})" if extra else ""), book, seconds,
-                         bare_label if bare else "-", bare_seconds))
+                         bare_label if bare else "-", bare_seconds, goal[0] if goal else GOAL))
     rows += contact_lists(folder)
 
     header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal <= 1.5x")
     table = []
-    for label, book, seconds, bare_label, bare_seconds in rows:
+    for label, book, seconds, bare_label, bare_seconds, goal in rows:
         ratio = seconds / bare_seconds if seconds and bare_seconds else None
-        verdict = "-" if ratio is None else ("met" if ratio <= GOAL else "NOT met")
+        verdict = "-" if ratio is None else ("met" if ratio <= goal else "NOT met")
+        if ratio is not None and goal != GOAL:
+            verdict += f" (goal {goal:g}x)"
         table.append((label, book, shown(seconds), bare_label, shown(bare_seconds),
                       "-" if ratio is None else f"{ratio:.2f}x", verdict))
     widths = [max(len(str(row[i])) for row in table + [header]) for i in range(len(header))]

@@ -8,6 +8,8 @@ pkg_check_modules(ICU REQUIRED IMPORTED_TARGET icu-uc icu-i18n)
 pkg_check_modules(JPEG REQUIRED IMPORTED_TARGET libjpeg)
 pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
 pkg_check_modules(GMIME REQUIRED IMPORTED_TARGET gmime-3.0)
+# Evolution's EVCard reads the vCard files of phones and mail programs (2.1, 3.0, 4.0).
+pkg_check_modules(EBOOK REQUIRED IMPORTED_TARGET libebook-contacts-1.2)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)

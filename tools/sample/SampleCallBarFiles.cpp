@@ -1,5 +1,6 @@
 #include "SampleCallBarFiles.h"
 
+#include <cctype>
 #include <filesystem>
 
 #include "apps/CallBar.h"
@@ -15,14 +16,14 @@ constexpr double kNewestCall = 455'909'400;
 constexpr int kHistoryEntries = 64;
 
 struct Party {
-  const char* address;
-  int32_t recordID;  // 0: nobody in the hand-picked book
-  const char* label;
+  std::string address;
+  int32_t recordID;  // 0: nobody in the book
+  std::string label;
   const char* name;  // the contact's, or what the network said of an unknown caller
 };
 
 // Known contacts, a person on two cards, unknown numbers and e-mail addresses, no caller ID.
-constexpr Party kParties[] = {
+const Party kParties[] = {
     {"+1 (555) 010-0100", 1, "mobile", "John Appleseed"},
     {"(555) 564-8583", 2, "mobile", "Kate Bell"},
     {"555-522-8243", 3, "home", "Anna Haro"},
@@ -87,23 +88,16 @@ bool writePlist(const std::string& root, const std::string& devicePath, const id
   return true;
 }
 
-id favoritesList() {
-  struct Favorite {
-    const char* name;
-    const char* address;
-    int32_t recordID;
-  };
+struct Favorite {
+  std::string name;
+  std::string address;
+  int32_t recordID;
+};
+
+id favoritesList(const std::vector<Favorite>& favorites) {
   // With a photo (1, 2, 23), without (3, 6), and with the photo on a linked card only (4).
-  constexpr Favorite kFavorites[] = {
-      {"John Appleseed", "+1 (555) 010-0100", 1},
-      {"Kate Bell", "(555) 564-8583", 2},
-      {"Anna Haro", "555-522-8243", 3},
-      {"David Taylor", "555-610-6679", 4},
-      {"Madonna", "5550100102", 6},
-      {"Alice Martin", "(555) 010-0150", 23},
-  };
   std::vector<id> items;
-  for (const Favorite& favorite : kFavorites) {
+  for (const Favorite& favorite : favorites) {
     auto item = make<NSDictionary>();
     item->setObject(text(favorite.name), "name");
     item->setObject(text(favorite.address), "address");
@@ -115,11 +109,14 @@ id favoritesList() {
   return root;
 }
 
-id historyList() {
+// The entries walk the parties with a stride that reaches every one of them.
+id historyList(const std::vector<Party>& parties) {
+  std::size_t stride = 7;
+  while (parties.size() % stride == 0) stride = stride == 7 ? 5 : stride == 5 ? 3 : 1;
   std::vector<id> entries;
   double date = kNewestCall;
   for (int i = 0; i < kHistoryEntries; ++i) {
-    const Party& party = kParties[static_cast<std::size_t>(i * 7) % std::size(kParties)];
+    const Party& party = parties[static_cast<std::size_t>(i) * stride % parties.size()];
     int calls = i % 4 == 1 ? 3 : i % 3 == 1 ? 2 : 1;
     std::vector<id> records;
     for (int call = 0; call < calls; ++call) {
@@ -137,20 +134,70 @@ id historyList() {
   return root;
 }
 
-}  // namespace
-
-bool writeCallBarFiles(const std::string& root, SampleReport* report, std::string* error) {
-  if (!writePlist(root, kCallBarFavoritesPath, favoritesList(), error) ||
-      !writePlist(root, kCallBarHistoryPath, historyList(), error)) {
+bool writeFiles(const std::string& root, const std::vector<Favorite>& favorites,
+                const std::vector<Party>& parties, SampleReport* report, std::string* error) {
+  if (!writePlist(root, kCallBarFavoritesPath, favoritesList(favorites), error) ||
+      !writePlist(root, kCallBarHistoryPath, historyList(parties), error)) {
     return false;
   }
   if (report) {
-    report->push_back("CallBar favourites: " + root + "/private" + kCallBarFavoritesPath +
-                      " (6 contacts)");
+    report->push_back("CallBar favourites: " + root + "/private" + kCallBarFavoritesPath + " (" +
+                      std::to_string(favorites.size()) + " contacts)");
     report->push_back("CallBar history: " + root + "/private" + kCallBarHistoryPath + " (" +
                       std::to_string(kHistoryEntries) + " entries)");
   }
   return true;
+}
+
+// CallBar keeps a number's label as the book's label reads: "_$!<Mobile>!$_" is "mobile".
+std::string callBarLabel(const std::string& label) {
+  if (label.size() > 8 && label.compare(0, 4, "_$!<") == 0 &&
+      label.compare(label.size() - 4, 4, ">!$_") == 0) {
+    std::string word = label.substr(4, label.size() - 8);
+    word[0] = static_cast<char>(std::tolower(static_cast<unsigned char>(word[0])));
+    return word;
+  }
+  return label;
+}
+
+}  // namespace
+
+bool writeCallBarFiles(const std::string& root, SampleReport* report, std::string* error) {
+  // With a photo (1, 2, 23), without (3, 6), and with the photo on a linked card only (4).
+  const std::vector<Favorite> favorites = {
+      {"John Appleseed", "+1 (555) 010-0100", 1},
+      {"Kate Bell", "(555) 564-8583", 2},
+      {"Anna Haro", "555-522-8243", 3},
+      {"David Taylor", "555-610-6679", 4},
+      {"Madonna", "5550100102", 6},
+      {"Alice Martin", "(555) 010-0150", 23},
+  };
+  return writeFiles(root, favorites, std::vector<Party>(std::begin(kParties), std::end(kParties)),
+                    report, error);
+}
+
+bool writeCallBarFilesFromBook(const std::string& root, const std::vector<BookPerson>& people,
+                               SampleReport* report, std::string* error) {
+  std::vector<Favorite> favorites;
+  std::vector<Party> parties;
+  for (const BookPerson& person : people) {
+    if (!person.phones.empty() && favorites.size() < 6) {
+      favorites.push_back({person.name, person.phones.front().second, person.recordID});
+    }
+    const char* name = person.name.empty() ? nullptr : person.name.c_str();
+    for (const auto& [label, number] : person.phones) {
+      parties.push_back({number, person.recordID, callBarLabel(label), name});
+    }
+    for (const auto& [label, address] : person.emails) {
+      parties.push_back({address, person.recordID, "FaceTime", name});
+    }
+  }
+  // Callers in no card, one the network names, and one without a caller ID.
+  parties.push_back({"+1 555-010-0199", 0, "", nullptr});
+  parties.push_back({"+1 415 555 0142", 0, "", "SAN FRANCISCO CA"});
+  parties.push_back({"stranger@example.org", 0, "FaceTime", nullptr});
+  parties.push_back({"", 0, "", nullptr});
+  return writeFiles(root, favorites, parties, report, error);
 }
 
 }  // namespace sample

@@ -7,6 +7,7 @@
 #include <random>
 
 #include "AddressBookWriter.h"
+#include "ContactImport.h"
 #include "HandPickedContacts.h"
 #include "SampleCallBarFiles.h"
 #include "SamplePaneBundle.h"
@@ -17,6 +18,9 @@ namespace {
 
 // Seconds since 1 January 2001 (the platform's reference date) of 1 June 2015.
 constexpr int64_t kBaseDate = 454'809'600;
+
+// The people CallBar's history calls, at most.
+constexpr std::size_t kCallBarPeople = 200;
 
 constexpr const char* kMobile = "_$!<Mobile>!$_";
 constexpr const char* kHome = "_$!<Home>!$_";
@@ -259,9 +263,34 @@ bool writeGeneratedAddressBook(const std::string& root, const std::string& regio
   return true;
 }
 
+bool writeImportedAddressBook(const std::string& root, const std::string& region,
+                              const std::vector<std::string>& files, SampleReport* report,
+                              std::string* error) {
+  AddressBookWriter writer(root, region);
+  ImportReport imported;
+  if (!writer.ok() || !importVCardFiles(writer, files, referenceDateNow(), &imported, error)) {
+    if (error && error->empty()) *error = writer.error();
+    return false;
+  }
+  if (!finish(writer, error)) return false;
+  addLine(report, "address book: " + AddressBookWriter::databasePath(root) + " (" +
+                      std::to_string(imported.imported) + " contacts from vCard files)");
+  addLine(report, "address-book images: " + AddressBookWriter::imagesDatabasePath(root));
+  for (std::string& line : imported.lines) addLine(report, std::move(line));
+  for (std::string& line : imported.problems) addLine(report, std::move(line));
+  return true;
+}
+
 bool writeSampleDevice(const std::string& root, const SampleOptions& options, SampleReport* report,
                        std::string* error) {
   if (!writeDeviceFiles(root, options, report, error)) return false;
+  if (!options.vcardFiles.empty()) {
+    std::vector<BookPerson> people;
+    return writeImportedAddressBook(root, options.profile.region, options.vcardFiles, report,
+                                    error) &&
+           readBookPeople(root, kCallBarPeople, &people, error) &&
+           writeCallBarFilesFromBook(root, people, report, error);
+  }
   if (options.contacts) {
     return writeGeneratedAddressBook(root, options.profile.region, *options.contacts, options.seed,
                                      report, error);

@@ -9,23 +9,24 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
+#include <random>
 
+#include "AddressBookWriter.h"
 #include "CliContext.h"
 #include "ContactIdentifier.h"
-#include "SamplePictures.h"
+#include "ContactImport.h"
+#include "ContactPhoto.h"
 #include "addressbook/ABDatabase.h"
 #include "foundation/Device.h"
 #include "foundation/DeviceFiles.h"
 #include "foundation/NSNotificationCenter.h"
-#include "uikit/UIGraphics.h"
-#include "uikit/UIImage.h"
+#include "foundation/NSValueTypes.h"
 
 namespace {
 
 constexpr const char* kAddressBookChanged = "__ABDataBaseChangedByOtherProcessNotification";
-constexpr std::size_t kLargestPhoto = 16 * 1024 * 1024;
-constexpr int kThumbnailSide = 120, kThumbnailQuality = 90;
 constexpr int kBusyTimeoutMilliseconds = 2000;
 // Seconds from 1970 to the platform's reference date, 1 January 2001.
 constexpr double kReferenceDateOffset = 978'307'200;
@@ -146,7 +147,7 @@ std::shared_ptr<NSData> readPhoto(const std::string& path) {
   if (::stat(path.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) {
     throw CliFailure(path + " is not a file");
   }
-  if (static_cast<std::size_t>(info.st_size) > kLargestPhoto) {
+  if (static_cast<std::size_t>(info.st_size) > sample::kLargestPhoto) {
     throw CliFailure(path + " is larger than 16 MB");
   }
   std::ifstream in(path, std::ios::binary);
@@ -156,32 +157,12 @@ std::shared_ptr<NSData> readPhoto(const std::string& path) {
   return make<NSData>(std::move(bytes));
 }
 
-// The middle square of the photo, at the thumbnail's size, as the phone crops it.
-sample::Picture thumbnailOf(const std::shared_ptr<UIImage>& photo) {
-  CGSize size = photo->size();
-  CGFloat side = std::min(size.width, size.height);
-  CGFloat scale = kThumbnailSide / side;
-  UIGraphicsBeginImageContextWithOptions(CGSizeMake(kThumbnailSide, kThumbnailSide), true, 1);
-  photo->drawInRect(CGRectMake((side - size.width) / 2 * scale, (side - size.height) / 2 * scale,
-                               size.width * scale, size.height * scale));
-  auto drawn = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  if (!drawn) throw CliFailure("cannot draw the thumbnail");
-  CGImageRef image = drawn->CGImage();
-  sample::Picture thumbnail;
-  thumbnail.width = thumbnail.height = kThumbnailSide;
-  thumbnail.bytes =
-      sample::encodeJPEG(CGImageGetPixels(image), kThumbnailSide, kThumbnailSide,
-                         static_cast<int>(CGImageGetBytesPerRow(image)), kThumbnailQuality);
-  return thumbnail;
-}
-
 void setPhoto(int64_t recordID, const std::string& file) {
-  auto data = readPhoto(file);
-  auto photo = UIImage::imageWithData(data);
-  if (!photo) throw CliFailure(file + " is not a picture this tool can read");
-  sample::Picture thumbnail = thumbnailOf(photo);
-  CGSize size = photo->size();
+  std::string reason;
+  auto photo = sample::makeContactPhoto(readPhoto(file)->bytes, &reason);
+  if (!photo) throw CliFailure(file + " " + reason);
+  const sample::Picture& thumbnail = photo->thumbnail;
+  std::vector<uint8_t>& fullSize = photo->fullSize.bytes;
 
   BookConnection book;
   book.begin();
@@ -195,10 +176,9 @@ void setPhoto(int64_t recordID, const std::string& file) {
   sqlite3_stmt* full = book.prepare(
       "INSERT INTO images.ABFullSizeImage (record_id, width, height, data) VALUES (?, ?, ?, ?)");
   sqlite3_bind_int64(full, 1, recordID);
-  sqlite3_bind_int(full, 2, static_cast<int>(size.width));
-  sqlite3_bind_int(full, 3, static_cast<int>(size.height));
-  sqlite3_bind_blob(full, 4, data->bytes.data(), static_cast<int>(data->bytes.size()),
-                    SQLITE_TRANSIENT);
+  sqlite3_bind_int(full, 2, photo->fullSize.width);
+  sqlite3_bind_int(full, 3, photo->fullSize.height);
+  sqlite3_bind_blob(full, 4, fullSize.data(), static_cast<int>(fullSize.size()), SQLITE_TRANSIENT);
   book.run(full, "cannot write the address book's pictures");
   stopIfAskedInsideTheWrite();
   sqlite3_stmt* thumb = book.prepare(
@@ -245,6 +225,24 @@ void setName(int64_t recordID, const std::string& first, const std::string& last
   std::printf("name of %lld set\n", static_cast<long long>(recordID));
 }
 
+// Every card of the files in one transaction, each dated now, as the phone's import adds them.
+void importCards(const std::string& root, const std::vector<std::string>& files) {
+  const DeviceProfile profile = standin::readProfile(root, nullptr).value_or(DeviceProfile());
+  sample::AddressBookWriter writer(root, profile.region, sample::AddressBookWriter::Mode::Append,
+                                   std::random_device()());
+  if (!writer.ok()) throw CliFailure(writer.error());
+  sample::ImportReport report;
+  std::string error;
+  if (!sample::importVCardFiles(writer, files, now(), &report, &error)) throw CliFailure(error);
+  stopIfAskedInsideTheWrite();
+  if (!writer.commit()) throw CliFailure(writer.error());
+  for (const std::string& line : report.lines) std::printf("%s\n", line.c_str());
+  for (const std::string& line : report.problems)
+    std::fprintf(stderr, "talvocb: %s\n", line.c_str());
+  std::printf("%d contacts imported, %zu cards not read\n", report.imported,
+              report.problems.size());
+}
+
 }  // namespace
 
 void addAddressBookEditCommands(CLI::App& app, CliContext& context) {
@@ -271,9 +269,19 @@ void addAddressBookEditCommands(CLI::App& app, CliContext& context) {
       ->transform(ContactIdentifier());
   name->add_option("FIRST", first, "The first name (\"\" for none)")->required();
   name->add_option("LAST", last, "The last name (\"\" for none)")->required();
-  name->callback([&context] {
-    context.enterDevice("addressbook set-name");
-    setName(recordID, first, last);
-    announce();
-  });
+  static std::vector<std::string> files;
+  auto* import = addressBook->add_subcommand(
+      "import", "Adds every card of vCard files (2.1, 3.0, 4.0) to the book, as the phone does");
+  import->add_option("FILE", files, "vCard files")->required();
+  import->callback([&context] {
+    context.enterDevice("addressbook import");
+  importCards(std::filesystem::absolute(context.root).string(), files);
+  announce();
+});
+
+name->callback([&context] {
+  context.enterDevice("addressbook set-name");
+  setName(recordID, first, last);
+  announce();
+});
 }

@@ -1,9 +1,12 @@
 // device init and probe.
 #include <cstdio>
+#include <filesystem>
 
 #include "BundlePictures.h"
 #include "CliContext.h"
 #include "DeviceOptions.h"
+#include "PhoneBackup.h"
+#include "SampleCallBarFiles.h"
 #include "TALCBUIDeviceHardware.h"
 #include "TalvoCBUtils+Probes.h"
 #include "foundation/Device.h"
@@ -13,7 +16,11 @@ void addDeviceCommands(CLI::App& app, CliContext& context) {
   device->require_subcommand(1);
   auto* init = device->add_subcommand("init", "Writes a device profile into --root");
   static DeviceOptions options;
+  static std::string backup;
   options.addTo(init);
+  init->add_option("--from-backup", backup,
+                   "An unencrypted phone backup folder whose address book the device takes, with "
+                   "CallBar's favourites and history made from it");
   init->callback([&context] {
     if (context.root.empty()) return context.usageError("device init needs --root DIR");
     DeviceProfile profile = options.profile();
@@ -23,6 +30,17 @@ void addDeviceCommands(CLI::App& app, CliContext& context) {
     std::printf("device: %s\nversion: %s\nmachine: %s\nscreen: %g x %g @%gx\nidiom: %s\n",
                 context.root.c_str(), profile.systemVersion.c_str(), profile.machine.c_str(),
                 profile.width, profile.height, profile.scale, options.idiom.c_str());
+    if (backup.empty()) return;
+    std::string root = std::filesystem::absolute(context.root).string();
+    standin::setDeviceRoot(root);
+    sample::SampleReport report;
+    std::vector<sample::BookPerson> people;
+    if (!sample::copyBackupAddressBook(backup, root, &report, &error) ||
+        !sample::readBookPeople(root, 200, &people, &error) ||
+        !sample::writeCallBarFilesFromBook(root, people, &report, &error)) {
+      return context.failure(error);
+    }
+    for (const std::string& line : report) std::printf("%s\n", line.c_str());
   });
 }
 
