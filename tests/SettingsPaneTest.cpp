@@ -80,7 +80,7 @@ TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
   phone.settingsApp({"pane", dump("off.json"), "switch TalvoCBEnabled on", dump("on.json"),
                      "switch TalvoCBEnabled on", dump("again.json"), "switch TalvoCBEnabled off",
                      dump("offAgain.json"), "switch TalvoCBEnabled off", dump("offTwice.json")});
-  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favorites",
+  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favourites",
                                         "Call Overlay", "Recents",        "Contacts"};
   EXPECT_EQ(phone.switchRows("off.json"), std::vector<std::string>{"Enabled"});
   EXPECT_EQ(phone.switchRows("on.json"), all);
