@@ -114,11 +114,11 @@ const std::regex kPictureSource(
 // Each fault as "FILE: class: what".
 void check(const Json& view, const std::string& where, std::vector<std::string>& faults) {
   auto fault = [&](const std::string& what) { faults.push_back(where + ": " + what); };
-  std::map<std::string, Json::Kind> kinds = {
-      {"class", Json::String}, {"frame", Json::Array}, {"hidden", Json::Bool},
-      {"alpha", Json::Number}, {"tag", Json::Number},  {"shown", Json::String},
-      {"font", Json::Object},  {"on", Json::Bool},     {"subviews", Json::Array},
-      {"textFrame", Json::Array}};
+  std::map<std::string, Json::Kind> kinds = {{"class", Json::String},   {"frame", Json::Array},
+                                             {"hidden", Json::Bool},    {"alpha", Json::Number},
+                                             {"tag", Json::Number},     {"shown", Json::String},
+                                             {"font", Json::Object},    {"on", Json::Bool},
+                                             {"subviews", Json::Array}, {"textFrame", Json::Array}};
   for (const auto& [key, value] : view.members) {
     if (key == "text" || key == "image") {
       if (value.kind != Json::String && value.kind != Json::Null) fault(key + " is no string");

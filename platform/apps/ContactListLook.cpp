@@ -13,8 +13,9 @@ class SeparatorView : public UIView {
  public:
   static Class class_() {
     static Class cls = [] {
-      Class c = objc_registerClass("_UITableViewCellSeparatorView", UIView::class_(),
-                                   [](Class k) -> id { return objc_alloc::make<SeparatorView>(k); });
+      Class c =
+          objc_registerClass("_UITableViewCellSeparatorView", UIView::class_(),
+                             [](Class k) -> id { return objc_alloc::make<SeparatorView>(k); });
       class_addMethod(c, sel_registerName("layoutSubviews"), layOut, "v@:");
       return c;
     }();

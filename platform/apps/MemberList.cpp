@@ -71,8 +71,8 @@ long numberOfSections(id self, SEL, id) {
 std::pair<std::size_t, std::size_t> sectionBounds(const MembersDataSource& source, long section) {
   if (section < 0 || section >= static_cast<long>(source.sections.size())) return {0, 0};
   auto at = static_cast<std::size_t>(section);
-  std::size_t end = at + 1 < source.sections.size() ? source.sections[at + 1].second
-                                                    : source.people.size();
+  std::size_t end =
+      at + 1 < source.sections.size() ? source.sections[at + 1].second : source.people.size();
   return {source.sections[at].second, end};
 }
 

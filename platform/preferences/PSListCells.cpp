@@ -111,8 +111,7 @@ std::shared_ptr<UITableViewCell> gapCell(const std::vector<std::shared_ptr<PSSpe
     header->setTextColor(sectionTextColour());
     header->setTextAlignment(rightToLeft() ? NSTextAlignmentRight : NSTextAlignmentLeft);
     CGFloat line = header->sizeThatFits(CGSizeMake(0, 0)).height;
-    header->setFrame(
-        CGRectMake(kMargin, bottom - kHeaderBottom - line, width - 2 * kMargin, line));
+    header->setFrame(CGRectMake(kMargin, bottom - kHeaderBottom - line, width - 2 * kMargin, line));
     cell->contentView()->addSubview(header);
   }
   return cell;
@@ -168,8 +167,8 @@ void addBackButton(const std::shared_ptr<UIView>& bar, const std::string& title,
     return CGRectMake(rightToLeft() ? width - x - w : x, y, w, h);
   };
   auto chevron = make<BackIndicatorView>();
-  chevron->setFrame(at(kBackInset, kTop + (kHeight - kChevronHeight) / 2, kChevronWidth,
-                       kChevronHeight));
+  chevron->setFrame(
+      at(kBackInset, kTop + (kHeight - kChevronHeight) / 2, kChevronWidth, kChevronHeight));
   label->setFrame(at(kBackInset + kChevronWidth + kBackGap, kTop, textWidth, kHeight));
   label->setTextAlignment(rightToLeft() ? NSTextAlignmentRight : NSTextAlignmentLeft);
   bar->addSubview(chevron);
@@ -291,8 +290,8 @@ std::shared_ptr<UITableViewCell> makeRowCell(const std::shared_ptr<PSListControl
     case PSTitleValueCell:
       // The value in grey at the trailing edge.
       if (auto value = cast<UILabel>(cell->detailTextLabel())) {
-        value->setText(stringValue(
-            objc_msgSend<id(id)>(page, "readPreferenceValue:", id(specifier))));
+        value->setText(
+            stringValue(objc_msgSend<id(id)>(page, "readPreferenceValue:", id(specifier))));
         value->setTextColor(UIColor::colorWithRed(0.56, 0.56, 0.58, 1));
         value->setTextAlignment(rightToLeft() ? NSTextAlignmentLeft : NSTextAlignmentRight);
       }

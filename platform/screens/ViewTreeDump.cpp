@@ -29,8 +29,9 @@ ViewRecord describe(const std::shared_ptr<UIView>& view, CGPoint origin) {
     r.text = label->text();
     r.shown = label->shownText();
     if (auto drawn = label->textFrame()) {
-      r.textFrame = CGRectMake(r.frame.origin.x + drawn->origin.x, r.frame.origin.y + drawn->origin.y,
-                               drawn->size.width, drawn->size.height);
+      r.textFrame =
+          CGRectMake(r.frame.origin.x + drawn->origin.x, r.frame.origin.y + drawn->origin.y,
+                     drawn->size.width, drawn->size.height);
     }
     if (auto font = label->font()) {
       r.fontFamily = font->familyName();
@@ -74,8 +75,8 @@ void write(const ViewRecord& r, int depth, std::string& out) {
   if (r.shown) out += in + "\"shown\": " + JSONQuoted(*r.shown) + ",\n";
   if (r.textFrame) {
     const CGRect& t = *r.textFrame;
-    out += in + "\"textFrame\": [" + JSONNumber(t.origin.x) + ", " + JSONNumber(t.origin.y) +
-           ", " + JSONNumber(t.size.width) + ", " + JSONNumber(t.size.height) + "],\n";
+    out += in + "\"textFrame\": [" + JSONNumber(t.origin.x) + ", " + JSONNumber(t.origin.y) + ", " +
+           JSONNumber(t.size.width) + ", " + JSONNumber(t.size.height) + "],\n";
   }
   if (r.fontFamily) {
     out += in + "\"font\": {\"family\": " + JSONQuoted(*r.fontFamily) +

@@ -227,8 +227,8 @@ CGRect NSStringLabelTextFrame(const std::string& text, CGRect rect, const NSLabe
   pango_layout_get_extents(label.layout, nullptr, &logical);
   double x = rect.origin.x + double(logical.x) / PANGO_SCALE, y = rect.origin.y;
   CGSize size = logicalSize(label.layout);
-  CGFloat block = unwrapped || style.numberOfLines == 1 ? size.height
-                                                        : std::min(size.height, rect.size.height);
+  CGFloat block =
+      unwrapped || style.numberOfLines == 1 ? size.height : std::min(size.height, rect.size.height);
   // Placed as NSStringDrawLabelText places it.
   if (style.centredVertically) y += (rect.size.height - block) / 2;
   if (unwrapped) {

@@ -149,7 +149,8 @@ void UITableView::reloadNow() {
   for (long section = 0; section < numberOfSections(); ++section) {
     Header& header = headers_[static_cast<std::size_t>(section)];
     header.top = y;
-    if (titled) header.title = stringValue(objc_msgSend<id(id, long)>(source, titleForHeader, me, section));
+    if (titled)
+      header.title = stringValue(objc_msgSend<id(id, long)>(source, titleForHeader, me, section));
     if (header.title && !header.title->empty()) y += kSectionHeaderHeight;
     long count =
         objc_msgSend<long(id, long)>(source, "tableView:numberOfRowsInSection:", me, section);
@@ -249,8 +250,8 @@ void UITableView::placeHeaders() {
                       ? headers_[static_cast<std::size_t>(section) + 1].top
                       : contentHeight_;
     CGFloat y = std::min(std::max(header.top - top, 0.0), end - top - kSectionHeaderHeight);
-    bool shows = header.title && !header.title->empty() && y < height &&
-                 y + kSectionHeaderHeight > 0;
+    bool shows =
+        header.title && !header.title->empty() && y < height && y + kSectionHeaderHeight > 0;
     if (!shows) {
       if (existing != headerViews_.end()) {
         existing->second->removeFromSuperview();
@@ -273,9 +274,8 @@ void UITableView::placeHeaders() {
       headerViews_[section] = view;
     }
     view->setFrame(CGRectMake(0, y, width, kSectionHeaderHeight));
-    view->subviews().front()->setFrame(
-        CGRectMake(kHeaderInset, 0, std::max<CGFloat>(0, width - 2 * kHeaderInset),
-                   kSectionHeaderHeight));
+    view->subviews().front()->setFrame(CGRectMake(
+        kHeaderInset, 0, std::max<CGFloat>(0, width - 2 * kHeaderInset), kSectionHeaderHeight));
     // In front of the rows.
     view->removeFromSuperview();
     addSubview(view);
