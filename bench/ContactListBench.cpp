@@ -77,9 +77,14 @@ int main(int argc, char** argv) {
       cast<UIViewController>(class_createInstance(objc_getClass("CNContactListViewController")));
   list->view();
   auto table = cast<UITableView>(objc_msgSend<id()>(list, "tableView"));
-  long listed = table->numberOfRowsInSection(0);
+  // Every row of every section, in the order of the list's _contacts.
   std::vector<id> paths;
-  for (long row = 0; row < listed; ++row) paths.push_back(NSIndexPath::indexPathForRow(row, 0));
+  for (long section = 0; section < table->numberOfSections(); ++section) {
+    for (long row = 0; row < table->numberOfRowsInSection(section); ++row) {
+      paths.push_back(NSIndexPath::indexPathForRow(row, section));
+    }
+  }
+  long listed = static_cast<long>(paths.size());
   auto hostOwn = reinterpret_cast<HostSignature::CellForRow>(
       hostImplementation("CNContactListViewController", "tableView:cellForRowAtIndexPath:"));
   SEL cellForRow = sel_registerName("tableView:cellForRowAtIndexPath:");

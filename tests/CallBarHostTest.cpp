@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <tuple>
 
 #include "SampleDevice.h"
 #include "Subprocess.h"
@@ -15,20 +16,23 @@
 
 namespace {
 
-DeviceProfile profileOf(const std::string& version, bool rightToLeft = false) {
+DeviceProfile profileOf(const std::string& version, bool rightToLeft = false, double width = 375) {
   DeviceProfile profile;
   profile.systemVersion = version;
   profile.layoutDirection = rightToLeft ? 1 : 0;
+  profile.width = width;
+  profile.height = width < 375 ? 568 : 667;
   profile.deriveFromScreen();
   return profile;
 }
 
 // A device with the hand-picked book and CallBar's sample files.
 struct CallBarDevice {
-  explicit CallBarDevice(const std::string& version = "9.0.2", bool rightToLeft = false)
-      : device(profileOf(version, rightToLeft)) {
+  explicit CallBarDevice(const std::string& version = "9.0.2", bool rightToLeft = false,
+                         double width = 375)
+      : device(profileOf(version, rightToLeft, width)) {
     sample::SampleOptions options;
-    options.profile = profileOf(version, rightToLeft);
+    options.profile = profileOf(version, rightToLeft, width);
     std::string error;
     EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
   }
@@ -221,6 +225,36 @@ TEST(CallBarHost, RecentRowsHaveThePackagesLabelsForEachVersion) {
     EXPECT_EQ(statusViews[0]->tag, 0);
     for (const DumpedView* picture : screen.find([](const DumpedView& v) { return v.tag == 3232; }))
       ADD_FAILURE() << "a contact picture in a row: " << picture->image;
+  }
+}
+
+// The date's text keeps 8 points from the end of the name's, read from where each is drawn: on a
+// narrow phone, where long names are cut, and right to left, where the date leads; with the
+// add-on's pictures and without.
+TEST(CallBarHost, TheDateKeepsItsGapFromTheNameInEitherDirection) {
+  for (auto [version, rightToLeft, width] :
+       {std::tuple{"8.4", false, 320.0}, {"9.0.2", true, 375.0}}) {
+    CallBarDevice phone(version, rightToLeft, width);
+    long cut = 0;
+    for (bool addOn : {true, false}) {
+      if (!addOn) phone.switchAddOnOff();
+      DumpedView screen = phone.screen({"recents"});
+      auto cells = screen.ofClass("CallBarTableViewTransparentCell");
+      ASSERT_GE(cells.size(), 6u);
+      for (const DumpedView* cell : cells) {
+        const DumpedView& name = cell->subviews.at(0).subviews.at(0);
+        auto dates = cell->ofClass("UIDateLabel");
+        ASSERT_EQ(dates.size(), 1u);
+        const std::vector<double>& n = name.textFrame;
+        const std::vector<double>& d = dates[0]->textFrame;
+        ASSERT_EQ(n.size(), 4u) << name.text;
+        ASSERT_EQ(d.size(), 4u) << name.text;
+        double gap = rightToLeft ? n[0] - (d[0] + d[2]) : d[0] - (n[0] + n[2]);
+        EXPECT_GE(gap, 7.9) << name.text << " on " << version << (addOn ? "" : ", add-on off");
+        cut += !name.shown.empty();
+      }
+    }
+    EXPECT_GT(cut, 0) << "no name long enough to reach the date on " << version;
   }
 }
 

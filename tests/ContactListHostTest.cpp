@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 
+#include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <thread>
 
@@ -162,6 +164,67 @@ TEST_P(ContactListVersions, PicturesInSpringBoardOnlyAndTheSystemsRowsElsewhere)
     EXPECT_FALSE(pictureOf(*cell));
     const DumpedView& text = cell->subviews.front().subviews.front();
     EXPECT_EQ(text.frame[0], v9 ? 15 : 0) << text.className;
+  }
+}
+// Rows come in sections under the initial of the sort name (the last word, as these names are
+// written), the index runs down the trailing edge, and a row's separator starts at its text, past
+// the add-on's picture; right to left, all of it mirrored.
+TEST_P(ContactListVersions, SectionsUnderTheirLettersAnIndexAndSeparatorsFromTheText) {
+  std::string version = GetParam();
+  for (bool rightToLeft : {false, true}) {
+    if (rightToLeft && version != "9.0.2") continue;
+    ListDevice phone(version, rightToLeft);
+    for (const char* bundle : {kSpringBoard, kContactsApp}) {
+      std::string where = version + " " + bundle + (rightToLeft ? " right to left" : "");
+      DumpedView screen = phone.screen(bundle, {"contacts"});
+      auto indexes = screen.ofClass("UITableViewIndex");
+      ASSERT_EQ(indexes.size(), 1u) << where;
+      const DumpedView& index = *indexes[0];
+      ASSERT_GE(index.subviews.size(), 3u);
+      EXPECT_EQ(index.subviews.front().text, "A");
+      EXPECT_EQ(index.subviews.back().text, "#");
+      auto table = screen.find([&](const DumpedView& v) {
+        return v.className == "UITableView" && !v.ofClass("UITableViewIndex").empty();
+      });
+      ASSERT_EQ(table.size(), 1u);
+      double edge = rightToLeft ? table[0]->frame[0] : table[0]->frame[0] + table[0]->frame[2];
+      EXPECT_EQ(rightToLeft ? index.frame[0] : index.frame[0] + index.frame[2], edge) << where;
+
+      auto headers = screen.ofClass("UITableViewHeaderFooterView");
+      ASSERT_GE(headers.size(), 3u) << where;
+      std::sort(headers.begin(), headers.end(),
+                [](const DumpedView* a, const DumpedView* b) { return a->frame[1] < b->frame[1]; });
+      EXPECT_EQ(headers.front()->subviews.at(0).text, "A") << where;
+      for (const DumpedView* cell : cellsOf(screen)) {
+        // The row's section: the last header above it.
+        std::string letter;
+        for (const DumpedView* header : headers) {
+          if (header->frame[1] < cell->frame[1]) letter = header->subviews.at(0).text;
+        }
+        // A first and a last name, each capitalised: the second word is the sort name.
+        std::string name = titleOf(*cell);
+        std::size_t space = name.find(' ');
+        if (space != std::string::npos && name.find(' ', space + 1) == std::string::npos &&
+            std::isupper(static_cast<unsigned char>(name[space + 1])) &&
+            !std::islower(static_cast<unsigned char>(name[0]))) {
+          EXPECT_EQ(name.substr(space + 1, 1), letter) << name << " on " << where;
+        }
+
+        auto lines = cell->ofClass("_UITableViewCellSeparatorView");
+        ASSERT_EQ(lines.size(), 1u) << name;
+        const std::vector<double>& line = lines[0]->frame;
+        double start = rightToLeft ? line[0] + line[2] : line[0];
+        if (const DumpedView* picture = pictureOf(*cell)) {
+          double pictureEnd =
+              rightToLeft ? picture->frame[0] : picture->frame[0] + picture->frame[2];
+          EXPECT_TRUE(rightToLeft ? start <= pictureEnd : start >= pictureEnd) << name;
+        }
+        const DumpedView& text = cell->subviews.front().subviews.front();
+        if (version == "9.0.2") {
+          EXPECT_EQ(start, rightToLeft ? text.frame[0] + text.frame[2] : text.frame[0]) << name;
+        }
+      }
+    }
   }
 }
 INSTANTIATE_TEST_SUITE_P(Versions, ContactListVersions, ::testing::Values("7.1.2", "8.4", "9.0.2"));

@@ -2,6 +2,9 @@
 // translucency, borders), the dump for everything else.
 #include <gtest/gtest.h>
 
+#include <string>
+#include <tuple>
+
 #include "PictureSupport.h"
 #include "TemporaryDevice.h"
 #include "foundation/JSONText.h"
@@ -151,6 +154,8 @@ TEST(Screen, JSONOfATreeIsExactAndEscaped) {
             "    \"tag\": 0,\n"
             "    \"text\": \"a\\\"b\\\\c\\nd\",\n"
             "    \"shown\": \"\u2026\",\n"
+            // The ellipsis is wider than the label and runs past it, centred on its height.
+            "    \"textFrame\": [1, -6.2871, 14, 20.5742],\n"
             "    \"font\": {\"family\": \"Inter\", \"size\": 17, \"bold\": false},\n"
             "    \"subviews\": [{\n"
             "      \"class\": \"UIImageView\",\n"
@@ -195,4 +200,28 @@ TEST(Screen, LayoutReachesEveryViewThatAnswersIt) {
   calls = 0;
   standin::layoutViewTree(window);
   EXPECT_EQ(calls, 1);
+}
+
+// From version 9 a right-to-left switch is the mirror image: on, its knob is at the left and the
+// green at the right. Before 9 nothing mirrors.
+TEST(Screen, ARightToLeftSwitchOfVersionNineHasItsKnobOnTheLeftWhenOn) {
+  for (auto [version, direction, knobLeft] :
+       {std::tuple{"9.0.2", 0, false}, {"9.0.2", 1, true}, {"8.4", 1, false}}) {
+    DeviceProfile profile;
+    profile.systemVersion = version;
+    profile.layoutDirection = direction;
+    TemporaryDevice device(profile);
+    auto window = make<UIWindow>(CGRectMake(0, 0, 51, 31));
+    window->setBackgroundColor(UIColor::whiteColor());
+    auto toggle = make<UISwitch>();
+    toggle->setOn(true);
+    window->addSubview(toggle);
+    auto image = standin::renderViewTree(window, 1);
+    ASSERT_TRUE(image);
+    // The knob's middle and the green's, 10 points in from either end.
+    CGPixel left = pixel(image, 12, 15), right = pixel(image, 39, 15);
+    std::string where = std::string(version) + (direction ? " right to left" : "");
+    EXPECT_TRUE(colourNear(knobLeft ? left : right, 255, 255, 255)) << where;
+    EXPECT_TRUE(colourNear(knobLeft ? right : left, 76, 217, 100)) << where;
+  }
 }

@@ -22,9 +22,11 @@ constexpr const char* kPaneResource =
     "/System/Library/PreferenceBundles/TalvoCBSettings.bundle/TalvoCB.plist";
 
 struct PaneDevice {
-  explicit PaneDevice(const std::string& mailAccount = "mobile@example.com") {
+  explicit PaneDevice(const std::string& mailAccount = "mobile@example.com",
+                      bool rightToLeft = false) {
     sample::SampleOptions options;
     options.profile.mailAccount = mailAccount;
+    options.profile.layoutDirection = rightToLeft ? 1 : 0;
     std::string error;
     EXPECT_TRUE(sample::writeSampleDevice(device.root(), options, nullptr, &error)) << error;
   }
@@ -80,7 +82,7 @@ TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
   phone.settingsApp({"pane", dump("off.json"), "switch TalvoCBEnabled on", dump("on.json"),
                      "switch TalvoCBEnabled on", dump("again.json"), "switch TalvoCBEnabled off",
                      dump("offAgain.json"), "switch TalvoCBEnabled off", dump("offTwice.json")});
-  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favorites",
+  const std::vector<std::string> all = {"Enabled",      "Round Pictures", "Monograms", "Favourites",
                                         "Call Overlay", "Recents",        "Contacts"};
   EXPECT_EQ(phone.switchRows("off.json"), std::vector<std::string>{"Enabled"});
   EXPECT_EQ(phone.switchRows("on.json"), all);
@@ -96,6 +98,66 @@ TEST(SettingsPane, TheMasterSwitchShowsAndHidesExactlyThePerFeatureRows) {
   EXPECT_FALSE(boolValue(settings->objectForKey("TalvoCBEnabled")));
   EXPECT_EQ(stringValue(settings->objectForKey("SomeoneElsesKey")), "kept");
   EXPECT_FALSE(std::filesystem::exists(phone.device.settingsFile() + ".tmp"));
+}
+
+// The pages as the Settings application shows them: a back button to the page before at the
+// bar's leading edge; no group header that repeats a row's title; a footer kept clear of the next
+// header; the version as a value at the row's trailing edge. Right to left, all mirrored.
+TEST(SettingsPane, ThePagesHaveTheSystemsBarGroupsAndValueRows) {
+  for (bool rightToLeft : {false, true}) {
+    PaneDevice phone("mobile@example.com", rightToLeft);
+    phone.writeSettings({{"TalvoCBEnabled", NSNumber::numberWithBool(true)}});
+    std::string pane = phone.device.real("/tmp/pane.json");
+    std::string misc = phone.device.real("/tmp/misc.json");
+    phone.settingsApp({"pane", "dump " + pane, "tap Support", "dump " + misc});
+    const double width = 375;
+    auto label = [](const DumpedView& screen, const std::string& text) -> const DumpedView& {
+      auto found = screen.find([&](const DumpedView& v) { return v.text == text; });
+      EXPECT_EQ(found.size(), 1u) << text;
+      static const DumpedView none;
+      return found.empty() ? none : *found.front();
+    };
+    // The leading edge's distance to a text drawn there.
+    auto fromLeading = [&](const std::vector<double>& drawn) {
+      return drawn.size() != 4 ? -1 : rightToLeft ? width - drawn[0] - drawn[2] : drawn[0];
+    };
+
+    for (auto [file, back] : {std::pair{pane, "Settings"}, {misc, "TalvoCB"}}) {
+      DumpedView screen = DumpReader::readFile(file);
+      const DumpedView& button = label(screen, back);
+      EXPECT_GT(fromLeading(button.textFrame), 20) << back;
+      EXPECT_LT(fromLeading(button.textFrame), 40) << back;
+      EXPECT_GT(button.frame.at(1), 19);
+      auto chevrons = screen.ofClass("_UINavigationBarBackIndicatorView");
+      ASSERT_EQ(chevrons.size(), 1u);
+      EXPECT_LT(fromLeading(chevrons[0]->frame), 10);
+    }
+
+    DumpedView root = DumpReader::readFile(pane);
+    auto texts = root.find([](const DumpedView& v) { return !v.text.empty(); });
+    for (const DumpedView* text : texts) {
+      std::string upper = text->text;
+      std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+      if (upper == text->text) continue;
+      for (const DumpedView* other : texts) EXPECT_NE(other->text, upper) << "a header repeats";
+    }
+    const DumpedView& footer =
+        label(root, "Contact pictures in CallBar's overlay, favourites and lists.");
+    const DumpedView& header = label(root, "PICTURES");
+    ASSERT_EQ(footer.textFrame.size(), 4u);
+    ASSERT_EQ(header.textFrame.size(), 4u);
+    EXPECT_GE(header.textFrame[1] - (footer.textFrame[1] + footer.textFrame[3]), 17.5);
+    for (const DumpedView* toggle : root.ofClass("UISwitch")) {
+      EXPECT_EQ(fromLeading(toggle->frame), width - 15 - 51) << "the switch at the trailing edge";
+    }
+
+    DumpedView second = DumpReader::readFile(misc);
+    const DumpedView& title = label(second, "Version");
+    const DumpedView& value = label(second, "1.0");
+    EXPECT_EQ(title.frame.at(1), value.frame.at(1));
+    EXPECT_NEAR(fromLeading(value.textFrame), width - 15 - value.textFrame.at(2), 0.5);
+    EXPECT_NEAR(fromLeading(title.textFrame), 15, 0.5);
+  }
 }
 
 TEST(SettingsPane, ASwitchWritesItsKeyANegatedOneTheInverseAndAMissingFileIsCreated) {

@@ -15,6 +15,8 @@ struct DumpedView {
   bool hidden = false;
   bool on = false;  // switches
   std::string text;
+  std::string shown;              // a cut label's text as drawn
+  std::vector<double> textFrame;  // labels with text: where the text is drawn
   std::string image;
   std::vector<DumpedView> subviews;
 
@@ -108,10 +110,11 @@ class DumpReader {
           v.subviews.push_back(view());
           next(',');
         }
-      } else if (key == "frame") {
+      } else if (key == "frame" || key == "textFrame") {
+        auto& numbers = key == "frame" ? v.frame : v.textFrame;
         next('[');
         while (!next(']') && at_ < text_.size()) {
-          v.frame.push_back(std::atof(scalar().c_str()));
+          numbers.push_back(std::atof(scalar().c_str()));
           next(',');
         }
       } else {
@@ -120,6 +123,7 @@ class DumpReader {
         if (!quoted && value == "null") value.clear();
         if (key == "class") v.className = value;
         if (key == "text") v.text = value;
+        if (key == "shown") v.shown = value;
         if (key == "image") v.image = value;
         if (key == "tag") v.tag = std::atol(value.c_str());
         if (key == "hidden") v.hidden = value == "true";

@@ -114,10 +114,11 @@ const std::regex kPictureSource(
 // Each fault as "FILE: class: what".
 void check(const Json& view, const std::string& where, std::vector<std::string>& faults) {
   auto fault = [&](const std::string& what) { faults.push_back(where + ": " + what); };
-  std::map<std::string, Json::Kind> kinds = {
-      {"class", Json::String}, {"frame", Json::Array}, {"hidden", Json::Bool},
-      {"alpha", Json::Number}, {"tag", Json::Number},  {"shown", Json::String},
-      {"font", Json::Object},  {"on", Json::Bool},     {"subviews", Json::Array}};
+  std::map<std::string, Json::Kind> kinds = {{"class", Json::String},   {"frame", Json::Array},
+                                             {"hidden", Json::Bool},    {"alpha", Json::Number},
+                                             {"tag", Json::Number},     {"shown", Json::String},
+                                             {"font", Json::Object},    {"on", Json::Bool},
+                                             {"subviews", Json::Array}, {"textFrame", Json::Array}};
   for (const auto& [key, value] : view.members) {
     if (key == "text" || key == "image") {
       if (value.kind != Json::String && value.kind != Json::Null) fault(key + " is no string");
@@ -136,6 +137,19 @@ void check(const Json& view, const std::string& where, std::vector<std::string>&
   const Json& frame = *view.member("frame");
   if (frame.items.size() != 4 || frame.items[2].number < 0 || frame.items[3].number < 0) {
     fault(name + ": frame is not x, y, width, height");
+  }
+  if (const Json* drawn = view.member("textFrame")) {
+    const Json* text = view.member("text");
+    if (drawn->items.size() != 4 || drawn->items[2].number < 0 || drawn->items[3].number < 0) {
+      fault(name + ": textFrame is not x, y, width, height");
+    } else if (!text || text->kind != Json::String || text->text.empty()) {
+      fault(name + ": textFrame without text");
+    } else if (frame.items.size() == 4 && drawn->items[2].number <= frame.items[2].number + 0.5 &&
+               (drawn->items[0].number < frame.items[0].number - 0.5 ||
+                drawn->items[0].number + drawn->items[2].number >
+                    frame.items[0].number + frame.items[2].number + 0.5)) {
+      fault(name + ": text that fits its label drawn outside it");
+    }
   }
   if (const Json* image = view.member("image"); image && image->kind == Json::String) {
     if (!std::regex_match(image->text, kPictureSource)) fault(name + ": image " + image->text);

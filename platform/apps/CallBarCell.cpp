@@ -201,7 +201,8 @@ void fillCell(const std::shared_ptr<UITableViewCell>& cell, const id& entry,
   part<UILabel>(cell, "_detailLabel")->setText(detail);
   part<UILabel>(cell, "_dateLabel")->setText(dateText(facts.date));
   part<UIImageView>(cell, "_statusView")
-      ->setImage(facts.missed || facts.outgoing ? callArrowIcon(facts.missed) : nullptr);
+      ->setImage(facts.missed || facts.outgoing ? callArrowIcon(facts.missed, apps::rightToLeft())
+                                                : nullptr);
   cell->setNeedsLayout();
 }
 

@@ -95,10 +95,15 @@ UIImagePtr handsetIcon(CGFloat size, bool hangUp) {
                      });
 }
 
-UIImagePtr callArrowIcon(bool missed) {
+UIImagePtr callArrowIcon(bool missed, bool mirrored) {
   constexpr CGFloat kSize = 12;
-  return drawPicture(CGSizeMake(kSize, kSize), missed ? "callbar missed arrow" : "callbar outgoing",
-                     [missed](CGContextRef, cairo_t* cr) {
+  std::string source = missed ? "callbar missed arrow" : "callbar outgoing";
+  return drawPicture(CGSizeMake(kSize, kSize), mirrored ? source + ", mirrored" : source,
+                     [missed, mirrored](CGContextRef, cairo_t* cr) {
+                       if (mirrored) {
+                         cairo_translate(cr, kSize, 0);
+                         cairo_scale(cr, -1, 1);
+                       }
                        if (missed) {
                          setColour(cr, 1.0, 0.27, 0.23);
                        } else {

@@ -16,7 +16,8 @@ inline constexpr CGFloat kPictureSide = 60;
 UIImagePtr monogramFor(const id& monogrammer, ABRecordRef person);
 UIImagePtr silhouette(CGFloat size);
 UIImagePtr handsetIcon(CGFloat size, bool hangUp);
-UIImagePtr callArrowIcon(bool missed);
+// Mirrored, the arrow points the other way along the row, as a right-to-left row reads.
+UIImagePtr callArrowIcon(bool missed, bool mirrored);
 UIImagePtr detailButtonIcon();
 UIImagePtr deleteControlIcon();
 

@@ -1,5 +1,7 @@
 // The lists' address book and its people in the lists' order.
 #include <unicode/coll.h>
+#include <unicode/normalizer2.h>
+#include <unicode/uchar.h>
 #include <unicode/unistr.h>
 
 #include <algorithm>
@@ -78,7 +80,45 @@ std::string sortKey(const ListedPerson& person) {
   return person.last.empty() ? person.first : person.last;
 }
 
+// The section title of a sort name: its first letter without accents, upper case, if it is
+// one of A to Z.
+std::string sectionTitleOf(const std::string& name) {
+  icu::UnicodeString text = icu::UnicodeString::fromUTF8(name);
+  if (text.isEmpty()) return "#";
+  UErrorCode status = U_ZERO_ERROR;
+  const icu::Normalizer2* nfd = icu::Normalizer2::getNFDInstance(status);
+  icu::UnicodeString first(text.char32At(0));
+  if (nfd && U_SUCCESS(status)) first = nfd->normalize(first, status);
+  UChar32 base = U_SUCCESS(status) && !first.isEmpty() ? u_toupper(first.char32At(0)) : 0;
+  if (base < 'A' || base > 'Z') return "#";
+  return std::string(1, static_cast<char>(base));
+}
+
 }  // namespace
+
+std::vector<ListSection> inSections(std::vector<ListedPerson> people) {
+  std::vector<ListSection> sections;
+  for (const std::string& title : sectionIndexTitles()) sections.push_back({title, {}});
+  for (auto& person : people) {
+    std::string title = sectionTitleOf(sortKey(person));
+    std::size_t at = title == "#" ? sections.size() - 1 : static_cast<std::size_t>(title[0] - 'A');
+    sections[at].people.push_back(std::move(person));
+  }
+  sections.erase(std::remove_if(sections.begin(), sections.end(),
+                                [](const ListSection& s) { return s.people.empty(); }),
+                 sections.end());
+  return sections;
+}
+
+const std::vector<std::string>& sectionIndexTitles() {
+  static const std::vector<std::string> titles = [] {
+    std::vector<std::string> letters;
+    for (char c = 'A'; c <= 'Z'; ++c) letters.emplace_back(1, c);
+    letters.emplace_back("#");
+    return letters;
+  }();
+  return titles;
+}
 
 ABAddressBookRef listAddressBook() {
   observeChanges();

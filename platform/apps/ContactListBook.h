@@ -27,6 +27,16 @@ std::vector<ListedPerson> listedPeople();
 // The people whose first or last name begins with the text (case and accents ignored).
 std::vector<ListedPerson> peopleMatching(const std::string& text);
 
+// The lists' sections: one per initial of the sort name ("É" goes under "E"), A to Z, then "#"
+// for every name that begins with anything else; each section keeps the lists' order.
+struct ListSection {
+  std::string title;
+  std::vector<ListedPerson> people;
+};
+std::vector<ListSection> inSections(std::vector<ListedPerson> people);
+// The index at the list's edge: every letter and "#", whether a section has it or not.
+const std::vector<std::string>& sectionIndexTitles();
+
 // A table shown by a list, reloaded when another process changed the address book. Held weakly.
 void reloadOnAddressBookChange(const std::shared_ptr<UITableView>& table);
 

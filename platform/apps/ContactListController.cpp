@@ -12,6 +12,7 @@
 #include "apps/HostMethods.h"
 #include "apps/LayoutDirection.h"
 #include "contacts/CNContact.h"
+#include "foundation/NSValueTypes.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIFont.h"
 #include "uikit/UILabel.h"
@@ -40,18 +41,55 @@ void viewDidLoad(id self, SEL cmd) {
   objc_msgSend<void()>(table, "reloadData");
 }
 
-// Asked first by every reload: the people are read here.
-long numberOfRows(id self, SEL, id, long) {
-  std::vector<id> contacts;
+// Asked first by every reload: the people are read here. The contacts are kept in the order the
+// sections show them, with where each section starts and its title.
+long numberOfSections(id self, SEL, id) {
+  std::vector<id> contacts, starts, titles;
   ABAddressBookRef book = listAddressBook();
-  for (const auto& person : listedPeople()) {
-    contacts.push_back(
-        CNContact::contactWithPerson(ABAddressBookGetPersonWithRecordID(book, person.recordID),
-                                     {CNContactGivenNameKey, CNContactFamilyNameKey}));
+  for (const auto& section : inSections(listedPeople())) {
+    starts.push_back(NSNumber::numberWithInteger(static_cast<long>(contacts.size())));
+    titles.push_back(NSString::stringWithUTF8String(section.title));
+    for (const auto& person : section.people) {
+      contacts.push_back(
+          CNContact::contactWithPerson(ABAddressBookGetPersonWithRecordID(book, person.recordID),
+                                       {CNContactGivenNameKey, CNContactFamilyNameKey}));
+    }
   }
-  long count = static_cast<long>(contacts.size());
+  starts.push_back(NSNumber::numberWithInteger(static_cast<long>(contacts.size())));
+  long count = static_cast<long>(titles.size());
   object_setIvar(self, "_contacts", make<NSArray>(std::move(contacts)));
+  object_setIvar(self, "_sectionStarts", make<NSArray>(std::move(starts)));
+  object_setIvar(self, "_sectionTitles", make<NSArray>(std::move(titles)));
   return count;
+}
+
+// Where the section's rows begin in _contacts, and where the next one's do; -1 for none.
+std::pair<long, long> sectionBounds(const id& list, long section) {
+  auto starts = cast<NSArray>(object_getIvar<id>(list, "_sectionStarts"));
+  if (!starts || section < 0 || section + 1 >= static_cast<long>(starts->items.size())) {
+    return {-1, -1};
+  }
+  return {integerValue(starts->items[static_cast<std::size_t>(section)]),
+          integerValue(starts->items[static_cast<std::size_t>(section) + 1])};
+}
+
+long numberOfRows(id self, SEL, id, long section) {
+  auto [from, to] = sectionBounds(self, section);
+  return std::max(0L, to - from);
+}
+
+id titleForHeader(id self, SEL, id, long section) {
+  auto titles = cast<NSArray>(object_getIvar<id>(self, "_sectionTitles"));
+  if (!titles || section < 0 || section >= static_cast<long>(titles->items.size())) return nullptr;
+  return titles->items[static_cast<std::size_t>(section)];
+}
+
+id indexTitles(id, SEL, id) {
+  std::vector<id> titles;
+  for (const auto& title : sectionIndexTitles()) {
+    titles.push_back(NSString::stringWithUTF8String(title));
+  }
+  return make<NSArray>(std::move(titles));
 }
 
 std::string nameOf(const std::shared_ptr<CNContact>& contact) {
@@ -69,8 +107,10 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   auto cell =
       standin::apps::detail::reusedOrNewCell(*table, kCellIdentifier, objc_getClass(kCellClass));
   auto contacts = contactsOf(self);
-  long row = path->row();
-  if (!cell || !contacts || row < 0 || row >= static_cast<long>(contacts->items.size())) {
+  auto [from, to] = sectionBounds(self, path->section());
+  long row = from + path->row();
+  if (!cell || !contacts || path->row() < 0 || row >= to ||
+      row >= static_cast<long>(contacts->items.size())) {
     return cell;
   }
   auto contact = cast<CNContact>(contacts->items[static_cast<std::size_t>(row)]);
@@ -90,14 +130,19 @@ id cellInitWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
     label->setFont(UIFont::systemFontOfSize(17));
     label->setTextColor(UIColor::blackColor());
   }
-  auto rule = make<UIView>();
-  rule->setBackgroundColor(separatorColour());
+  auto rule = makeSeparator([](UITableViewCell& row) {
+    auto label = row.textLabel();
+    if (!label) return kTextInset;
+    CGRect text = label->frame();
+    CGFloat x = row.contentView()->frame().origin.x;
+    return apps::rightToLeft() ? x + text.origin.x + text.size.width : x + text.origin.x;
+  });
   cell->addSubview(rule);
   object_setIvar(made, "_separator", rule);
   return made;
 }
 
-// The name fills the row from the leading inset; the rule under it starts there too.
+// The name fills the row from the leading inset; the rule under it follows the name.
 void cellLayoutSubviews(id self, SEL cmd) {
   objc_msgSendSuper<void()>(objc_getClass(kCellClass), self, cmd);
   auto cell = cast<UITableViewCell>(self);
@@ -107,11 +152,7 @@ void cellLayoutSubviews(id self, SEL cmd) {
   if (auto label = cell->textLabel()) {
     label->setFrame(CGRectMake(kTextInset, 0, width, bounds.size.height));
   }
-  if (auto rule = cast<UIView>(object_getIvar<id>(self, "_separator"))) {
-    CGFloat ruleWidth = std::max<CGFloat>(0, bounds.size.width - kTextInset);
-    rule->setFrame(
-        CGRectMake(apps::rightToLeft() ? 0 : kTextInset, bounds.size.height - 0.5, ruleWidth, 0.5));
-  }
+  if (auto rule = cast<UIView>(object_getIvar<id>(self, "_separator"))) rule->setNeedsLayout();
 }
 
 id cellContact(id self, SEL) {
@@ -124,7 +165,10 @@ void registerContactListClasses() {
   Class list = classNamed(kListClass, UIViewController::class_());
   define(list, "viewDidLoad", viewDidLoad, "v@:");
   define(list, "tableView", standin::apps::detail::listTableView, "@@:");
+  define(list, "numberOfSectionsInTableView:", numberOfSections, "q@:@");
   define(list, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
+  define(list, "tableView:titleForHeaderInSection:", titleForHeader, "@@:@q");
+  define(list, "sectionIndexTitlesForTableView:", indexTitles, "@@:@");
   define(list, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
   Class cell = classNamed(kCellClass, UITableViewCell::class_());
   define(cell, "initWithStyle:reuseIdentifier:", cellInitWithStyle, "@@:q@");

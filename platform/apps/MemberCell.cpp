@@ -11,6 +11,7 @@
 #include "apps/ContactListLook.h"
 #include "apps/HostClasses.h"
 #include "apps/HostMethods.h"
+#include "apps/LayoutDirection.h"
 #include "apps/MemberRows.h"
 #include "uikit/NSStringDrawing.h"
 #include "uikit/UIColor.h"
@@ -162,8 +163,12 @@ id cellInitWithStyle(id self, SEL cmd, long style, id reuseIdentifier) {
   auto name = make<MemberNameView>(cell);
   cell->contentView()->addSubview(name);
   object_setIvar(made, "_contactNameView", id(name));
-  auto rule = make<UIView>();
-  rule->setBackgroundColor(separatorColour());
+  // The name is drawn kTextInset into its view, wherever the view is moved.
+  auto rule = makeSeparator([](UITableViewCell& row) {
+    auto name = cast<UIView>(object_getIvar<id>(row.self(), "_contactNameView"));
+    CGFloat x = row.contentView()->frame().origin.x + (name ? name->frame().origin.x : 0);
+    return apps::rightToLeft() ? row.bounds().size.width - x - kTextInset : x + kTextInset;
+  });
   cell->addSubview(rule);
   object_setIvar(made, "_separator", rule);
   object_setIvar(made, "_deleteControl", id(deleteControl()));
@@ -194,10 +199,7 @@ void cellLayoutSubviews(id self, SEL cmd) {
   if (auto name = cast<UIView>(object_getIvar<id>(self, "_contactNameView"))) {
     name->setFrame(cell->contentView()->bounds());
   }
-  if (auto rule = cast<UIView>(object_getIvar<id>(self, "_separator"))) {
-    CGFloat ruleWidth = std::max<CGFloat>(0, bounds.size.width - kTextInset);
-    rule->setFrame(CGRectMake(kTextInset, bounds.size.height - 0.5, ruleWidth, 0.5));
-  }
+  if (auto rule = cast<UIView>(object_getIvar<id>(self, "_separator"))) rule->setNeedsLayout();
 }
 
 id cellPerson(id self, SEL) {

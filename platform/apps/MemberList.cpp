@@ -11,6 +11,7 @@
 #include "apps/HostListTable.h"
 #include "apps/HostMethods.h"
 #include "apps/MemberRows.h"
+#include "foundation/NSValueTypes.h"
 #include "uikit/UIColor.h"
 #include "uikit/UIDevice.h"
 #include "uikit/UIFont.h"
@@ -36,18 +37,68 @@ class MembersDataSource : public NSObject {
     return std::make_shared<MembersDataSource>(cls);
   }
   std::string searchText;
+  // In the order the sections show them; each section's title and where its people start.
   std::vector<id> people;
+  std::vector<std::pair<std::string, std::size_t>> sections;
 };
 
-long numberOfRows(id self, SEL, id, long) {
+bool isFiltered(const id& source) {
+  return isKindOfClass(source, objc_getClass(kFilteredClass));
+}
+
+// Asked first by every reload: the people are read here. Search results are one section.
+long numberOfSections(id self, SEL, id) {
   auto source = cast<MembersDataSource>(self);
   if (!source) return 0;
-  bool filtered = isKindOfClass(self, objc_getClass(kFilteredClass));
   source->people.clear();
-  for (const auto& person : filtered ? peopleMatching(source->searchText) : listedPeople()) {
-    source->people.push_back(makePersonObject(person.recordID, person.first, person.last));
+  source->sections.clear();
+  std::vector<ListSection> sections;
+  if (isFiltered(self)) {
+    sections.push_back({"", peopleMatching(source->searchText)});
+  } else {
+    sections = inSections(listedPeople());
   }
-  return static_cast<long>(source->people.size());
+  for (const auto& section : sections) {
+    source->sections.emplace_back(section.title, source->people.size());
+    for (const auto& person : section.people) {
+      source->people.push_back(makePersonObject(person.recordID, person.first, person.last));
+    }
+  }
+  return static_cast<long>(source->sections.size());
+}
+
+// Where the section's people begin and end in `people`; nothing for no such section.
+std::pair<std::size_t, std::size_t> sectionBounds(const MembersDataSource& source, long section) {
+  if (section < 0 || section >= static_cast<long>(source.sections.size())) return {0, 0};
+  auto at = static_cast<std::size_t>(section);
+  std::size_t end =
+      at + 1 < source.sections.size() ? source.sections[at + 1].second : source.people.size();
+  return {source.sections[at].second, end};
+}
+
+long numberOfRows(id self, SEL, id, long section) {
+  auto source = cast<MembersDataSource>(self);
+  if (!source) return 0;
+  auto [from, to] = sectionBounds(*source, section);
+  return static_cast<long>(to - from);
+}
+
+id titleForHeader(id self, SEL, id, long section) {
+  auto source = cast<MembersDataSource>(self);
+  if (!source || section < 0 || section >= static_cast<long>(source->sections.size()) ||
+      isFiltered(self)) {
+    return nullptr;
+  }
+  return NSString::stringWithUTF8String(source->sections[static_cast<std::size_t>(section)].first);
+}
+
+id indexTitles(id self, SEL, id) {
+  if (isFiltered(self)) return nullptr;
+  std::vector<id> titles;
+  for (const auto& title : sectionIndexTitles()) {
+    titles.push_back(NSString::stringWithUTF8String(title));
+  }
+  return make<NSArray>(std::move(titles));
 }
 
 id cellForRow(id self, SEL, id tableView, id indexPath) {
@@ -57,9 +108,10 @@ id cellForRow(id self, SEL, id tableView, id indexPath) {
   if (!source || !table || !path) return nullptr;
   auto cell = standin::apps::detail::reusedOrNewCell(*table, kCellIdentifier,
                                                      objc_getClass("ABMemberCell"));
+  auto [from, to] = sectionBounds(*source, path->section());
   long row = path->row();
-  if (cell && row >= 0 && row < static_cast<long>(source->people.size())) {
-    setMemberCellPerson(cell, source->people[static_cast<std::size_t>(row)]);
+  if (cell && row >= 0 && from + static_cast<std::size_t>(row) < to) {
+    setMemberCellPerson(cell, source->people[from + static_cast<std::size_t>(row)]);
     cell->setNeedsLayout();
   }
   return cell;
@@ -150,7 +202,10 @@ std::shared_ptr<UIViewController> makeMembersList(const std::optional<std::strin
 void registerMemberListClasses() {
   registerMemberCellClasses();
   Class source = classNamed("ABMembersDataSource", nullptr, MembersDataSource::make);
+  define(source, "numberOfSectionsInTableView:", numberOfSections, "q@:@");
   define(source, "tableView:numberOfRowsInSection:", numberOfRows, "q@:@q");
+  define(source, "tableView:titleForHeaderInSection:", titleForHeader, "@@:@q");
+  define(source, "sectionIndexTitlesForTableView:", indexTitles, "@@:@");
   define(source, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");
   Class filtered = classNamed(kFilteredClass, source);
   define(filtered, "tableView:cellForRowAtIndexPath:", cellForRow, "@@:@@");

@@ -266,5 +266,6 @@ std::shared_ptr<PSListController> PSListController::tap(
   page->setBundle(bundle_);
   page = cast<PSListController>(
       objc_msgSend<id(CGSize)>(page, "initForContentSize:", view()->bounds().size));
+  if (page) page->backTitle = title;
   return page;
 }

@@ -53,6 +53,9 @@ class PSListController : public UIViewController {
   std::shared_ptr<UITableView> table() const { return table_; }
   // The page's title from its resource, shown in the bar above the rows.
   std::string title;
+  // The back button's title: the page this one was opened from (the Settings application's own
+  // list for a pane's first page); none shows no back button.
+  std::string backTitle = "Settings";
   void reloadSpecifiers();
 
  protected:

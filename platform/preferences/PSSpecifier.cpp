@@ -23,9 +23,10 @@ struct PSSpecifierRuntime {
 
 std::optional<PSCellType> cellTypeNamed(const std::string& name) {
   static const std::map<std::string, PSCellType> types = {
-      {"PSGroupCell", PSGroupCell},   {"PSSwitchCell", PSSwitchCell},
-      {"PSButtonCell", PSButtonCell}, {"PSLinkCell", PSLinkCell},
-      {"PSLinkListCell", PSLinkCell}, {"PSStaticTextCell", PSStaticTextCell}};
+      {"PSGroupCell", PSGroupCell},          {"PSSwitchCell", PSSwitchCell},
+      {"PSButtonCell", PSButtonCell},        {"PSLinkCell", PSLinkCell},
+      {"PSLinkListCell", PSLinkCell},        {"PSStaticTextCell", PSStaticTextCell},
+      {"PSTitleValueCell", PSTitleValueCell}};
   auto found = types.find(name);
   if (found == types.end()) return std::nullopt;
   return found->second;

@@ -13,9 +13,11 @@
 enum PSCellType : long {
   PSGroupCell = 0,
   PSLinkCell = 1,
+  // A title with a value at the trailing edge in grey: the value readPreferenceValue: answers.
+  PSTitleValueCell = 4,
   PSSwitchCell = 6,
+  PSStaticTextCell = 7,
   PSButtonCell = 13,
-  PSStaticTextCell = 4,
 };
 
 class PSSpecifier : public NSObject {

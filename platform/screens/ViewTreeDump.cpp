@@ -28,6 +28,11 @@ ViewRecord describe(const std::shared_ptr<UIView>& view, CGPoint origin) {
     r.hasText = true;
     r.text = label->text();
     r.shown = label->shownText();
+    if (auto drawn = label->textFrame()) {
+      r.textFrame =
+          CGRectMake(r.frame.origin.x + drawn->origin.x, r.frame.origin.y + drawn->origin.y,
+                     drawn->size.width, drawn->size.height);
+    }
     if (auto font = label->font()) {
       r.fontFamily = font->familyName();
       r.fontSize = font->pointSize();
@@ -68,6 +73,11 @@ void write(const ViewRecord& r, int depth, std::string& out) {
   out += in + "\"tag\": " + JSONNumber(static_cast<double>(r.tag)) + ",\n";
   if (r.hasText) out += in + "\"text\": " + optionalText(r.text) + ",\n";
   if (r.shown) out += in + "\"shown\": " + JSONQuoted(*r.shown) + ",\n";
+  if (r.textFrame) {
+    const CGRect& t = *r.textFrame;
+    out += in + "\"textFrame\": [" + JSONNumber(t.origin.x) + ", " + JSONNumber(t.origin.y) + ", " +
+           JSONNumber(t.size.width) + ", " + JSONNumber(t.size.height) + "],\n";
+  }
   if (r.fontFamily) {
     out += in + "\"font\": {\"family\": " + JSONQuoted(*r.fontFamily) +
            ", \"size\": " + JSONNumber(r.fontSize) +

@@ -21,6 +21,7 @@ struct ViewRecord {
   bool hasText = false;  // labels, and buttons with a title
   std::optional<std::string> text;
   std::optional<std::string> shown;       // labels whose text is cut: the text as drawn
+  std::optional<CGRect> textFrame;        // labels with text: where it is drawn, in root points
   std::optional<std::string> fontFamily;  // labels: their font
   CGFloat fontSize = 0;
   bool fontBold = false;

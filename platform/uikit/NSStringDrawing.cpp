@@ -218,6 +218,28 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
   cairo_restore(cr);
 }
 
+CGRect NSStringLabelTextFrame(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
+  if (text.empty() || !(rect.size.width > 0)) return CGRectMake(rect.origin.x, rect.origin.y, 0, 0);
+  ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
+  Layout label(text, style.font);
+  bool unwrapped = configureLabel(label.layout, rect.size.width, style);
+  PangoRectangle logical;
+  pango_layout_get_extents(label.layout, nullptr, &logical);
+  double x = rect.origin.x + double(logical.x) / PANGO_SCALE, y = rect.origin.y;
+  CGSize size = logicalSize(label.layout);
+  CGFloat block =
+      unwrapped || style.numberOfLines == 1 ? size.height : std::min(size.height, rect.size.height);
+  // Placed as NSStringDrawLabelText places it.
+  if (style.centredVertically) y += (rect.size.height - block) / 2;
+  if (unwrapped) {
+    double spare = rect.size.width - size.width;
+    PangoAlignment a = alignmentOf(style.alignment, style.rightToLeft);
+    if (a == PANGO_ALIGN_CENTER) x += spare / 2;
+    if (a == PANGO_ALIGN_RIGHT) x += spare;
+  }
+  return CGRectMake(x, y, size.width, block);
+}
+
 std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRect rect,
                                                   const NSLabelTextStyle& style) {
   if (text.empty() || !(rect.size.width > 0)) return std::nullopt;

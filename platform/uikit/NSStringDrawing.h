@@ -63,6 +63,9 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
 // is drawn whole.
 std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRect rect,
                                                   const NSLabelTextStyle& style);
+// Where the text lies as NSStringDrawLabelText draws it in the rectangle: its lines' box, placed
+// by the alignment, a cut line with its ellipsis.
+CGRect NSStringLabelTextFrame(const std::string& text, CGRect rect, const NSLabelTextStyle& style);
 // The size the text takes: unwrapped for one line; else wrapped in maxWidth (0: no limit).
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
                                 const NSLabelTextStyle& style);

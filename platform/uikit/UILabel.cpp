@@ -73,6 +73,13 @@ std::optional<std::string> UILabel::shownText() const {
   return NSStringShownLabelText(*text_, bounds(), style());
 }
 
+std::optional<CGRect> UILabel::textFrame() const {
+  if (!text_ || text_->empty()) return std::nullopt;
+  NSLabelTextStyle s = style();
+  s.centredVertically = true;
+  return NSStringLabelTextFrame(*text_, bounds(), s);
+}
+
 UIDateLabel::UIDateLabel(Class cls, CGRect frame) : UITableViewLabel(cls, frame) {
   setTextAlignment(NSTextAlignmentRight);
 }

@@ -42,6 +42,8 @@ class UILabel : public UIView {
   void drawContent(CGContextRef context) const override;
   // The text as drawn in the label's bounds when it is cut; nothing when it shows whole.
   std::optional<std::string> shownText() const;
+  // Where the text lies in the label's bounds as drawn; nothing for no text.
+  std::optional<CGRect> textFrame() const;
 
  protected:
   friend struct objc_alloc;

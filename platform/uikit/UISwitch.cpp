@@ -4,6 +4,8 @@
 
 #include <cmath>
 
+#include "uikit/UIDevice.h"
+
 namespace {
 struct UISwitchRuntime {
   static bool isOn(id self, SEL) {
@@ -47,6 +49,12 @@ void UISwitch::setFrame(CGRect frame) {
   UIControl::setFrame(CGRectMake(frame.origin.x, frame.origin.y, kWidth, kHeight));
 }
 
+bool UISwitch::mirrored() const {
+  return UIView::respondsToUserInterfaceLayoutDirection() &&
+         UIView::userInterfaceLayoutDirectionForSemanticContentAttribute(
+             semanticContentAttribute()) == UIUserInterfaceLayoutDirectionRightToLeft;
+}
+
 void UISwitch::drawContent(CGContextRef context) const {
   cairo_t* cr = CGContextGetCairo(context);
   if (!cr) return;
@@ -64,7 +72,9 @@ void UISwitch::drawContent(CGContextRef context) const {
     cairo_stroke(cr);
   }
   double r = kHeight / 2 - kKnobInset;
-  double cx = on_ ? kWidth - kKnobInset - r : kKnobInset + r;
+  // From version 9 a right-to-left switch is mirrored: on puts the knob at the left.
+  bool trailingKnob = on_ != mirrored();
+  double cx = trailingKnob ? kWidth - kKnobInset - r : kKnobInset + r;
   cairo_new_path(cr);
   cairo_arc(cr, cx, kHeight / 2, r, 0, 2 * M_PI);
   cairo_set_source_rgb(cr, 1, 1, 1);

@@ -6,6 +6,10 @@
 #include "foundation/Dispatch.h"
 #include "foundation/NSLog.h"
 #include "foundation/NSValueTypes.h"
+#include "uikit/UIColor.h"
+#include "uikit/UIDevice.h"
+#include "uikit/UIFont.h"
+#include "uikit/UILabel.h"
 
 namespace {
 
@@ -18,6 +22,28 @@ std::shared_ptr<UITableView> tableOf(const id& self) {
 
 id makeTable(Class cls) {
   return objc_alloc::make<UITableView>(cls, CGRect{});
+}
+
+// The index's letters: 11-point bold in the tint colour, at least 12 points apart; where they do
+// not all fit, every other one gives way to a dot, as the platform's index does.
+constexpr CGFloat kIndexLine = 12, kIndexFontSize = 11, kIndexInset = 6;
+
+std::vector<std::string> indexEntries(const std::vector<std::string>& titles, CGFloat height) {
+  long room = static_cast<long>((height - 2 * kIndexInset) / kIndexLine);
+  long count = static_cast<long>(titles.size());
+  if (count <= room || count < 3) return titles;
+  // Letters at both ends with dots between: k letters take 2k - 1 lines.
+  long letters = std::max(2L, (room + 1) / 2);
+  std::vector<std::string> shown;
+  for (long i = 0; i < letters; ++i) {
+    if (i > 0) shown.emplace_back("\u2022");
+    shown.push_back(titles[static_cast<std::size_t>(i * (count - 1) / (letters - 1))]);
+  }
+  return shown;
+}
+
+std::shared_ptr<UIColor> indexColour() {
+  return UIColor::colorWithRed(0, 0.478, 1, 1);
 }
 
 }  // namespace
@@ -62,6 +88,8 @@ Class UITableView::class_() {
   static Class cls = [] {
     using R = UITableViewRuntime;
     Class c = objc_registerClass("UITableView", UIView::class_(), makeTable);
+    objc_registerClass("UITableViewHeaderFooterView", UIView::class_());
+    objc_registerClass("UITableViewIndex", UIView::class_());
     MethodAdder add{c};
     add("reloadData", R::reloadData, "v@:");
     add("layoutSubviews", R::layoutSubviews, "v@:");
@@ -114,8 +142,16 @@ void UITableView::reloadNow() {
                    : 1;
   }
   rows_.assign(static_cast<std::size_t>(std::max(0L, sections)), {});
+  headers_.assign(rows_.size(), {});
+  SEL titleForHeader = sel_registerName("tableView:titleForHeaderInSection:");
+  bool titled = source && ::respondsToSelector(source, titleForHeader);
   CGFloat y = 0;
   for (long section = 0; section < numberOfSections(); ++section) {
+    Header& header = headers_[static_cast<std::size_t>(section)];
+    header.top = y;
+    if (titled)
+      header.title = stringValue(objc_msgSend<id(id, long)>(source, titleForHeader, me, section));
+    if (header.title && !header.title->empty()) y += kSectionHeaderHeight;
     long count =
         objc_msgSend<long(id, long)>(source, "tableView:numberOfRowsInSection:", me, section);
     for (long row = 0; row < count; ++row) {
@@ -130,6 +166,15 @@ void UITableView::reloadNow() {
     }
   }
   contentHeight_ = y;
+  for (auto& [section, view] : headerViews_) view->removeFromSuperview();
+  headerViews_.clear();
+  indexTitles_.clear();
+  SEL indexTitles = sel_registerName("sectionIndexTitlesForTableView:");
+  if (source && ::respondsToSelector(source, indexTitles)) {
+    if (auto titles = cast<NSArray>(objc_msgSend<id(id)>(source, indexTitles, me))) {
+      for (const id& title : titles->items) indexTitles_.push_back(stringValue(title).value_or(""));
+    }
+  }
 
   auto shown = std::move(visible_);
   visible_.clear();
@@ -183,11 +228,86 @@ void UITableView::tile() {
     }
     visible_[row] = cell;
   }
+  placeHeaders();
+  placeIndex();
   tiling_ = false;
   if (reloadPending_) {
     reloadPending_ = false;
     reloadNow();
   }
+}
+
+// A plain table's headers: a grey band with the title over the section's rows; the header of
+// the section at the top stays pinned there until the next header pushes it up.
+void UITableView::placeHeaders() {
+  CGFloat top = contentOffset_.y, height = bounds().size.height, width = bounds().size.width;
+  bool rightToLeft = UIApplication::sharedApplication()->userInterfaceLayoutDirection() ==
+                     UIUserInterfaceLayoutDirectionRightToLeft;
+  for (long section = 0; section < static_cast<long>(headers_.size()); ++section) {
+    const Header& header = headers_[static_cast<std::size_t>(section)];
+    auto existing = headerViews_.find(section);
+    CGFloat end = section + 1 < static_cast<long>(headers_.size())
+                      ? headers_[static_cast<std::size_t>(section) + 1].top
+                      : contentHeight_;
+    CGFloat y = std::min(std::max(header.top - top, 0.0), end - top - kSectionHeaderHeight);
+    bool shows =
+        header.title && !header.title->empty() && y < height && y + kSectionHeaderHeight > 0;
+    if (!shows) {
+      if (existing != headerViews_.end()) {
+        existing->second->removeFromSuperview();
+        headerViews_.erase(existing);
+      }
+      continue;
+    }
+    std::shared_ptr<UIView> view;
+    if (existing != headerViews_.end()) {
+      view = existing->second;
+    } else {
+      view = cast<UIView>(class_createInstance(objc_getClass("UITableViewHeaderFooterView")));
+      view->setBackgroundColor(UIColor::colorWithRed(0.97, 0.97, 0.97, 1));
+      auto label = make<UILabel>();
+      label->setText(header.title);
+      label->setFont(UIFont::boldSystemFontOfSize(14));
+      label->setTextColor(UIColor::blackColor());
+      label->setTextAlignment(rightToLeft ? NSTextAlignmentRight : NSTextAlignmentLeft);
+      view->addSubview(label);
+      headerViews_[section] = view;
+    }
+    view->setFrame(CGRectMake(0, y, width, kSectionHeaderHeight));
+    view->subviews().front()->setFrame(CGRectMake(
+        kHeaderInset, 0, std::max<CGFloat>(0, width - 2 * kHeaderInset), kSectionHeaderHeight));
+    // In front of the rows.
+    view->removeFromSuperview();
+    addSubview(view);
+  }
+}
+
+// The section index along the trailing edge, over the rows, its letters in the middle.
+void UITableView::placeIndex() {
+  if (index_) index_->removeFromSuperview();
+  if (indexTitles_.empty()) {
+    index_ = nullptr;
+    return;
+  }
+  CGFloat width = bounds().size.width, height = bounds().size.height;
+  bool rightToLeft = UIApplication::sharedApplication()->userInterfaceLayoutDirection() ==
+                     UIUserInterfaceLayoutDirectionRightToLeft;
+  if (!index_) index_ = cast<UIView>(class_createInstance(objc_getClass("UITableViewIndex")));
+  index_->setFrame(CGRectMake(rightToLeft ? 0 : width - kIndexWidth, 0, kIndexWidth, height));
+  auto letters = index_->subviews();
+  for (const auto& letter : letters) letter->removeFromSuperview();
+  auto entries = indexEntries(indexTitles_, height);
+  CGFloat y = (height - static_cast<CGFloat>(entries.size()) * kIndexLine) / 2;
+  for (const auto& entry : entries) {
+    auto letter = make<UILabel>(CGRectMake(0, y, kIndexWidth, kIndexLine));
+    letter->setText(entry);
+    letter->setFont(UIFont::boldSystemFontOfSize(kIndexFontSize));
+    letter->setTextColor(indexColour());
+    letter->setTextAlignment(NSTextAlignmentCenter);
+    index_->addSubview(letter);
+    y += kIndexLine;
+  }
+  addSubview(index_);
 }
 
 std::shared_ptr<UITableViewCell> UITableView::askForCell(const Row& row) {

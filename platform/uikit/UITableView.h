@@ -4,7 +4,10 @@
 //
 // Data source: tableView:numberOfRowsInSection: (long(id, long)), numberOfSectionsInTableView:
 // (long(id), optional, 1 otherwise), tableView:cellForRowAtIndexPath: (id(id, id)),
-// tableView:canEditRowAtIndexPath: (bool(id, id), optional, YES otherwise).
+// tableView:canEditRowAtIndexPath: (bool(id, id), optional, YES otherwise),
+// tableView:titleForHeaderInSection: (id(id, long), optional: a section with a title gets a
+// header, which stays pinned at the top while its rows scroll under it),
+// sectionIndexTitlesForTableView: (id(id), optional: the index along the trailing edge).
 // Delegate: tableView:heightForRowAtIndexPath: (double(id, id), optional, rowHeight otherwise).
 // Both are held weakly, as on the platform. Everything runs on the main thread, except that
 // reloadData from another thread is carried out on the main queue.
@@ -34,6 +37,7 @@ class UITableView : public UIView {
   CGFloat rowHeight() const { return rowHeight_; }
   void setRowHeight(CGFloat height) { rowHeight_ = height > 0 ? height : kDefaultRowHeight; }
   static constexpr CGFloat kDefaultRowHeight = 44;
+  static constexpr CGFloat kSectionHeaderHeight = 22, kHeaderInset = 15, kIndexWidth = 15;
 
   // Asks the data source again for everything and for the visible cells; the cells shown so far
   // go to the reuse queue. From a thread other than the main thread, it is queued on the main
@@ -78,6 +82,8 @@ class UITableView : public UIView {
   bool canEdit(const Row& row) const;
   std::shared_ptr<UITableViewCell> askForCell(const Row& row);
   void applyEditing(const Row& row, const std::shared_ptr<UITableViewCell>& cell, bool animated);
+  void placeHeaders();
+  void placeIndex();
 
   std::weak_ptr<NSObject> dataSource_;
   std::weak_ptr<NSObject> delegate_;
@@ -89,6 +95,15 @@ class UITableView : public UIView {
   // As of the last reload: per section, each row's top and height.
   std::vector<std::vector<std::pair<CGFloat, CGFloat>>> rows_;
   CGFloat contentHeight_ = 0;
+  // Per section: where its header (if titled) begins, above its rows.
+  struct Header {
+    CGFloat top = 0;
+    std::optional<std::string> title;
+  };
+  std::vector<Header> headers_;
+  std::map<long, std::shared_ptr<UIView>> headerViews_;
+  std::vector<std::string> indexTitles_;
+  std::shared_ptr<UIView> index_;
   std::map<Row, std::shared_ptr<UITableViewCell>> visible_;
   std::map<std::string, std::vector<std::shared_ptr<UITableViewCell>>> reuseQueues_;
   std::map<std::string, Class> registeredClasses_;
