@@ -10,7 +10,9 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
@@ -30,6 +32,7 @@
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIView.h"
 
 namespace {
@@ -50,6 +53,49 @@ std::string hexOf(const UIColorPtr& color) {
     return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
   };
   return stringWithFormat("#%02X%02X%02X", byte(r), byte(g), byte(b));
+}
+
+// The generic monogram of no contact (the default image) is asked for by every row that waits
+// for its picture, and is stored nowhere. It depends only on the bundle picture, the size, the
+// colour, the screen's scale and the round switch, so each drawing is kept per those: the colour
+// is still drawn at random on every call, and a colour met before gives the same picture.
+struct ComposedKey {
+  UIImagePtr source;  // held, so that its address names no other picture later
+  CGSize size;
+  std::array<CGFloat, 4> rgba;
+  CGFloat scale;
+  bool round;
+  bool operator==(const ComposedKey& other) const {
+    return source == other.source && size == other.size && rgba == other.rgba &&
+           scale == other.scale && round == other.round;
+  }
+};
+std::mutex composedLock;
+std::vector<std::pair<ComposedKey, UIImagePtr>> composed;  // the two palettes at most, per switch
+constexpr std::size_t kMaxComposed = 64;
+
+std::optional<ComposedKey> composedKey(const UIImagePtr& source, CGSize size,
+                                       const UIColorPtr& color) {
+  ComposedKey key{source, size, {}, UIScreen::mainScreen()->scale(),
+                  TalvoCBUtils::isRoundedPicsEnabled()};
+  if (!color || !color->getRed(&key.rgba[0], &key.rgba[1], &key.rgba[2], &key.rgba[3])) {
+    return std::nullopt;
+  }
+  return key;
+}
+
+UIImagePtr composedBefore(const ComposedKey& key) {
+  std::lock_guard guard(composedLock);
+  for (const auto& [known, image] : composed) {
+    if (known == key) return image;
+  }
+  return nullptr;
+}
+
+void keepComposed(ComposedKey key, const UIImagePtr& image) {
+  std::lock_guard guard(composedLock);
+  if (composed.size() >= kMaxComposed) composed.clear();
+  composed.emplace_back(std::move(key), image);
 }
 
 std::shared_ptr<NSNumber> keyFor(long contactID) {
@@ -245,6 +291,12 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
     TALCB_ERROR("+[TalvoCBUtils getMonogramImage:source:size:color:]", "Source image is nil.");
     return nullptr;
   }
+  // Only the pictures of no contact are kept here; a contact's own is kept by the cache.
+  std::optional<ComposedKey> kept =
+      contactID > 0 ? std::nullopt : composedKey(source, size, color);
+  if (kept) {
+    if (auto image = composedBefore(*kept)) return image;
+  }
   auto view = make<UIImageView>(CGRectMake(0, 0, size.width, size.height));
   view->setBackgroundColor(color);
   view->setImage(source);
@@ -260,6 +312,7 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
   UIGraphicsEndImageContext();
   UIImageSetDerivedSource(image, source, "on " + hexOf(color));
   if (contactID > 0 && image) setContactImage(image, keyFor(contactID));
+  if (kept && image) keepComposed(std::move(*kept), image);
   return image;
 }
 
@@ -311,4 +364,9 @@ UIImagePtr TalvoCBUtils::getMonogramImageFromName(const OptionalString& name,
 UIImagePtr TalvoCBUtils::defaultImage() {
   if (isMonogramEnabled()) return getMonogramImage();
   return getImage(bundlePicturePath("recent"));
+}
+
+void TalvoCBForgetComposedMonograms() {
+  std::lock_guard guard(composedLock);
+  composed.clear();
 }

@@ -190,8 +190,19 @@ id NSCache::objectForKey(const NSObject& key) const {
     if (it != objects_.end()) entry = &it->second;
   }
   if (!entry) return nullptr;
-  entry->stamp.store(nextStamp(false), std::memory_order_relaxed);
-  return entry->value;
+  return hit(*entry);
+}
+
+id NSCache::objectForIntegerKey(int64_t key) const {
+  ReadGuard guard(*this);
+  auto it = integers_.find(key);
+  if (it == integers_.end()) return nullptr;
+  return hit(it->second);
+}
+
+id NSCache::hit(const Entry& entry) const {
+  entry.stamp.store(nextStamp(false), std::memory_order_relaxed);
+  return entry.value;
 }
 
 void NSCache::setObject(const id& obj, const id& key) {
