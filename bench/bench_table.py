@@ -113,6 +113,8 @@ def contact_lists(folder):
                 ("contact list row, still cached",
                  r"back over the last \d+ rows \(all cached\)", "host's own cell request", host)):
             rows.append((label, f"{size:,}", value(pattern), bare_label, bare))
+        rows.append(("contact list row, the process's first pass (loads the fonts)", f"{size:,}",
+                     value(r"the process's first pass \(loads the fonts\)"), "-", None))
     return rows
 
 

@@ -29,10 +29,10 @@
 #include "foundation/Device.h"
 #include "kernel/arc4random.h"
 #include "uikit/NSStringDrawing.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
-#include "uikit/UIDevice.h"
 #include "uikit/UIView.h"
 
 namespace {
@@ -76,8 +76,8 @@ constexpr std::size_t kMaxComposed = 64;
 
 std::optional<ComposedKey> composedKey(const UIImagePtr& source, CGSize size,
                                        const UIColorPtr& color) {
-  ComposedKey key{source, size, {}, UIScreen::mainScreen()->scale(),
-                  TalvoCBUtils::isRoundedPicsEnabled()};
+  ComposedKey key{
+      source, size, {}, UIScreen::mainScreen()->scale(), TalvoCBUtils::isRoundedPicsEnabled()};
   if (!color || !color->getRed(&key.rgba[0], &key.rgba[1], &key.rgba[2], &key.rgba[3])) {
     return std::nullopt;
   }
@@ -292,8 +292,7 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
     return nullptr;
   }
   // Only the pictures of no contact are kept here; a contact's own is kept by the cache.
-  std::optional<ComposedKey> kept =
-      contactID > 0 ? std::nullopt : composedKey(source, size, color);
+  std::optional<ComposedKey> kept = contactID > 0 ? std::nullopt : composedKey(source, size, color);
   if (kept) {
     if (auto image = composedBefore(*kept)) return image;
   }

@@ -58,8 +58,8 @@ void TalvoCBUtils::prepareImageCache() {
       kept.erase(found->second);
       keptByID.erase(found);
     }
-    keptByID[contactID] = kept.emplace(kept.end(), contactID,
-                                       std::vector<uint8_t>(bytes, bytes + length));
+    keptByID[contactID] =
+        kept.emplace(kept.end(), contactID, std::vector<uint8_t>(bytes, bytes + length));
     if (limit > 0 && kept.size() > limit) {
       keptByID.erase(kept.front().first);
       kept.pop_front();

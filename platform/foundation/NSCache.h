@@ -83,6 +83,16 @@ class NSCache : public NSObject {
   alignas(64) mutable std::atomic<bool> writing_{false};
   mutable std::mutex writeLock_;
   std::unordered_map<int64_t, Entry> integers_;
+  // The integer entries again, in an open-addressed table of a power of two slots that a hit
+  // probes without the map's division; rebuilt by every writer (the limits keep it small).
+  struct Slot {
+    int64_t key;
+    const Entry* entry;  // null: an empty slot
+  };
+  std::vector<Slot> integerIndex_;
+  unsigned integerShift_ = 64;
+  void reindex();
+  const Entry* findInteger(int64_t key) const;
   std::unordered_map<id, Entry, KeyHash, KeyEqual> objects_;
   std::size_t totalCost_ = 0;  // these three under writeLock_
   std::size_t countLimit_ = 0;
