@@ -25,7 +25,7 @@ PAIRS = [
     ("MonogramBench", "BM_LibraryMonogram", "monogram picture",
      "BM_BareCairoPango", "cairo + pango circle and text"),
     ("MonogramBench", "BM_LibraryMonogramNewInitials", "monogram picture, new initials",
-     "BM_BareCairoPango", "cairo + pango circle and text"),
+     "BM_BareCairoPangoNewInitials", "cairo + pango circle and the same text"),
     ("PictureBench", "BM_FirstPictureOfAJPEGContact", "first photo of a contact",
      "BM_BareReadDecodeDraw", "SQLite read + JPEG decode + cairo draw"),
     ("PictureBench", "BM_PrepareImageCache", "prepareImageCache (whole book)", None, ""),

@@ -146,53 +146,28 @@ std::string initialsToDraw(const std::string& text) {
   return separated.toUTF8String(out);
 }
 
-// The line box and the ink of a text in a font. Initials repeat across an address book, so the
-// measurements are kept (a bounded table, shared by the threads that draw) and each monogram
-// shapes its text only once, to draw it.
-struct TextMetrics {
-  CGRect line, ink;
-};
-
-TextMetrics measure(const std::string& text, CGSize box, const UIFontPtr& font) {
-  static std::mutex lock;
-  static std::unordered_map<std::string, TextMetrics> known;
-  constexpr size_t kMaxKnown = 1024;
-  std::string key = text;
-  if (font) {
-    key += '\x1f' + font->familyName() + '\x1f' + std::to_string(font->pointSize()) +
-           (font->isBold() ? "\x1f"
-                             "b"
-                           : "");
-  }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    auto found = known.find(key);
-    if (found != known.end()) return found->second;
-  }
-  TextMetrics metrics{NSStringBoundingRect(text, box, 0, font),
-                      NSStringBoundingRect(text, box, NSStringDrawingUsesDeviceMetrics, font)};
-  std::lock_guard<std::mutex> guard(lock);
-  if (known.size() >= kMaxKnown) known.clear();
-  known.emplace(std::move(key), metrics);
-  return metrics;
-}
-
 // Draws the initials so that their ink, not their line box, sits in the middle of the layout
 // box: the line box of a font is taller above the letters than below them, and fallback fonts
-// (CJK, emoji) have line boxes of their own. Answers the band of rows the ink covers.
+// (CJK, emoji) have line boxes of their own. The line is laid out once, for measuring and
+// drawing. Answers the band of rows the ink covers.
 std::pair<CGFloat, CGFloat> drawInitials(const std::string& text, CGRect box,
                                          const UIFontPtr& font) {
-  TextMetrics m = measure(text, box.size, font);
-  CGRect at = box;
-  if (m.ink.size.width > 0 && m.ink.size.height > 0) {
-    at.origin.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
-    // A line that is cut to the width keeps the alignment it is given.
-    if (m.line.size.width <= box.size.width) {
-      at.origin.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
-    }
-  }
-  NSStringDrawInRect(text, at, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
-  return {at.origin.y + m.ink.origin.y, at.origin.y + m.ink.origin.y + m.ink.size.height};
+  std::pair<CGFloat, CGFloat> band{box.origin.y, box.origin.y};
+  NSStringDrawInRectPlaced(
+      text, box, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter,
+      [&](const NSStringLineMetrics& m) {
+        CGPoint at = box.origin;
+        if (m.ink.size.width > 0 && m.ink.size.height > 0) {
+          at.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
+          // A line that is cut to the width keeps the alignment it is given.
+          if (m.line.size.width <= box.size.width) {
+            at.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
+          }
+        }
+        band = {at.y + m.ink.origin.y, at.y + m.ink.origin.y + m.ink.size.height};
+        return at;
+      });
+  return band;
 }
 }  // namespace
 
