@@ -132,30 +132,20 @@ TEST_F(Retrieval, PreloadFillsTheCacheWithEveryThumbnail) {
 // A store of more thumbnails than the cache keeps: the very pictures that storing every row one
 // by one would leave, the cache's own eviction choosing.
 TEST_F(Retrieval, PreloadOfALargeStoreKeepsWhatStoringEveryRowWould) {
-  std::vector<uint8_t> photo;
-  {
-    sqlite3* db = nullptr;
-    ASSERT_EQ(sqlite3_open(device->real(kImages).c_str(), &db), SQLITE_OK);
-    sqlite3_stmt* statement = nullptr;
-    sqlite3_prepare_v2(db, "SELECT data FROM ABThumbnailImage WHERE record_id=1", -1, &statement,
-                       nullptr);
-    ASSERT_EQ(sqlite3_step(statement), SQLITE_ROW);
-    auto* bytes = static_cast<const uint8_t*>(sqlite3_column_blob(statement, 0));
-    photo.assign(bytes, bytes + sqlite3_column_bytes(statement, 0));
-    sqlite3_finalize(statement);
-    sqlite3_close(db);
-  }
-  for (int i = 0; i < 150; ++i) {
-    int record = 1000 + (i * 37) % 150;
-    execute("INSERT INTO ABThumbnailImage (record_id, format, data) VALUES (" +
-                std::to_string(record) + ", 0, " + (i == 140 ? "x'')" : "?)"),
-            i == 140 ? std::vector<uint8_t>() : photo);
-  }
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(device->real(kImages).c_str(), &db), SQLITE_OK);
+  // John's photo under 150 more records, in a scattered order, one of them with empty data.
+  ASSERT_EQ(sqlite3_exec(db,
+                         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE "
+                         "i < 149) INSERT INTO ABThumbnailImage (record_id, format, data) SELECT "
+                         "1000 + (i * 37) % 150, 0, CASE i WHEN 140 THEN x'' ELSE (SELECT data "
+                         "FROM ABThumbnailImage WHERE record_id = 1 AND format = 0) END FROM n",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK)
+      << sqlite3_errmsg(db);
   // What the cache keeps of the same rows stored in the same order.
   auto expected = make<NSCache>();
   expected->setCountLimit(100);
-  sqlite3* db = nullptr;
-  ASSERT_EQ(sqlite3_open(device->real(kImages).c_str(), &db), SQLITE_OK);
   sqlite3_stmt* statement = nullptr;
   sqlite3_prepare_v2(db,
                      "SELECT record_id, length(data) FROM ABThumbnailImage WHERE FORMAT=0 AND "
