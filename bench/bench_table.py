@@ -10,6 +10,9 @@ import re
 import sys
 
 GOAL = 1.5
+# Paths held to a closer goal than GOAL.
+GOALS = {"monogram picture, new initials": 1.2,
+         "host cold start to the first frame, with the module": 1.2}
 NO_BOOK = "-"
 
 # (program, path benchmark, label, bare benchmark or None, bare label)
@@ -118,6 +121,32 @@ def contact_lists(folder):
     return rows
 
 
+def startup(folder):
+    """Rows from the start-up report: the cold start and a simulator screen's parts."""
+    path = os.path.join(folder, "Startup.txt")
+    if not os.path.exists(path):
+        return [], []
+    values = {}
+    for line in open(path):
+        label, _, number = line.rstrip().rpartition("  ")
+        values[label.strip()] = float(number)
+    us = lambda label: values.get("cold start " + label, 0) * 1e-6
+    rows = [("host cold start to the first frame, with the module", NO_BOOK, us("with the module"),
+             "the same host without the module", us("without the module"))]
+    screens, seconds = values.get("simulator screens"), values.get("simulator seconds")
+    notes = [
+        f"Simulator, default run: {screens:.0f} screens in {seconds:.1f} s, "
+        f"{screens / seconds:.1f} screens a second." if screens and seconds else "",
+        "A screen's host process, medians: start and exit "
+        f"{shown(us('process start and exit, no module'))}; loading the module "
+        f"+{shown(us('process start and exit, with the module') - us('process start and exit, no module'))}; "
+        f"first frame (fonts, book, drawing) +{shown(us('with the module') - us('process start and exit, with the module'))}; "
+        f"a second frame +{shown(us('two frames') - us('with the module'))}; "
+        f"writing it as PNG +{shown(us('frame written as PNG') - us('with the module'))}.",
+    ]
+    return rows, [note for note in notes if note]
+
+
 def main():
     folder = sys.argv[1]
     results = load(folder)
@@ -131,12 +160,16 @@ def main():
             rows.append((label + (f" ({extra})" if extra else ""), book, seconds,
                          bare_label if bare else "-", bare_seconds))
     rows += contact_lists(folder)
+    startup_rows, notes = startup(folder)
+    rows += startup_rows
 
-    header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal <= 1.5x")
+    header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal")
     table = []
     for label, book, seconds, bare_label, bare_seconds in rows:
         ratio = seconds / bare_seconds if seconds and bare_seconds else None
-        verdict = "-" if ratio is None else ("met" if ratio <= GOAL else "NOT met")
+        goal = GOALS.get(label, GOAL)
+        verdict = "-" if ratio is None else (
+            f"<= {goal}x " + ("met" if ratio <= goal else "NOT met"))
         table.append((label, book, shown(seconds), bare_label, shown(bare_seconds),
                       "-" if ratio is None else f"{ratio:.2f}x", verdict))
     widths = [max(len(str(row[i])) for row in table + [header]) for i in range(len(header))]
@@ -145,6 +178,9 @@ def main():
     print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
     for row in table:
         print(line(row))
+    for note in notes:
+        print()
+        print(note)
 
 
 if __name__ == "__main__":
