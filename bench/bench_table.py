@@ -104,6 +104,7 @@ def contact_lists(folder):
             return float(match.group(1)) * 1e-6 if match else None
 
         host = value(r"host's own cell request \(no add-on\)")
+        host_back = value(r"host's own cell request over the last \d+ rows")
         refetch = value(r"fetching the contact with picture keys")
         picture = value(r"making the picture \([^)]*\)")
         steps = host + refetch + picture if None not in (host, refetch, picture) else None
@@ -114,7 +115,8 @@ def contact_lists(folder):
                 ("contact list row, second pass (cache holds ~30 rows)",
                  r"with the add-on, warm cache", bare_steps, steps),
                 ("contact list row, still cached",
-                 r"back over the last \d+ rows \(all cached\)", "host's own cell request", host)):
+                 r"back over the last \d+ rows \(all cached\)", "host's own cell request, same rows",
+                 host_back)):
             rows.append((label, f"{size:,}", value(pattern), bare_label, bare))
         rows.append(("contact list row, the process's first pass (loads the fonts)", f"{size:,}",
                      value(r"the process's first pass \(loads the fonts\)"), "-", None))
