@@ -10,6 +10,9 @@ import re
 import sys
 
 GOAL = 1.5
+# Paths held to a closer goal than GOAL.
+GOALS = {"monogram picture, new initials": 1.2,
+         "host cold start to the first frame, with the module": 1.2}
 NO_BOOK = "-"
 
 # (program, path benchmark, label, bare benchmark or None, bare label)
@@ -25,7 +28,7 @@ PAIRS = [
     ("MonogramBench", "BM_LibraryMonogram", "monogram picture",
      "BM_BareCairoPango", "cairo + pango circle and text"),
     ("MonogramBench", "BM_LibraryMonogramNewInitials", "monogram picture, new initials",
-     "BM_BareCairoPango", "cairo + pango circle and text"),
+     "BM_BareCairoPangoNewInitials", "cairo + pango circle and the same text"),
     ("PictureBench", "BM_FirstPictureOfAJPEGContact", "first photo of a contact",
      "BM_BareReadDecodeDraw", "SQLite read + JPEG decode + cairo draw"),
     ("PictureBench", "BM_PrepareImageCache", "prepareImageCache (whole book)", None, ""),
@@ -104,6 +107,7 @@ def contact_lists(folder):
             return float(match.group(1)) * 1e-6 if match else None
 
         host = value(r"host's own cell request \(no add-on\)")
+        host_back = value(r"host's own cell request over the last \d+ rows")
         refetch = value(r"fetching the contact with picture keys")
         picture = value(r"making the picture \([^)]*\)")
         steps = host + refetch + picture if None not in (host, refetch, picture) else None
@@ -114,9 +118,38 @@ def contact_lists(folder):
                 ("contact list row, second pass (cache holds ~30 rows)",
                  r"with the add-on, warm cache", bare_steps, steps),
                 ("contact list row, still cached",
-                 r"back over the last \d+ rows \(all cached\)", "host's own cell request", host)):
+                 r"back over the last \d+ rows \(all cached\)", "host's own cell request, same rows",
+                 host_back)):
             rows.append((label, f"{size:,}", value(pattern), bare_label, bare, GOAL))
+        rows.append(("contact list row, the process's first pass (loads the fonts)", f"{size:,}",
+                     value(r"the process's first pass \(loads the fonts\)"), "-", None, GOAL))
     return rows
+
+
+def startup(folder):
+    """Rows from the start-up report: the cold start and a simulator screen's parts."""
+    path = os.path.join(folder, "Startup.txt")
+    if not os.path.exists(path):
+        return [], []
+    values = {}
+    for line in open(path):
+        label, _, number = line.rstrip().rpartition("  ")
+        values[label.strip()] = float(number)
+    us = lambda label: values.get("cold start " + label, 0) * 1e-6
+    rows = [("host cold start to the first frame, with the module", NO_BOOK, us("with the module"),
+             "the same host without the module", us("without the module"), GOAL)]
+    screens, seconds = values.get("simulator screens"), values.get("simulator seconds")
+    notes = [
+        f"Simulator, default run: {screens:.0f} screens in {seconds:.1f} s, "
+        f"{screens / seconds:.1f} screens a second." if screens and seconds else "",
+        "A screen's host process, medians: start and exit "
+        f"{shown(us('process start and exit, no module'))}; loading the module "
+        f"+{shown(us('process start and exit, with the module') - us('process start and exit, no module'))}; "
+        f"first frame (fonts, book, drawing) +{shown(us('with the module') - us('process start and exit, with the module'))}; "
+        f"a second frame +{shown(us('two frames') - us('with the module'))}; "
+        f"writing it as PNG +{shown(us('frame written as PNG') - us('with the module'))}.",
+    ]
+    return rows, [note for note in notes if note]
 
 
 def main():
@@ -132,14 +165,16 @@ def main():
             rows.append((label + (f" ({extra})" if extra else ""), book, seconds,
                          bare_label if bare else "-", bare_seconds, goal[0] if goal else GOAL))
     rows += contact_lists(folder)
+    startup_rows, notes = startup(folder)
+    rows += startup_rows
 
-    header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal <= 1.5x")
+    header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal")
     table = []
     for label, book, seconds, bare_label, bare_seconds, goal in rows:
         ratio = seconds / bare_seconds if seconds and bare_seconds else None
-        verdict = "-" if ratio is None else ("met" if ratio <= goal else "NOT met")
-        if ratio is not None and goal != GOAL:
-            verdict += f" (goal {goal:g}x)"
+        goal = GOALS.get(label, goal)
+        verdict = "-" if ratio is None else (
+            f"<= {goal:g}x " + ("met" if ratio <= goal else "NOT met"))
         table.append((label, book, shown(seconds), bare_label, shown(bare_seconds),
                       "-" if ratio is None else f"{ratio:.2f}x", verdict))
     widths = [max(len(str(row[i])) for row in table + [header]) for i in range(len(header))]
@@ -148,6 +183,9 @@ def main():
     print("|" + "|".join("-" * (w + 2) for w in widths) + "|")
     for row in table:
         print(line(row))
+    for note in notes:
+        print()
+        print(note)
 
 
 if __name__ == "__main__":

@@ -1,6 +1,7 @@
 // The system's contact lists that CallBar shows: a contact picture at the leading edge of every
 // row and the row's text moved aside for it, in SpringBoard and CallBar's view service only.
 // Everything happens while the host asks for or lays out a cell; nothing is deferred.
+#include <atomic>
 #include <string>
 
 #include "HookFamilies.h"
@@ -77,9 +78,25 @@ CGRect cnPictureFrame(const std::shared_ptr<UIView>& cell) {
   return CGRectMake(x, kTop, kPicture, kPicture);
 }
 
+// Every row asks these: a lookup by name takes the runtime's lock and hashes the name each time.
+// A class is kept once it exists (a host registers its classes before it asks for rows).
+SEL selectorRecordID() {
+  static const SEL recordID = sel_registerName("recordID");
+  return recordID;
+}
+Class contactListCellClass() {
+  static std::atomic<Class> known{nullptr};
+  Class cls = known.load(std::memory_order_relaxed);
+  if (!cls) {
+    cls = objc_getClass("CNContactListTableViewCell");
+    known.store(cls, std::memory_order_relaxed);
+  }
+  return cls;
+}
+
 int32_t recordIDOf(const id& object) {
-  if (!object || !respondsToSelector(object, sel_registerName("recordID"))) return -1;
-  return objc_msgSend<int32_t()>(object, "recordID");
+  if (!object || !respondsToSelector(object, selectorRecordID())) return -1;
+  return objc_msgSend<int32_t()>(object, selectorRecordID());
 }
 
 std::shared_ptr<NSArray> pictureKeys() {
@@ -145,10 +162,7 @@ void setCNPicture(const std::shared_ptr<UITableViewCell>& cell,
 id replacedCNListCellForRow(id self, SEL cmd, id tableView, id indexPath) {
   id result = callReplaced(cnListCellForRow, self, cmd, tableView, indexPath);
   auto cell = cast<UITableViewCell>(result);
-  if (!isCallBarHost() || !cell ||
-      !isKindOfClass(cell, objc_getClass("CNContactListTableViewCell"))) {
-    return result;
-  }
+  if (!isCallBarHost() || !cell || !isKindOfClass(cell, contactListCellClass())) return result;
   keepContactsTable(tableView);
   if (!picturesOnContacts()) {
     removePictureView(cell);
@@ -157,7 +171,8 @@ id replacedCNListCellForRow(id self, SEL cmd, id tableView, id indexPath) {
   auto pictureView = pictureViewOf(cell);
   if (!pictureView) pictureView = addPictureView(cell, CGRectZero);
   pictureView->setFrame(cnPictureFrame(cell));
-  setCNPicture(cell, pictureView, objc_msgSend<id()>(cell, "contact"));
+  static const SEL contact = sel_registerName("contact");
+  setCNPicture(cell, pictureView, objc_msgSend<id()>(cell, contact));
   return result;
 }
 

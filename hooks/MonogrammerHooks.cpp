@@ -88,8 +88,11 @@ id defaultPictureCachedAsNobody() {
   return image;
 }
 
-id cachedOrContactPicture(const id& self, int32_t contactID, const OptionalString& text) {
+// The monogram text is read from the book only on a miss: a cached favourite must not wait for
+// a book that another process holds.
+id cachedOrContactPicture(const id& self, int32_t contactID, bool withMonogram) {
   if (auto cached = TalvoCBUtils::getContactImageInCache(contactID)) return cached;
+  OptionalString text = withMonogram ? TalvoCBUtils::monogramTextFromAB(contactID) : std::nullopt;
   return TalvoCBUtils::getContactImageOnly(contactID, text, true, kPictureSize, fontOf(self));
 }
 
@@ -118,9 +121,7 @@ id replacedCNMonogramForContact(id self, SEL cmd, id contact, bool* isContactIma
         callReplaced(cnMonogramForContact, self, cmd, contact, isContactImage), contactID);
   }
   if (contactID < 1) return callReplaced(cnMonogramForContact, self, cmd, contact, isContactImage);
-  if (monogramsOn()) {
-    return cachedOrContactPicture(self, contactID, TalvoCBUtils::monogramTextFromAB(contactID));
-  }
+  if (monogramsOn()) return cachedOrContactPicture(self, contactID, true);
   SystemDrawingScope systemDraws(self);
   return callReplaced(cnMonogramForContact, self, cmd, contact, isContactImage);
 }
@@ -146,8 +147,7 @@ id replacedABMonogramForPerson(id self, SEL cmd, ABRecordRef person, bool* isPer
                               contactID);
   }
   if (contactID < 1) return callReplaced(abMonogramForPerson, self, cmd, person, isPersonImage);
-  return cachedOrContactPicture(
-      self, contactID, monogramsOn() ? TalvoCBUtils::monogramTextFromAB(contactID) : std::nullopt);
+  return cachedOrContactPicture(self, contactID, monogramsOn());
 }
 }  // namespace
 

@@ -7,6 +7,7 @@
 #include "TalvoCBUtils+Cache.h"
 #include "TalvoCBUtils+CacheInternal.h"
 #include "TalvoCBUtils+ContactLookupInternal.h"
+#include "TalvoCBUtils+MonogramsInternal.h"
 #include "foundation/Device.h"
 #include "foundation/NSCache.h"
 #include "foundation/NSOperationQueue.h"
@@ -64,9 +65,8 @@ UIImagePtr TalvoCBUtils::getContactImageInCacheForKey(const id& key) {
 }
 
 UIImagePtr TalvoCBUtils::getContactImageInCache(int32_t contactID) {
-  // One lookup per row drawn: the key lives on the stack rather than the heap.
-  const NSNumber key(int64_t{contactID});
-  return asImage(imageCache().objectForKey(key));
+  // One lookup per row drawn: a number key is held by its value, so none is made.
+  return asImage(imageCache().objectForIntegerKey(contactID));
 }
 
 bool TalvoCBUtils::removeImageFromCacheForID(const id& key) {
@@ -89,12 +89,17 @@ void TalvoCBEmptyImageCache() {
   imageCache().removeAllObjects();
 }
 
+std::size_t TalvoCBImageCacheCountLimit() {
+  return imageCache().countLimit();
+}
+
 std::size_t TalvoCBImageCacheCount() {
   return imageCache().count();
 }
 
 void TalvoCBUtils::clearImageCache() {
   TalvoCBEmptyImageCache();
+  TalvoCBForgetComposedMonograms();
   TalvoCBResetContactLookup();
 }
 

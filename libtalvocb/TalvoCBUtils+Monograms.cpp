@@ -10,7 +10,9 @@
 #include <cmath>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
+#include <vector>
 
 #include "TalvoCBBundlePictures.h"
 #include "TalvoCBLog.h"
@@ -27,6 +29,7 @@
 #include "foundation/Device.h"
 #include "kernel/arc4random.h"
 #include "uikit/NSStringDrawing.h"
+#include "uikit/UIDevice.h"
 #include "uikit/UIFont.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
@@ -50,6 +53,49 @@ std::string hexOf(const UIColorPtr& color) {
     return static_cast<int>(std::lround(std::clamp(v, 0.0, 1.0) * 255));
   };
   return stringWithFormat("#%02X%02X%02X", byte(r), byte(g), byte(b));
+}
+
+// The generic monogram of no contact (the default image) is asked for by every row that waits
+// for its picture, and is stored nowhere. It depends only on the bundle picture, the size, the
+// colour, the screen's scale and the round switch, so each drawing is kept per those: the colour
+// is still drawn at random on every call, and a colour met before gives the same picture.
+struct ComposedKey {
+  UIImagePtr source;  // held, so that its address names no other picture later
+  CGSize size;
+  std::array<CGFloat, 4> rgba;
+  CGFloat scale;
+  bool round;
+  bool operator==(const ComposedKey& other) const {
+    return source == other.source && size == other.size && rgba == other.rgba &&
+           scale == other.scale && round == other.round;
+  }
+};
+std::mutex composedLock;
+std::vector<std::pair<ComposedKey, UIImagePtr>> composed;  // the two palettes at most, per switch
+constexpr std::size_t kMaxComposed = 64;
+
+std::optional<ComposedKey> composedKey(const UIImagePtr& source, CGSize size,
+                                       const UIColorPtr& color) {
+  ComposedKey key{
+      source, size, {}, UIScreen::mainScreen()->scale(), TalvoCBUtils::isRoundedPicsEnabled()};
+  if (!color || !color->getRed(&key.rgba[0], &key.rgba[1], &key.rgba[2], &key.rgba[3])) {
+    return std::nullopt;
+  }
+  return key;
+}
+
+UIImagePtr composedBefore(const ComposedKey& key) {
+  std::lock_guard guard(composedLock);
+  for (const auto& [known, image] : composed) {
+    if (known == key) return image;
+  }
+  return nullptr;
+}
+
+void keepComposed(ComposedKey key, const UIImagePtr& image) {
+  std::lock_guard guard(composedLock);
+  if (composed.size() >= kMaxComposed) composed.clear();
+  composed.emplace_back(std::move(key), image);
 }
 
 std::shared_ptr<NSNumber> keyFor(long contactID) {
@@ -100,53 +146,28 @@ std::string initialsToDraw(const std::string& text) {
   return separated.toUTF8String(out);
 }
 
-// The line box and the ink of a text in a font. Initials repeat across an address book, so the
-// measurements are kept (a bounded table, shared by the threads that draw) and each monogram
-// shapes its text only once, to draw it.
-struct TextMetrics {
-  CGRect line, ink;
-};
-
-TextMetrics measure(const std::string& text, CGSize box, const UIFontPtr& font) {
-  static std::mutex lock;
-  static std::unordered_map<std::string, TextMetrics> known;
-  constexpr size_t kMaxKnown = 1024;
-  std::string key = text;
-  if (font) {
-    key += '\x1f' + font->familyName() + '\x1f' + std::to_string(font->pointSize()) +
-           (font->isBold() ? "\x1f"
-                             "b"
-                           : "");
-  }
-  {
-    std::lock_guard<std::mutex> guard(lock);
-    auto found = known.find(key);
-    if (found != known.end()) return found->second;
-  }
-  TextMetrics metrics{NSStringBoundingRect(text, box, 0, font),
-                      NSStringBoundingRect(text, box, NSStringDrawingUsesDeviceMetrics, font)};
-  std::lock_guard<std::mutex> guard(lock);
-  if (known.size() >= kMaxKnown) known.clear();
-  known.emplace(std::move(key), metrics);
-  return metrics;
-}
-
 // Draws the initials so that their ink, not their line box, sits in the middle of the layout
 // box: the line box of a font is taller above the letters than below them, and fallback fonts
-// (CJK, emoji) have line boxes of their own. Answers the band of rows the ink covers.
+// (CJK, emoji) have line boxes of their own. The line is laid out once, for measuring and
+// drawing. Answers the band of rows the ink covers.
 std::pair<CGFloat, CGFloat> drawInitials(const std::string& text, CGRect box,
                                          const UIFontPtr& font) {
-  TextMetrics m = measure(text, box.size, font);
-  CGRect at = box;
-  if (m.ink.size.width > 0 && m.ink.size.height > 0) {
-    at.origin.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
-    // A line that is cut to the width keeps the alignment it is given.
-    if (m.line.size.width <= box.size.width) {
-      at.origin.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
-    }
-  }
-  NSStringDrawInRect(text, at, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter);
-  return {at.origin.y + m.ink.origin.y, at.origin.y + m.ink.origin.y + m.ink.size.height};
+  std::pair<CGFloat, CGFloat> band{box.origin.y, box.origin.y};
+  NSStringDrawInRectPlaced(
+      text, box, font, NSLineBreakByTruncatingTail, NSTextAlignmentCenter,
+      [&](const NSStringLineMetrics& m) {
+        CGPoint at = box.origin;
+        if (m.ink.size.width > 0 && m.ink.size.height > 0) {
+          at.y += box.size.height / 2 - (m.ink.origin.y + m.ink.size.height / 2);
+          // A line that is cut to the width keeps the alignment it is given.
+          if (m.line.size.width <= box.size.width) {
+            at.x += m.line.size.width / 2 - (m.ink.origin.x + m.ink.size.width / 2);
+          }
+        }
+        band = {at.y + m.ink.origin.y, at.y + m.ink.origin.y + m.ink.size.height};
+        return at;
+      });
+  return band;
 }
 }  // namespace
 
@@ -245,6 +266,11 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
     TALCB_ERROR("+[TalvoCBUtils getMonogramImage:source:size:color:]", "Source image is nil.");
     return nullptr;
   }
+  // Only the pictures of no contact are kept here; a contact's own is kept by the cache.
+  std::optional<ComposedKey> kept = contactID > 0 ? std::nullopt : composedKey(source, size, color);
+  if (kept) {
+    if (auto image = composedBefore(*kept)) return image;
+  }
   auto view = make<UIImageView>(CGRectMake(0, 0, size.width, size.height));
   view->setBackgroundColor(color);
   view->setImage(source);
@@ -260,6 +286,7 @@ UIImagePtr TalvoCBUtils::getMonogramImage(long contactID, const UIImagePtr& sour
   UIGraphicsEndImageContext();
   UIImageSetDerivedSource(image, source, "on " + hexOf(color));
   if (contactID > 0 && image) setContactImage(image, keyFor(contactID));
+  if (kept && image) keepComposed(std::move(*kept), image);
   return image;
 }
 
@@ -311,4 +338,9 @@ UIImagePtr TalvoCBUtils::getMonogramImageFromName(const OptionalString& name,
 UIImagePtr TalvoCBUtils::defaultImage() {
   if (isMonogramEnabled()) return getMonogramImage();
   return getImage(bundlePicturePath("recent"));
+}
+
+void TalvoCBForgetComposedMonograms() {
+  std::lock_guard guard(composedLock);
+  composed.clear();
 }

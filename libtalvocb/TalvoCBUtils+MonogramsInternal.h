@@ -26,3 +26,6 @@ UIImagePtr getMonogramImageFromName(const OptionalString& name);
 // Cached under the address when there is one.
 UIImagePtr getMonogramImageFromName(const OptionalString& name, const OptionalString& email);
 }  // namespace TalvoCBUtils
+
+// Drops the kept drawings of the default image (a settings change may turn the round switch).
+__attribute__((visibility("hidden"))) void TalvoCBForgetComposedMonograms();

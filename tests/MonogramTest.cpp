@@ -174,6 +174,29 @@ TEST_F(MonogramTest, GenericMonogramIsTheBundlePictureOnAColour) {
   EXPECT_FALSE(TalvoCBUtils::getMonogramImage(9));
 }
 
+// The default picture is drawn for no contact on every call: each call's colour is drawn at
+// random, and the picture shows the colour of its own call, however often it is asked for.
+TEST_F(MonogramTest, EachDefaultPictureShowsTheColourOfItsCall) {
+  std::set<std::string> colours;
+  for (int i = 0; i < 40; ++i) {
+    auto picture = TalvoCBUtils::defaultImage();
+    ASSERT_TRUE(picture);
+    std::string source = picture->source();
+    std::size_t at = source.rfind("on #");
+    ASSERT_NE(at, std::string::npos) << source;
+    std::string hex = source.substr(at + 4, 6);
+    colours.insert(hex);
+    auto channel = [&](int n) { return std::stoi(hex.substr(2 * n, 2), nullptr, 16); };
+    EXPECT_TRUE(colourNear(pixel(picture, 40, 4), channel(0), channel(1), channel(2), 30))
+        << source;
+    EXPECT_EQ(pixel(picture, 6, 6).alpha, 0);  // round: outside the disc
+  }
+  EXPECT_GT(colours.size(), 3u);
+  // The round switch turned, the cache not emptied: the next one is square.
+  TALCBSettings::sharedSettings()->setIsRoundedPicsEnabled(false);
+  EXPECT_GT(pixel(TalvoCBUtils::defaultImage(), 6, 6).alpha, 200);
+}
+
 TEST_F(MonogramTest, MonogramsOffGiveTheBarePictures) {
   DeviceProfile one;
   one.scale = 1;

@@ -12,6 +12,8 @@
 #include "TalvoCBUtils+Preload.h"
 #include "TalvoCBUtils+Retrieval.h"
 #include "TalvoCBUtils+RetrievalInternal.h"
+#include "foundation/NSCache.h"
+#include "foundation/NSValueTypes.h"
 #include "uikit/UIFont.h"
 
 namespace {
@@ -125,6 +127,49 @@ TEST_F(Retrieval, PreloadFillsTheCacheWithEveryThumbnail) {
   std::filesystem::remove(device->real(kImages));
   TalvoCBUtils::prepareImageCache();
   EXPECT_EQ(TalvoCBImageCacheCount(), 0u);
+}
+
+// A store of more thumbnails than the cache keeps: the very pictures that storing every row one
+// by one would leave, the cache's own eviction choosing.
+TEST_F(Retrieval, PreloadOfALargeStoreKeepsWhatStoringEveryRowWould) {
+  sqlite3* db = nullptr;
+  ASSERT_EQ(sqlite3_open(device->real(kImages).c_str(), &db), SQLITE_OK);
+  // John's photo under 150 more records, in a scattered order, one of them with empty data.
+  ASSERT_EQ(sqlite3_exec(db,
+                         "WITH RECURSIVE n(i) AS (SELECT 0 UNION ALL SELECT i + 1 FROM n WHERE "
+                         "i < 149) INSERT INTO ABThumbnailImage (record_id, format, data) SELECT "
+                         "1000 + (i * 37) % 150, 0, CASE i WHEN 140 THEN x'' ELSE (SELECT data "
+                         "FROM ABThumbnailImage WHERE record_id = 1 AND format = 0) END FROM n",
+                         nullptr, nullptr, nullptr),
+            SQLITE_OK)
+      << sqlite3_errmsg(db);
+  // What the cache keeps of the same rows stored in the same order.
+  auto expected = make<NSCache>();
+  expected->setCountLimit(100);
+  sqlite3_stmt* statement = nullptr;
+  sqlite3_prepare_v2(db,
+                     "SELECT record_id, length(data) FROM ABThumbnailImage WHERE FORMAT=0 AND "
+                     "DATA IS NOT NULL",
+                     -1, &statement, nullptr);
+  std::vector<int32_t> records;
+  while (sqlite3_step(statement) == SQLITE_ROW) {
+    records.push_back(sqlite3_column_int(statement, 0));
+    if (sqlite3_column_int(statement, 1) > 0) {
+      expected->setObject(make<NSObject>(), NSNumber::numberWithInt(records.back()));
+    }
+  }
+  sqlite3_finalize(statement);
+  sqlite3_close(db);
+  ASSERT_EQ(records.size(), 158u);
+
+  TalvoCBUtils::prepareImageCache();
+  EXPECT_EQ(TalvoCBImageCacheCount(), 100u);
+  for (int32_t record : records) {
+    bool kept = expected->objectForKey(NSNumber::numberWithInt(record)) != nullptr;
+    UIImagePtr cached = TalvoCBUtils::getContactImageInCache(record);
+    EXPECT_EQ(cached != nullptr, kept) << record;
+    EXPECT_TRUE(!cached || isPhotoPicture(cached)) << record;
+  }
 }
 
 TEST_F(Retrieval, PictureByNumber) {

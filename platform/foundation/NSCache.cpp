@@ -100,7 +100,7 @@ void waitForReaders() {
 // are ordered only roughly. A hit reads the epoch and writes nothing that another hit reads.
 alignas(64) std::atomic<uint64_t> sharedEpoch{0};
 
-uint64_t nextStamp(bool store) {
+[[gnu::always_inline]] inline uint64_t nextStamp(bool store) {
   uint64_t epoch = store ? sharedEpoch.fetch_add(1, std::memory_order_relaxed) + 1
                          : sharedEpoch.load(std::memory_order_relaxed);
   if (epoch != threadEpoch) {
@@ -133,18 +133,54 @@ class NSCache::ReadGuard {
 
 class NSCache::WriteGuard {
  public:
-  explicit WriteGuard(const NSCache& cache) : cache_(cache), lock_(cache.writeLock_) {
+  explicit WriteGuard(NSCache& cache) : cache_(cache), lock_(cache.writeLock_) {
     cache_.writing_.store(true, std::memory_order_seq_cst);
     waitForReaders();
   }
-  ~WriteGuard() { cache_.writing_.store(false, std::memory_order_seq_cst); }
+  ~WriteGuard() {
+    cache_.reindex();  // before readers come back
+    cache_.writing_.store(false, std::memory_order_seq_cst);
+  }
   WriteGuard(const WriteGuard&) = delete;
   WriteGuard& operator=(const WriteGuard&) = delete;
 
  private:
-  const NSCache& cache_;
+  NSCache& cache_;
   std::lock_guard<std::mutex> lock_;
 };
+
+namespace {
+constexpr uint64_t kFibonacci = 0x9E3779B97F4A7C15ull;
+}  // namespace
+
+void NSCache::reindex() {
+  std::size_t slots = 16;
+  while (slots < 2 * integers_.size()) slots *= 2;
+  integerIndex_.assign(slots, Slot{0, nullptr});
+  integerShift_ = 64 - static_cast<unsigned>(__builtin_ctzll(slots));
+  for (const auto& [key, entry] : integers_) {
+    std::size_t at = (static_cast<uint64_t>(key) * kFibonacci) >> integerShift_;
+    while (integerIndex_[at].entry) at = (at + 1) & (slots - 1);
+    integerIndex_[at] = Slot{key, &entry};
+  }
+}
+
+[[gnu::always_inline]] inline const NSCache::Entry* NSCache::findInteger(int64_t key) const {
+  if (integerIndex_.empty()) return nullptr;
+  std::size_t mask = integerIndex_.size() - 1;
+  for (std::size_t at = (static_cast<uint64_t>(key) * kFibonacci) >> integerShift_;;
+       at = (at + 1) & mask) {
+    const Slot& slot = integerIndex_[at];
+    if (!slot.entry) return nullptr;
+    if (slot.key == key) return slot.entry;
+  }
+}
+
+// A hit stamps its entry, for the eviction's least-recently-used order.
+[[gnu::always_inline]] inline id NSCache::hit(const Entry& entry) const {
+  entry.stamp.store(nextStamp(false), std::memory_order_relaxed);
+  return entry.value;
+}
 
 NSCache::NSCache() : NSObject(class_()), numberClass_(NSNumber::class_()) {}
 NSCache::~NSCache() = default;
@@ -183,15 +219,19 @@ id NSCache::objectForKey(const NSObject& key) const {
   ReadGuard guard(*this);
   const Entry* entry = nullptr;
   if (byInteger) {
-    auto it = integers_.find(integer);
-    if (it != integers_.end()) entry = &it->second;
+    entry = findInteger(integer);
   } else {
     auto it = objects_.find(&key);
     if (it != objects_.end()) entry = &it->second;
   }
   if (!entry) return nullptr;
-  entry->stamp.store(nextStamp(false), std::memory_order_relaxed);
-  return entry->value;
+  return hit(*entry);
+}
+
+id NSCache::objectForIntegerKey(int64_t key) const {
+  ReadGuard guard(*this);
+  const Entry* entry = findInteger(key);
+  return entry ? hit(*entry) : nullptr;
 }
 
 void NSCache::setObject(const id& obj, const id& key) {

@@ -22,6 +22,8 @@ class NSCache : public NSObject {
   id objectForKey(const id& key) const;
   // The same lookup with a key that the caller owns (no reference is kept).
   id objectForKey(const NSObject& key) const;
+  // The lookup of an integer number key by its value, as objectForKey of that number answers.
+  id objectForIntegerKey(int64_t key) const;
   // A nil object or key stores nothing. Replaces any entry under an equal key.
   void setObject(const id& obj, const id& key);
   void setObject(const id& obj, const id& key, std::size_t cost);
@@ -71,6 +73,7 @@ class NSCache : public NSObject {
   // Integer numbers, the usual key, are held by their value so that a lookup needs no virtual
   // call; every other key by isEqual: and hash.
   bool integerKey(const NSObject& key, int64_t& integer) const;
+  id hit(const Entry& entry) const;
   id take(const NSObject& key);  // removes the entry; answers its value (under the write guard)
   id evictOldest();              // likewise, for the least recently used entry
   bool overLimit() const;
@@ -80,6 +83,16 @@ class NSCache : public NSObject {
   alignas(64) mutable std::atomic<bool> writing_{false};
   mutable std::mutex writeLock_;
   std::unordered_map<int64_t, Entry> integers_;
+  // The integer entries again, in an open-addressed table of a power of two slots that a hit
+  // probes without the map's division; rebuilt by every writer (the limits keep it small).
+  struct Slot {
+    int64_t key;
+    const Entry* entry;  // null: an empty slot
+  };
+  std::vector<Slot> integerIndex_;
+  unsigned integerShift_ = 64;
+  void reindex();
+  const Entry* findInteger(int64_t key) const;
   std::unordered_map<id, Entry, KeyHash, KeyEqual> objects_;
   std::size_t totalCost_ = 0;  // these three under writeLock_
   std::size_t countLimit_ = 0;

@@ -148,8 +148,21 @@ CGSize logicalSize(PangoLayout* layout) {
 }
 }  // namespace
 
-CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UIFont>& font,
-                          NSLineBreakMode lineBreakMode, NSTextAlignment alignment) {
+namespace {
+// The line box, and the ink relative to its top-left.
+NSStringLineMetrics metricsOf(PangoLayout* layout) {
+  PangoRectangle ink, logical;
+  pango_layout_get_extents(layout, &ink, &logical);
+  auto rect = [](const PangoRectangle& r, int x, int y) {
+    return CGRectMake(double(r.x - x) / PANGO_SCALE, double(r.y - y) / PANGO_SCALE,
+                      double(r.width) / PANGO_SCALE, double(r.height) / PANGO_SCALE);
+  };
+  return {rect(logical, logical.x, logical.y), rect(ink, logical.x, logical.y)};
+}
+
+CGSize drawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UIFont>& font,
+                  NSLineBreakMode lineBreakMode, NSTextAlignment alignment,
+                  const std::function<CGPoint(const NSStringLineMetrics&)>* place) {
   CGContextRef context = UIGraphicsGetCurrentContext();
   if (!context || text.empty() || !(rect.size.width > 0)) return {};
   Layout line(text, font);
@@ -166,6 +179,17 @@ CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::share
     pango_layout_set_wrap(
         layout, lineBreakMode == NSLineBreakByCharWrapping ? PANGO_WRAP_CHAR : PANGO_WRAP_WORD);
   }
+  if (place) {
+    // A line that fits measures in the rectangle as it does alone; a cut one is measured whole.
+    NSStringLineMetrics metrics;
+    if (pango_layout_is_ellipsized(layout)) {
+      Layout whole(text, font);
+      metrics = metricsOf(whole.layout);
+    } else {
+      metrics = metricsOf(layout);
+    }
+    rect.origin = (*place)(metrics);
+  }
   cairo_t* cr = CGContextGetCairo(context);
   cairo_save(cr);
   cairo_move_to(cr, rect.origin.x, rect.origin.y);
@@ -175,6 +199,19 @@ CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::share
   pango_layout_get_extents(layout, nullptr, &logical);
   return {std::fmin(rect.size.width, double(logical.width) / PANGO_SCALE),
           double(logical.height) / PANGO_SCALE};
+}
+}  // namespace
+
+CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UIFont>& font,
+                          NSLineBreakMode lineBreakMode, NSTextAlignment alignment) {
+  return drawInRect(text, rect, font, lineBreakMode, alignment, nullptr);
+}
+
+CGSize NSStringDrawInRectPlaced(const std::string& text, CGRect rect,
+                                const std::shared_ptr<UIFont>& font, NSLineBreakMode lineBreakMode,
+                                NSTextAlignment alignment,
+                                const std::function<CGPoint(const NSStringLineMetrics&)>& place) {
+  return drawInRect(text, rect, font, lineBreakMode, alignment, &place);
 }
 
 CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,

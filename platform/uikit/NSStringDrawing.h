@@ -1,6 +1,7 @@
 // Drawing and measuring a line of text with pango, in the current image context's fill colour.
 #pragma once
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -37,6 +38,16 @@ enum NSStringDrawingOptions : long {
 // ellipsis. Answers the size used.
 CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UIFont>& font,
                           NSLineBreakMode lineBreakMode, NSTextAlignment alignment);
+// NSStringDrawInRect with the text placed from its own measurements: the line is laid out once,
+// `place` is given the line box as NSStringBoundingRect answers it (line) and the glyphs' ink
+// relative to it (ink), and answers where the rectangle's origin goes.
+struct NSStringLineMetrics {
+  CGRect line, ink;
+};
+CGSize NSStringDrawInRectPlaced(const std::string& text, CGRect rect,
+                                const std::shared_ptr<UIFont>& font, NSLineBreakMode lineBreakMode,
+                                NSTextAlignment alignment,
+                                const std::function<CGPoint(const NSStringLineMetrics&)>& place);
 // -[NSString boundingRectWithSize:options:attributes:context:] for one line: the line box at the
 // origin, or with NSStringDrawingUsesDeviceMetrics the glyphs' ink, relative to the top-left of the
 // line box.

@@ -170,6 +170,36 @@ TEST_F(MonogrammerHookTest, AddressBookMonogrammerUsesTheCacheWithMonogramsOff) 
   EXPECT_EQ(picture(held, 3), cached);
 }
 
+// A favourite already cached is answered without the book, on both monogrammers: a book held by
+// another process would otherwise stall SpringBoard for every button.
+TEST_F(MonogrammerHookTest, ACachedFavouriteDoesNotReadTheBook) {
+  startWithCallBar();
+  if (HasFatalFailure() || IsSkipped()) return;
+  setSwitches({{"TalvoCBEnabledRoundedPictures", false}});
+  id contact = CNContact::contactWithPerson(
+      ABAddressBookGetPersonWithRecordID(TalvoCBUtils::getAddressBook(), 3));
+  auto forContact = [&] {
+    return objc_msgSend<id(id, bool*)>(held, "monogramForContact:isContactImage:", contact,
+                                       static_cast<bool*>(nullptr));
+  };
+  id first = forContact();
+  ASSERT_TRUE(startsWith(shown(first), "monogram AH #"));
+  device->writeFile("/private/var/mobile/Library/AddressBook/AddressBook.sqlitedb",
+                    std::string(8192, 'g'));
+  auto log = [&] {
+    std::ifstream file(device->real("/tmp/quorvik.log"));
+    std::stringstream text;
+    text << file.rdbuf();
+    return text.str();
+  };
+  EXPECT_EQ(forContact(), first);
+  EXPECT_EQ(log().find("getMonogramTextFromAB"), std::string::npos) << log();
+  // A contact not cached yet still has its text read, and so meets the broken book.
+  TalvoCBUtils::clearImageCache();
+  forContact();
+  EXPECT_NE(log().find("getMonogramTextFromAB"), std::string::npos) << log();
+}
+
 namespace {
 // A pixel inside the disc's edge, and the central pixel least like it: a letter's.
 std::pair<CGPixel, CGPixel> edgeAndLetter(const id& picture) {

@@ -64,6 +64,12 @@ HostStep snapshot(const HostArguments& words, const HostIdentity&) {
   return HostStep::Continue;
 }
 
+// A frame of the screen, drawn and let go: what a snapshot costs without its file.
+HostStep frame(const HostArguments&, const HostIdentity&) {
+  if (!renderScreen(frontmost())) throw HostActionFailure("the window has no pixels to draw");
+  return HostStep::Continue;
+}
+
 HostStep dump(const HostArguments& words, const HostIdentity&) {
   auto window = frontmost();
   standin::layoutViewTree(window);
@@ -142,6 +148,7 @@ void addScreenActions(std::vector<HostAction>& actions) {
   actions.push_back({"layout", "", "lay the frontmost window out", 0, 0, layout});
   actions.push_back(
       {"snapshot", "FILE.png", "draw the frontmost window into a PNG file", 1, 1, snapshot});
+  actions.push_back({"frame", "", "draw the screen once, into no file", 0, 0, frame});
   actions.push_back(
       {"dump", "FILE.json", "describe the frontmost window's views as JSON", 1, 1, dump});
   actions.push_back({"wait-idle", "[MS]",

@@ -47,7 +47,8 @@ int main(int argc, char** argv) {
       ->required()
       ->check(CLI::ExistingDirectory);
   app.add_option("--bundle-id", bundleIdentifier, "The main bundle's identifier (none if absent)");
-  app.add_option("--module", module, "The hook module to load")->capture_default_str();
+  app.add_option("--module", module, "The hook module to load (none: the host without it)")
+      ->capture_default_str();
   app.add_option("--callbar", callBar, "Whether CallBar is installed")
       ->check(CLI::IsMember({"yes", "no"}));
   app.add_option("--contacts-framework", contacts, "Contacts classes (auto: version 9 on)")
@@ -90,7 +91,7 @@ int main(int argc, char** argv) {
     standin::apps::registerContactsClasses();
   if (addressBookUI == "yes") standin::apps::registerAddressBookUIClasses();
 
-  if (!::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
+  if (module != "none" && !::dlopen(module.c_str(), RTLD_NOW | RTLD_GLOBAL)) {
     std::fprintf(stderr, "talvocb-host: cannot load %s: %s\n", module.c_str(), ::dlerror());
     return 1;
   }
