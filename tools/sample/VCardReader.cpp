@@ -95,8 +95,8 @@ std::string mendVersion21(const std::vector<std::string>& lines) {
   for (std::size_t i = 0; i < lines.size(); ++i) {
     std::string line = lines[i];
     std::size_t head = headEnd(line);
-    std::string_view name =
-        head == std::string::npos ? std::string_view() : std::string_view(line).substr(0, head);
+    // A copy: the line grows and is replaced below.
+    const std::string name = head == std::string::npos ? std::string() : line.substr(0, head);
     bool quotedPrintable = containsIgnoringCase(name, "QUOTED-PRINTABLE");
     while (quotedPrintable && !line.empty() && line.back() == '=' && i + 1 < lines.size()) {
       line.pop_back();

@@ -42,10 +42,14 @@ std::string nameOf(ABRecordRef person) {
 // The cards with a thumbnail, as the add-on reads them, in one pass over the images file.
 std::set<int32_t> cardsWithThumbnail() {
   std::set<int32_t> cards;
-  addressbook::Statement all(addressbook::openReadOnly(kABImagesDatabaseDevicePath),
-                             "SELECT record_id FROM ABThumbnailImage WHERE format = 0 AND "
-                             "data IS NOT NULL AND length(data) > 0");
-  while (all.step()) cards.insert(static_cast<int32_t>(all.integer(0)));
+  sqlite3* images = addressbook::openReadOnly(kABImagesDatabaseDevicePath);
+  {
+    addressbook::Statement all(images,
+                               "SELECT record_id FROM ABThumbnailImage WHERE format = 0 AND "
+                               "data IS NOT NULL AND length(data) > 0");
+    while (all.step()) cards.insert(static_cast<int32_t>(all.integer(0)));
+  }
+  sqlite3_close(images);
   return cards;
 }
 
