@@ -10,6 +10,9 @@ pkg_check_modules(PNG REQUIRED IMPORTED_TARGET libpng)
 pkg_check_modules(GMIME REQUIRED IMPORTED_TARGET gmime-3.0)
 # Evolution's EVCard reads the vCard files of phones and mail programs (2.1, 3.0, 4.0).
 pkg_check_modules(EBOOK REQUIRED IMPORTED_TARGET libebook-contacts-1.2)
+# The live simulator's HTTP server and the JSON of its API.
+pkg_check_modules(HTTPLIB REQUIRED IMPORTED_TARGET cpp-httplib)
+find_package(nlohmann_json REQUIRED)
 find_package(Threads REQUIRED)
 find_package(GTest REQUIRED)
 find_package(benchmark REQUIRED)

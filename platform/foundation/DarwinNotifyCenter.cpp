@@ -4,10 +4,12 @@
 // listening process's main queue, as the platform delivers them on the main thread.
 #include <dirent.h>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
@@ -38,10 +40,13 @@ struct DarwinState {
   std::vector<Observer> observers;
   bool listening = false;
   std::string registration;  // real path of this process's entry in the listener folder
+  std::atomic<int> listener{-1};
+  std::mutex delivery;  // held from a name's receipt until it is on the main queue
 };
+// Never destroyed: the listener thread uses it while the process exits.
 DarwinState& darwin() {
-  static DarwinState state;
-  return state;
+  static auto* state = new DarwinState;
+  return *state;
 }
 
 // Abstract socket addresses: nothing on disk to go stale, and no path-length limit on the root.
@@ -93,11 +98,20 @@ void startListening() {
   if (entry >= 0) ::close(entry);
   std::atexit(unregister);
   darwin().listening = true;
+  darwin().listener = fd;
   std::thread([fd] {
     char buffer[1024];
     for (;;) {
-      ssize_t n = ::recv(fd, buffer, sizeof buffer, 0);
-      if (n < 0 && errno == EINTR) continue;
+      pollfd ready{fd, POLLIN, 0};
+      if (::poll(&ready, 1, -1) < 0) {
+        if (errno == EINTR) continue;
+        return;
+      }
+      // Taken from the socket and queued in one step, so that darwinDeliveryPending never finds
+      // a name in neither place.
+      std::lock_guard delivering(darwin().delivery);
+      ssize_t n = ::recv(fd, buffer, sizeof buffer, MSG_DONTWAIT);
+      if (n < 0 && (errno == EINTR || errno == EAGAIN)) continue;
       if (n < 0) return;
       std::string name(buffer, static_cast<std::size_t>(n));
       dispatch_async(dispatch_get_main_queue(), [name] { deliver(name); });
@@ -158,6 +172,14 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
 }
 
 namespace standin {
+bool darwinDeliveryPending() {
+  int fd = darwin().listener;
+  if (fd < 0) return false;
+  std::lock_guard delivering(darwin().delivery);
+  char byte;
+  return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) >= 0;
+}
+
 std::size_t darwinObserverCount() {
   std::lock_guard guard(darwin().lock);
   return darwin().observers.size();

@@ -54,4 +54,7 @@ void CFNotificationCenterPostNotification(CFNotificationCenterRef center, const 
 namespace standin {
 // The number of Darwin observers registered in this process, all names together.
 std::size_t darwinObserverCount();
+// Whether a Darwin notification has reached this process and not yet been queued on its main
+// queue: until it is, the process is not idle.
+bool darwinDeliveryPending();
 }  // namespace standin

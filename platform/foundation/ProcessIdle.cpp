@@ -3,13 +3,16 @@
 #include <algorithm>
 
 #include "foundation/Dispatch.h"
+#include "foundation/NSNotificationCenter.h"
 #include "foundation/NSOperationQueue.h"
 
 namespace standin {
-// The operations are counted first: an operation hands its result to the main queue before it
-// ends, so the other order could miss a block queued in between.
+// The operations and the notifications from other processes are counted first: each hands its
+// work to the main queue before it is done, so the other order could miss a block queued in
+// between.
 bool processIsIdle() {
-  return NSOperationQueue::operationCountOfAllQueues() == 0 && mainQueuePendingBlocks() == 0;
+  return NSOperationQueue::operationCountOfAllQueues() == 0 && !darwinDeliveryPending() &&
+         mainQueuePendingBlocks() == 0;
 }
 
 bool runMainLoopUntilIdle(std::chrono::milliseconds timeout) {

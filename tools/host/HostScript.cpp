@@ -86,16 +86,12 @@ std::chrono::milliseconds hostMillisecondsArgument(const std::string& action,
   return std::chrono::milliseconds(value);
 }
 
-std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity) {
-  if (line.size() > kMostHostLineBytes) {
-    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n",
-                 overlongLineError(line, line.size()).c_str());
-    return 2;
-  }
+HostLineOutcome carryOutHostLine(const std::string& line, const HostIdentity& identity) {
+  if (line.size() > kMostHostLineBytes) return {2, overlongLineError(line, line.size())};
   std::istringstream input(line);
   std::string name;
   input >> name;
-  if (name.empty() || name[0] == '#') return std::nullopt;
+  if (name.empty() || name[0] == '#') return {};
   HostArguments words;
   for (std::string word; input >> word;) words.push_back(word);
   try {
@@ -110,17 +106,23 @@ std::optional<int> runHostLine(const std::string& line, const HostIdentity& iden
     }
     HostStep step = action->run(words, identity);
     std::fflush(stdout);
-    if (step == HostStep::Exit) return 0;
-    return std::nullopt;
+    if (step == HostStep::Exit) return {0, ""};
+    return {};
   } catch (const HostUsageError& error) {
     std::fflush(stdout);
-    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n", error.what());
-    return 2;
+    return {2, error.what()};
   } catch (const HostActionFailure& error) {
     std::fflush(stdout);
-    std::fprintf(identity.scriptErrors, "talvocb-host: %s: %s\n", name.c_str(), error.what());
-    return 1;
+    return {1, name + ": " + error.what()};
   }
+}
+
+std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity) {
+  HostLineOutcome outcome = carryOutHostLine(line, identity);
+  if (!outcome.error.empty()) {
+    std::fprintf(identity.scriptErrors, "talvocb-host: %s\n", outcome.error.c_str());
+  }
+  return outcome.status;
 }
 
 HostStep guarded(const std::function<void()>& body) {

@@ -72,6 +72,14 @@ bool readHostLine(FILE* input, std::string* line, std::size_t* length);
 // The error for a line longer than kMostHostLineBytes.
 std::string overlongLineError(const std::string& start, std::size_t length);
 
+// What one line did: the exit status the program should end with (nothing: go on), and the
+// one-line reason of a non-zero status.
+struct HostLineOutcome {
+  std::optional<int> status;
+  std::string error;
+};
+HostLineOutcome carryOutHostLine(const std::string& line, const HostIdentity& identity);
+
 // Runs one line (blank lines and "#" comments do nothing). Answers the exit status the program
 // should end with, or nothing to go on; the reason of a non-zero status is one line on stderr.
 std::optional<int> runHostLine(const std::string& line, const HostIdentity& identity);

@@ -12,6 +12,7 @@
 #include <filesystem>
 
 #include "HostScript.h"
+#include "HostServe.h"
 #include "HostWindows.h"
 #include "apps/HostClasses.h"
 #include "foundation/Device.h"
@@ -41,7 +42,7 @@ int main(int argc, char** argv) {
   std::string root, bundleIdentifier, module = defaultModulePath(), callBar = "yes",
                                       contacts = "auto", addressBookUI = "yes";
   std::vector<std::string> actions;
-  bool fromStandardInput = false;
+  bool fromStandardInput = false, serve = false;
   // The device must be there already: a host works in it and never makes one up.
   app.add_option("--root", root, "The folder of the simulated device")
       ->required()
@@ -60,6 +61,11 @@ int main(int argc, char** argv) {
                  "A host method, \"Class selector\", registered with another type (repeatable)");
   app.add_option("--do", actions, "An action to carry out (repeatable)");
   app.add_flag("--stdin", fromStandardInput, "Then read actions from standard input");
+  app.add_flag("--serve", serve,
+               "Then serve lines of standard input, the main loop running between them; each "
+               "answered by \"@done\" or \"@refused STATUS REASON\", a refused line not ending "
+               "the program")
+      ->excludes("--stdin");
   app.footer(hostActionsHelp());
   try {
     app.parse(argc, argv);
@@ -111,5 +117,6 @@ int main(int argc, char** argv) {
       if (auto status = runHostLine(line, identity)) return finish(*status);
     }
   }
+  if (serve) return finish(serveHostLines(identity));
   return finish(0);
 }

@@ -17,12 +17,12 @@ namespace {
 constexpr std::size_t kKeptErrorLines = 8;
 }
 
-SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile) {
-  int out[2], err[2];
+SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
+                       Input input) {
+  int in[2] = {-1, -1}, out[2], err[2];
   if (argv.empty() || ::pipe2(out, O_CLOEXEC) != 0) return;
-  if (::pipe2(err, O_CLOEXEC) != 0) {
-    ::close(out[0]);
-    ::close(out[1]);
+  if (::pipe2(err, O_CLOEXEC) != 0 || (input == Input::Lines && ::pipe2(in, O_CLOEXEC) != 0)) {
+    for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
     return;
   }
   std::vector<std::string> words(argv);
@@ -31,13 +31,31 @@ SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& 
   args.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  if (in[0] >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  } else {
+    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
+  }
   posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
-  if (posix_spawn(&pid_, args[0], &actions, nullptr, args.data(), environ) != 0) pid_ = -1;
+  // The program starts with no signal blocked or ignored, whatever the simulator's threads do
+  // with them.
+  posix_spawnattr_t attributes;
+  posix_spawnattr_init(&attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int signal : {SIGPIPE, SIGINT, SIGTERM}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigmask(&attributes, &none);
+  posix_spawnattr_setsigdefault(&attributes, &defaults);
+  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  if (posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ) != 0) pid_ = -1;
+  posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
   ::close(out[1]);
   ::close(err[1]);
+  if (in[0] >= 0) ::close(in[0]);
+  in_ = in[1];
   out_ = out[0];
   int file = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
   errorReader_ = std::thread([this, errors = err[0], file] { keepErrors(errors, file); });
@@ -46,7 +64,51 @@ SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& 
 SimProcess::~SimProcess() {
   kill();
   joinErrorReader();
+  if (in_ >= 0) ::close(in_);
   if (out_ >= 0) ::close(out_);
+}
+
+bool SimProcess::send(const std::string& line) {
+  if (in_ < 0) return false;
+  std::string text = line + "\n";
+  for (std::size_t written = 0; written < text.size();) {
+    // The simulator ignores SIGPIPE: a program that has ended fails the write with EPIPE.
+    ssize_t n = ::write(in_, text.data() + written, text.size() - written);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    written += static_cast<std::size_t>(n);
+  }
+  return true;
+}
+
+void SimProcess::closeInput() {
+  if (in_ >= 0) ::close(in_);
+  in_ = -1;
+}
+
+std::optional<std::string> SimProcess::nextLine(Clock::time_point deadline) {
+  while (consumed_ >= lines_.size()) {
+    if (!readSome(deadline)) return std::nullopt;
+  }
+  std::string line = std::move(lines_[consumed_++]);
+  // A program that runs for hours is read line by line: what is read is not kept.
+  if (consumed_ == lines_.size()) {
+    lines_.clear();
+    consumed_ = 0;
+  }
+  return line;
+}
+
+bool SimProcess::running(std::string* status) {
+  if (pid_ > 0) {
+    int how = 0;
+    if (::waitpid(pid_, &how, WNOHANG) != pid_) return true;
+    pid_ = -1;
+    ended_ = WIFEXITED(how) ? "exit status " + std::to_string(WEXITSTATUS(how))
+                            : "signal " + std::to_string(WTERMSIG(how));
+  }
+  if (status) *status = ended_.empty() ? "not started" : ended_;
+  return false;
 }
 
 void SimProcess::keepErrors(int errors, int file) {

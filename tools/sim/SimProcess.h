@@ -19,13 +19,26 @@ using Clock = std::chrono::steady_clock;
 
 class SimProcess {
  public:
-  // Starts argv[0] (a path) with the simulator's environment; standard input is empty.
-  SimProcess(const std::vector<std::string>& argv, const std::string& errorFile);
+  enum class Input { Empty, Lines };
+  // Starts argv[0] (a path) with the simulator's environment; standard input is empty, or, for
+  // Input::Lines, what send() writes.
+  SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
+             Input input = Input::Empty);
   ~SimProcess();  // kills the program if it still runs
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
 
   bool started() const { return pid_ > 0; }
+  pid_t pid() const { return pid_; }
+  // Writes a line to its standard input; false when the program no longer reads it.
+  bool send(const std::string& line);
+  // Closes its standard input: a program that reads it to its end ends then.
+  void closeInput();
+  // The next output line not yet looked at; nothing at the end of the output or the deadline.
+  // Lines read this way are not kept in lines().
+  std::optional<std::string> nextLine(Clock::time_point deadline);
+  // Whether it still runs; once it has ended, *status tells how ("exit status 1", "signal 9").
+  bool running(std::string* status = nullptr);
   // Reads output until a line equals `line`; false at the end of the output or at the deadline.
   bool waitForLine(const std::string& line, Clock::time_point deadline);
   // Reads the rest of the output and waits for the end: the exit status, -1 for a program ended
@@ -45,7 +58,9 @@ class SimProcess {
   void kill();
 
   pid_t pid_ = -1;
+  int in_ = -1;
   int out_ = -1;
+  std::string ended_;
   std::string pending_;
   std::vector<std::string> lines_;
   std::size_t consumed_ = 0;  // lines already looked at by waitForLine

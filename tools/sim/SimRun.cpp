@@ -8,7 +8,7 @@
 #include <mutex>
 #include <thread>
 
-#include "SimDeviceCopy.h"
+#include "SimDevice.h"
 #include "SimPage.h"
 #include "SimScenes.h"
 #include "foundation/Device.h"
@@ -101,44 +101,13 @@ class PhoneRun {
   bool prepareDevice() {
     std::error_code error;
     fs::create_directories(screens_, error);
-    fs::create_directories(fs::path(errors_).parent_path(), error);
-    fs::create_directories(fs::path(device_).parent_path(), error);
-    const SimProfile& p = shown_.profile;
-    auto fail = [&](const std::string& why) {
-      shown_.deviceFailure = "The device of " + p.name + " cannot be made: " + why;
-      std::fprintf(stderr, "talvocb sim: %s\n", shown_.deviceFailure.c_str());
-      return false;
-    };
-    if (options_.root.empty()) {
-      std::vector<std::string> argv = {tools_.tool, "--root",        device_,     "sample",
-                                       "--version", p.version,       "--machine", p.machine,
-                                       "--width",   number(p.width), "--height",  number(p.height),
-                                       "--scale",   number(p.scale)};
-      if (p.rightToLeft) argv.push_back("--rtl");
-      SimProcess sample(argv, errors_);
-      if (sample.finish(Clock::now() + std::chrono::seconds(60)) != 0) {
-        return fail("talvocb sample failed: " + sample.lastErrorLines(1) + " (see " + errors_ +
-                    ")");
-      }
+    std::string failure;
+    if (prepareSimDevice(tools_, shown_.profile, options_.root, device_, errors_, &failure)) {
       return true;
     }
-    DeviceCopy copy = copyDevice(options_.root, device_);
-    if (!copy.copied) return fail(options_.root + ": " + copy.failure);
-    for (const std::string& line : copy.leftOut) {
-      std::fprintf(stderr, "talvocb sim: not copied from %s: %s\n", options_.root.c_str(),
-                   line.c_str());
-    }
-    std::string reason;
-    DeviceProfile profile = standin::readProfile(device_, &reason).value_or(DeviceProfile{});
-    profile.systemVersion = p.version;
-    profile.machine = p.machine;
-    profile.width = p.width;
-    profile.height = p.height;
-    profile.scale = p.scale;
-    profile.deriveFromScreen();
-    profile.layoutDirection = p.rightToLeft ? 1 : 0;
-    if (!standin::writeProfile(device_, profile)) return fail("its profile cannot be written");
-    return true;
+    shown_.deviceFailure = "The device of " + shown_.profile.name + " cannot be made: " + failure;
+    std::fprintf(stderr, "talvocb sim: %s\n", shown_.deviceFailure.c_str());
+    return false;
   }
 
   // Who plays the scenes on this phone, read from its device by a process that runs on it.
@@ -156,12 +125,6 @@ class PhoneRun {
     id plist = propertyListFromData(std::vector<uint8_t>(text.begin(), text.end()), &reason);
     cast_ = plist ? castFromPropertyList(plist) : SimCast{};
     if (!plist) cast_.failure = "the device's cast cannot be read: " + reason;
-  }
-
-  static std::string number(double value) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%g", value);
-    return text;
   }
 
   ShownScene& sceneNamed(const std::string& name) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "CliContext.h"
+#include "LiveServer.h"
 #include "NumberRange.h"
 #include "SimCast.h"
 #include "SimProfiles.h"
@@ -14,7 +15,8 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   auto* command = app.add_subcommand(
       "sim", "Plays every scene on every phone with the module loaded; writes OUT/index.html");
   static simulator::SimOptions options;
-  static bool list = false, cast = false;
+  static bool list = false, cast = false, serve = false;
+  static int port = 8765;
   command->add_option("--root", options.root, "Play on copies of this device, not the sample");
   command->add_option("--out", options.out, "Where the screens and the page go")
       ->capture_default_str();
@@ -43,6 +45,12 @@ void addSimCommand(CLI::App& app, CliContext& context) {
   command->add_flag("--cast", cast,
                     "Print who plays each scene on the device of --root (with the --call parties "
                     "looked up) as a property list, then stop");
+  command->add_flag("--serve", serve,
+                    "Run the hosts of one phone (the first --profile) and serve the live "
+                    "simulator's page and API on 127.0.0.1 until interrupted");
+  command->add_option("--port", port, "The port --serve listens on (0: any free one)")
+      ->check(CLI::Range(0, 65535))
+      ->capture_default_str();
   command->add_option("--check", options.check,
                       "Compare every screen with the references in this folder");
   command->add_option("--record", options.record, "Write the screens as references into it");
@@ -83,6 +91,17 @@ void addSimCommand(CLI::App& app, CliContext& context) {
     if (options.root.empty()) options.root = context.root;
     std::filesystem::path self = std::filesystem::read_symlink("/proc/self/exe");
     simulator::SimTools tools{self.string(), (self.parent_path() / "talvocb-host").string()};
+    if (serve) {
+      if (options.profiles.size() > 1) {
+        throw CLI::ValidationError("--serve runs one phone: give one --profile");
+      }
+      live::LiveOptions live{options.root, options.out + "/live",
+                             options.profiles.empty() ? simulator::simProfiles().front().name
+                                                      : options.profiles.front(),
+                             port};
+      context.status = live::serveLiveSimulator(live, tools);
+      return;
+    }
     context.status = simulator::runSimulator(options, tools);
   });
 }

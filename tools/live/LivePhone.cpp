@@ -1,0 +1,206 @@
+#include "LivePhone.h"
+
+#include <filesystem>
+#include <fstream>
+
+#include "LiveJSON.h"
+#include "SimDevice.h"
+#include "TALCBSettings.h"
+#include "foundation/DeviceFiles.h"
+#include "foundation/NSValueTypes.h"
+#include "foundation/PropertyList.h"
+
+namespace fs = std::filesystem;
+
+namespace live {
+
+namespace {
+using simulator::Clock;
+
+constexpr const char* kSettingsInDevice =
+    "private/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist";
+
+// Actions whose effect reaches other processes: Settings' (the settings file and its
+// notifications), and a notification posted by hand.
+bool reachesOthers(const LiveProcess& process, const std::string& line) {
+  return std::string(process.key) == "settings" || line.rfind("post ", 0) == 0;
+}
+
+LiveReply failed(int status, const std::string& error) {
+  return {status, jsonText(json{{"ok", false}, {"error", error}})};
+}
+
+// The tree is the host's own JSON text, put in as it is.
+std::string withTree(json reply, const std::string& tree) {
+  std::string text = jsonText(reply);
+  text.pop_back();
+  return text + ",\"tree\":" + tree + "}";
+}
+}  // namespace
+
+std::string screenURL(const LiveProcess& process, unsigned version) {
+  return std::string("/api/screen/") + process.key + ".png?v=" + std::to_string(version);
+}
+
+LivePhone::LivePhone(const LivePlace& place, const simulator::SimProfile& profile)
+    : place_(place), profile_(profile) {
+  device_ = place.out + "/devices/" + profile.name;
+  screens_ = place.out + "/screens/" + profile.name;
+  errors_ = place.out + "/logs/" + profile.name + ".log";
+  std::error_code error;
+  fs::remove_all(device_, error);
+  fs::create_directories(screens_, error);
+  if (!simulator::prepareSimDevice(place.tools, profile, place.root, device_, errors_, &failure_)) {
+    return;
+  }
+  for (const LiveProcess& process : liveProcesses()) {
+    hosts_.push_back({std::make_unique<LiveHost>(process, place.tools, device_, screens_, errors_),
+                      std::make_unique<SerialQueue>()});
+  }
+  // Started together; a host that fails to start is started again by the first line sent to it.
+  std::vector<std::future<HostAnswer>> started;
+  for (Running& running : hosts_) {
+    started.push_back(running.queue->submit([host = running.host.get()] { return host->start(); }));
+  }
+  for (auto& answer : started) answer.get();
+}
+
+LivePhone::~LivePhone() {
+  // Every queue ends (its work done) before its host.
+  hosts_.clear();
+}
+
+LivePhone::Running& LivePhone::running(const LiveProcess& process) {
+  for (Running& running : hosts_) {
+    if (&running.host->process() == &process ||
+        std::string(running.host->process().key) == process.key) {
+      return running;
+    }
+  }
+  throw std::logic_error(std::string("no process ") + process.key);
+}
+
+void LivePhone::recordOthers(const LiveProcess* except) {
+  std::vector<std::future<HostAnswer>> recorded;
+  for (Running& running : hosts_) {
+    if (except && std::string(running.host->process().key) == except->key) continue;
+    recorded.push_back(
+        running.queue->submit([host = running.host.get()] { return host->record(); }));
+  }
+  for (auto& answer : recorded) answer.get();
+}
+
+LiveReply LivePhone::act(const LiveProcess& process, const std::string& line) {
+  if (!failure_.empty()) return failed(503, failure_);
+  Running& target = running(process);
+  struct Done {
+    HostAnswer answer;
+    HostScreen screen;
+  };
+  Done done = target.queue
+                  ->submit([host = target.host.get(), &line] {
+                    Done result{host->perform(line), {}};
+                    if (result.answer.ok) {
+                      HostAnswer recorded = host->record();
+                      if (!recorded.ok) result.answer = recorded;
+                    }
+                    result.screen = host->screen();
+                    return result;
+                  })
+                  .get();
+  if (done.answer.ok && reachesOthers(process, line)) recordOthers(&process);
+  json reply{{"ok", done.answer.ok},
+             {"process", process.key},
+             {"output", done.answer.output},
+             {"screen", screenURL(process, done.screen.version)}};
+  if (!done.answer.restarted.empty()) reply["restarted"] = done.answer.restarted;
+  if (!done.answer.ok) {
+    reply["error"] = done.answer.error;
+    // A refused line is the asker's (400); a host that died or hung is the simulator's (500).
+    return {done.answer.restarted.empty() ? 400 : 500, jsonText(reply)};
+  }
+  return {200, withTree(reply, done.screen.tree ? *done.screen.tree : "null")};
+}
+
+LiveReply LivePhone::runTool(const std::vector<std::string>& arguments) {
+  if (!failure_.empty()) return failed(503, failure_);
+  std::vector<std::string> argv = {place_.tools.tool, "--root", device_};
+  argv.insert(argv.end(), arguments.begin(), arguments.end());
+  simulator::SimProcess tool(argv, errors_);
+  if (tool.finish(Clock::now() + std::chrono::seconds(30)) != 0) {
+    return failed(400, tool.lastErrorLines(1));
+  }
+  // The tool has announced the change; every process shows what it made of it.
+  recordOthers(nullptr);
+  json reply{{"ok", true}};
+  for (Running& running : hosts_) {
+    reply["screens"][running.host->process().key] =
+        screenURL(running.host->process(), screen(running.host->process()).version);
+  }
+  return {200, jsonText(reply)};
+}
+
+LiveReply LivePhone::setName(long long contact, const std::string& first, const std::string& last) {
+  // After "--" a name that starts with "-" is a name, not an option.
+  return runTool({"addressbook", "set-name", "--", std::to_string(contact), first, last});
+}
+
+LiveReply LivePhone::setPhoto(long long contact, const std::string& bytes) {
+  std::string file = place_.out + "/uploads/" + profile_.name + "-photo";
+  std::error_code error;
+  fs::create_directories(fs::path(file).parent_path(), error);
+  std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+  LiveReply reply = runTool({"addressbook", "set-photo", "--", std::to_string(contact), file});
+  fs::remove(file, error);
+  return reply;
+}
+
+HostScreen LivePhone::screen(const LiveProcess& process) {
+  Running& target = running(process);
+  return target.queue->submit([host = target.host.get()] { return host->screen(); }).get();
+}
+
+LiveReply LivePhone::state() {
+  json processes = json::array();
+  for (Running& running : hosts_) {
+    const LiveProcess& process = running.host->process();
+    // Asked in the host's turn, so that the answer never races a line being carried out.
+    processes.push_back(running.queue
+                            ->submit([host = running.host.get(), &process] {
+                              std::vector<std::string> command = host->commandLine();
+                              std::vector<std::string> opening(process.opening.begin(),
+                                                               process.opening.end());
+                              return json{{"key", process.key},
+                                          {"title", process.title},
+                                          {"running", host->running()},
+                                          {"pid", host->pid()},
+                                          {"restarts", host->restarts()},
+                                          {"screen", screenURL(process, host->screen().version)},
+                                          {"command", command},
+                                          {"opening", opening}};
+                            })
+                            .get());
+  }
+  json settings = json::object();
+  std::string reason;
+  if (auto bytes = standin::readFileInside(device_, kSettingsInDevice, &reason, 1 << 20)) {
+    if (auto plist = std::dynamic_pointer_cast<NSDictionary>(propertyListFromData(*bytes))) {
+      for (const char* key : TalvoCBSettingsFile::kKeys) {
+        if (id value = plist->objectForKey(key)) settings[key] = boolValue(value);
+      }
+    }
+  }
+  json profiles = json::array();
+  for (const simulator::SimProfile& phone : simulator::simProfiles())
+    profiles.push_back(phone.name);
+  json reply{{"profile", profile_.name},
+             {"profiles", profiles},
+             {"phone", simulator::describeProfile(profile_)},
+             {"device", device_},
+             {"processes", processes},
+             {"settings", settings}};
+  if (!failure_.empty()) reply["failure"] = failure_;
+  return {200, jsonText(reply)};
+}
+
+}  // namespace live
