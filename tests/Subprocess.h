@@ -41,6 +41,7 @@ class RunningProgram {
   bool waitForLine(const std::string& expected, std::chrono::milliseconds timeout);
   // Waits for the end and answers the exit status.
   int wait();
+  pid_t pid() const { return pid_; }
 
  private:
   pid_t pid_ = -1;

@@ -14,6 +14,8 @@ using simulator::Clock;
 constexpr auto kActionTime = std::chrono::seconds(30);
 // What one answer may print before the rest is dropped: a host's output is its own, not unbounded.
 constexpr std::size_t kMostOutputLines = 2000;
+// How long a host that has closed its output may take to end.
+constexpr auto kEndTime = std::chrono::seconds(3);
 
 std::shared_ptr<const std::string> readWhole(const std::string& path) {
   std::ifstream file(path, std::ios::binary);
@@ -81,7 +83,7 @@ void LiveHost::stop() {
   if (!host_) return;
   // Its input ends, so it ends by itself, its exit handlers run; killed if it does not.
   host_->closeInput();
-  host_->finish(Clock::now() + std::chrono::seconds(3));
+  host_->finish(Clock::now() + kEndTime);
   host_.reset();
 }
 
@@ -119,8 +121,8 @@ HostAnswer LiveHost::perform(const std::string& line) {
 
 HostAnswer LiveHost::exchange(const std::string& line) {
   HostAnswer answer;
+  auto deadline = Clock::now() + kActionTime;
   if (host_->send(line)) {
-    auto deadline = Clock::now() + kActionTime;
     while (auto reply = host_->nextLine(deadline)) {
       if (*reply == kHostLineDone) {
         answer.ok = true;
@@ -135,17 +137,18 @@ HostAnswer LiveHost::exchange(const std::string& line) {
       if (answer.output.size() < kMostOutputLines) answer.output.push_back(std::move(*reply));
     }
   }
-  // Dead or hung: a hung host is ended, so that it counts as dead.
+  // Dead or hung: a hung host is ended, so that it counts as dead; a dead one is waited for, so
+  // that the answer can say how it ended.
+  bool hung = Clock::now() >= deadline;
+  std::optional<int> status = host_->finish(Clock::now() + (hung ? Clock::duration() : kEndTime));
   std::string how;
-  bool hung = host_->running(&how);
-  if (hung) host_->finish(Clock::now());
+  host_->running(&how);
   answer.error = std::string(process_.title) +
                  (hung ? " did not answer within " + std::to_string(kActionTime.count()) + " s"
                        : " ended during the action (" + how + ")");
-  if (host_) {
-    std::string errors = host_->lastErrorLines(1);
-    if (!errors.empty()) answer.error += ": " + errors;
-  }
+  std::string errors = host_->lastErrorLines(1);
+  if (!errors.empty()) answer.error += ": " + errors;
+  (void)status;
   return answer;
 }
 

@@ -57,11 +57,15 @@ LivePhone::LivePhone(const LivePlace& place, const simulator::SimProfile& profil
     hosts_.push_back({std::make_unique<LiveHost>(process, place.tools, device_, screens_, errors_),
                       std::make_unique<SerialQueue>()});
   }
-  // Started together; a host that fails to start is started again by the first line sent to it.
+  // SpringBoard first, as on the phone: the module's start-up there writes the settings file
+  // that the others read (the pane shows its rows by it). The rest start together. A host that
+  // fails to start is started again by the first line sent to it.
+  auto start = [](Running& running) {
+    return running.queue->submit([host = running.host.get()] { return host->start(); });
+  };
+  start(hosts_.front()).get();
   std::vector<std::future<HostAnswer>> started;
-  for (Running& running : hosts_) {
-    started.push_back(running.queue->submit([host = running.host.get()] { return host->start(); }));
-  }
+  for (std::size_t i = 1; i < hosts_.size(); ++i) started.push_back(start(hosts_[i]));
   for (auto& answer : started) answer.get();
 }
 

@@ -15,7 +15,12 @@ namespace simulator {
 
 namespace {
 constexpr std::size_t kKeptErrorLines = 8;
+
+std::string describeEnd(int status) {
+  return WIFEXITED(status) ? "exit status " + std::to_string(WEXITSTATUS(status))
+                           : "signal " + std::to_string(WTERMSIG(status));
 }
+}  // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
                        Input input) {
@@ -104,8 +109,7 @@ bool SimProcess::running(std::string* status) {
     int how = 0;
     if (::waitpid(pid_, &how, WNOHANG) != pid_) return true;
     pid_ = -1;
-    ended_ = WIFEXITED(how) ? "exit status " + std::to_string(WEXITSTATUS(how))
-                            : "signal " + std::to_string(WTERMSIG(how));
+    ended_ = describeEnd(how);
   }
   if (status) *status = ended_.empty() ? "not started" : ended_;
   return false;
@@ -156,7 +160,9 @@ std::string SimProcess::lastErrorLines(std::size_t count) {
 void SimProcess::kill() {
   if (pid_ <= 0) return;
   ::kill(pid_, SIGKILL);
-  ::waitpid(pid_, nullptr, 0);
+  int status = 0;
+  ::waitpid(pid_, &status, 0);
+  ended_ = describeEnd(status);
   pid_ = -1;
 }
 
@@ -206,6 +212,7 @@ std::optional<int> SimProcess::finish(Clock::time_point deadline) {
     pid_t done = ::waitpid(pid_, &status, WNOHANG);
     if (done == pid_) {
       pid_ = -1;
+      ended_ = describeEnd(status);
       return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
     if (Clock::now() >= deadline) break;
