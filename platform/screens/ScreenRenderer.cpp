@@ -24,9 +24,13 @@ void layoutViewTree(const std::shared_ptr<UIView>& root) {
 
 UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {
   if (!root) return nullptr;
+  return renderViewTrees({root}, root->bounds().size, scale);
+}
+
+UIImagePtr renderViewTrees(const std::vector<std::shared_ptr<UIView>>& roots, CGSize size,
+                           CGFloat scale) {
   if (!(scale > 0)) scale = UIScreen::mainScreen()->scale();
   if (!(scale > 0) || !std::isfinite(scale)) scale = 1;
-  CGSize size = root->bounds().size;
   // Whole pixels; a hair over a whole number is rounding noise, not another pixel.
   auto pixels = [scale](CGFloat points) {
     double p = points * scale;
@@ -34,7 +38,14 @@ UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale) {
   };
   CGContextRef context = CGContextCreateForImage(pixels(size.width), pixels(size.height), scale);
   if (!context) return nullptr;
-  root->layer()->renderInContext(context);
+  cairo_t* cr = CGContextGetCairo(context);
+  for (const auto& root : roots) {
+    if (!root) continue;
+    cairo_save(cr);
+    cairo_translate(cr, root->frame().origin.x, root->frame().origin.y);
+    root->layer()->renderInContext(context);
+    cairo_restore(cr);
+  }
   // The picture takes the context's own pixels over: a screen is too big to copy for nothing.
   cairo_surface_t* pixelsDrawn =
       cairo_surface_reference(cairo_get_target(CGContextGetCairo(context)));

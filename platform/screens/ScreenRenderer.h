@@ -2,6 +2,7 @@
 #pragma once
 
 #include <memory>
+#include <vector>
 
 #include "uikit/UIImage.h"
 #include "uikit/UIView.h"
@@ -16,4 +17,9 @@ void layoutViewTree(const std::shared_ptr<UIView>& root);
 // The tree drawn from the root's top-left corner into a picture of the root's size at the scale
 // (0: the main screen's); nil when that size gives no bitmap.
 UIImagePtr renderViewTree(const std::shared_ptr<UIView>& root, CGFloat scale = 0);
+
+// Several trees drawn back to front, each at its frame's origin, into one picture of the size:
+// the windows of a screen, the ones in front over what lies behind them.
+UIImagePtr renderViewTrees(const std::vector<std::shared_ptr<UIView>>& roots, CGSize size,
+                           CGFloat scale = 0);
 }  // namespace standin

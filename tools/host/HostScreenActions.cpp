@@ -40,18 +40,13 @@ HostStep layout(const HostArguments&, const HostIdentity&) {
 // overlay) shows what lies behind it. Each is laid out first, as the platform does before it
 // draws.
 UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
-  std::vector<UIImagePtr> layers;
+  std::vector<std::shared_ptr<UIView>> shown;
   for (const auto& window : UIWindow::windows()) {
     if (window->isHidden()) continue;
     standin::layoutViewTree(window);
-    if (auto image = standin::renderViewTree(window)) layers.push_back(image);
+    shown.push_back(window);
   }
-  if (layers.size() <= 1) return layers.empty() ? nullptr : layers.front();
-  UIGraphicsBeginImageContextWithOptions(front->bounds().size, false, 0);
-  for (const auto& layer : layers) layer->drawInRect(front->bounds());
-  auto screen = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  return screen;
+  return shown.empty() ? nullptr : standin::renderViewTrees(shown, front->bounds().size);
 }
 
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
