@@ -70,7 +70,9 @@ bool completeAtStartup(std::string* reason) {
     TALCB_SHORT_INFO("Settings file exists, checking version..");
   }
   // Rewritten whether or not a key was missing, from the file as it is under the lock, so that
-  // nothing another writer put in meanwhile is undone.
+  // nothing another writer put in meanwhile is undone. A file that holds the very bytes the
+  // rewrite would write is left as it is: each start-up would otherwise wait on the disk for
+  // nothing.
   auto result =
       PropertyListFile::update(path, NSPropertyListXMLFormat_v1_0, [](NSDictionary& file) {
         if (file.count() > 0) {

@@ -1,11 +1,13 @@
 // The settings file as the library reads it and as the start-up completes it.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include "TALCBSettings.h"
 #include "TalvoCBUtils+Settings.h"
 #include "TemporaryDevice.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
+#include "foundation/PropertyListFile.h"
 
 namespace {
 const char* kSettings = "/var/mobile/Library/Preferences/com.quorvik.TalvoCB.plist";
@@ -79,6 +81,27 @@ TEST(Settings, StartupCompletionAddsOnlyWhatIsMissing) {
   EXPECT_FALSE(settings->isTalvoCBEnabled());
   EXPECT_TRUE(settings->isRoundedPicsEnabled());
   EXPECT_TRUE(settings->isShowPicturesOnContacts());
+}
+
+TEST(Settings, AStartupThatWouldWriteTheSameBytesLeavesTheFileButABinaryOneIsRewritten) {
+  TemporaryDevice device;
+  ASSERT_TRUE(TalvoCBSettingsFile::completeAtStartup());
+  auto inode = [&] {
+    struct stat info {};
+    return ::stat(device.settingsFile().c_str(), &info) == 0 ? info.st_ino : 0;
+  };
+  ino_t created = inode();
+  unsigned long writes = PropertyListFile::writesSoFar();
+  ASSERT_TRUE(TalvoCBSettingsFile::completeAtStartup());
+  EXPECT_EQ(inode(), created);
+  EXPECT_EQ(PropertyListFile::writesSoFar(), writes);
+
+  // The same values in the pane's binary format are other bytes: written back as XML.
+  writeSettings(device, NSDictionary::dictionaryWithContentsOfFile(kSettings),
+                NSPropertyListBinaryFormat_v1_0);
+  ASSERT_TRUE(TalvoCBSettingsFile::completeAtStartup());
+  EXPECT_EQ(PropertyListFile::writesSoFar(), writes + 1);
+  EXPECT_EQ(device.readFile(kSettings).rfind("<?xml", 0), 0u);
 }
 
 TEST(Settings, MonogramsNeedVersionSeven) {

@@ -12,6 +12,7 @@
 
 #include "foundation/Device.h"
 #include "foundation/DeviceFiles.h"
+#include "foundation/PropertyListLimits.h"
 
 namespace PropertyListFile {
 namespace {
@@ -96,7 +97,8 @@ UpdateResult update(const std::string& path, NSPropertyListFormat format,
   const std::string real = fileSystemRepresentation(path);
   removeWhatDeadWritersLeft(real);
   std::string why;
-  id list = readPropertyListFile(real, &why);
+  auto bytes = readRealFile(real, &why, plist_limits::kMaxFileBytes);
+  id list = bytes ? propertyListFromData(*bytes, &why) : nullptr;
   auto contents = cast<NSDictionary>(list);
   if (!contents) {
     // Only a missing file starts empty; anything else there is someone's and stays.
@@ -113,6 +115,11 @@ UpdateResult update(const std::string& path, NSPropertyListFormat format,
     return result;
   }
   auto data = dataWithPropertyList(contents, format, &why);
+  // The very bytes the file holds already: nothing changed, so there is nothing to make durable.
+  if (data && bytes && *data == *bytes) {
+    result.status = UpdateStatus::Unchanged;
+    return result;
+  }
   if (!data || !writeRealFile(real, *data, true, &why)) {
     result.reason = real + ": " + why;
     return result;

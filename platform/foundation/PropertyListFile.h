@@ -50,7 +50,8 @@ class Lock {
 };
 
 // Under the lock: reads the file (a missing one as empty), lets change edit the dictionary and
-// answer whether it changed anything, and writes it back only then.
+// answer whether it changed anything, and writes it back only then, and only when the dictionary
+// in the format asked for is not byte for byte what the file holds already.
 UpdateResult update(const std::string& path, NSPropertyListFormat format,
                     const std::function<bool(NSDictionary&)>& change);
 // Sets each key to its value (nil removes the key).
