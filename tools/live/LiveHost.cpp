@@ -71,7 +71,7 @@ HostAnswer LiveHost::startProcess() {
   argv.push_back("--serve");
   host_ =
       std::make_unique<simulator::SimProcess>(argv, errors_, simulator::SimProcess::Input::Lines);
-  if (!host_->started()) return {false, tools_.host + " cannot be started", {}, {}};
+  if (!host_->started()) return {false, tools_.host + " cannot be started", {}, {}, true};
   for (const char* line : process_.opening) {
     HostAnswer answer = exchange(line);
     if (!answer.ok) return answer;
@@ -139,6 +139,7 @@ HostAnswer LiveHost::exchange(const std::string& line) {
   }
   // Dead or hung: a hung host is ended, so that it counts as dead; a dead one is waited for, so
   // that the answer can say how it ended.
+  answer.hostFailed = true;
   bool hung = Clock::now() >= deadline;
   std::optional<int> status = host_->finish(Clock::now() + (hung ? Clock::duration() : kEndTime));
   std::string how;
@@ -166,7 +167,8 @@ HostAnswer LiveHost::recordScreen(bool restart) {
   auto png = readWhole(stem + ".png");
   auto tree = readWhole(stem + ".json");
   if (!png || !tree) {
-    return {false, "the screen of " + std::string(process_.title) + " cannot be read", {}, {}};
+    return {
+        false, "the screen of " + std::string(process_.title) + " cannot be read", {}, {}, true};
   }
   screen_ = {png, tree, screen_.version + 1};
   return {true, {}, {}, {}};

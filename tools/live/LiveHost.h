@@ -29,6 +29,7 @@ struct HostAnswer {
   std::string error;                // the host's one-line reason when not ok
   std::vector<std::string> output;  // what the action printed
   std::string restarted;            // when the host had to be started again, why
+  bool hostFailed = false;          // not ok because the host died or hung, not for the line
 };
 
 // The screen a host last recorded.

@@ -101,29 +101,45 @@ LiveReply LivePhone::act(const LiveProcess& process, const std::string& line) {
     HostAnswer answer;
     HostScreen screen;
   };
-  Done done = target.queue
-                  ->submit([host = target.host.get(), &line] {
-                    Done result{host->perform(line), {}};
-                    if (result.answer.ok) {
-                      HostAnswer recorded = host->record();
-                      if (!recorded.ok) result.answer = recorded;
-                    }
-                    result.screen = host->screen();
-                    return result;
-                  })
-                  .get();
-  if (done.answer.ok && reachesOthers(process, line)) recordOthers(&process);
-  json reply{{"ok", done.answer.ok},
-             {"process", process.key},
-             {"output", done.answer.output},
-             {"screen", screenURL(process, done.screen.version)}};
-  if (!done.answer.restarted.empty()) reply["restarted"] = done.answer.restarted;
-  if (!done.answer.ok) {
-    reply["error"] = done.answer.error;
-    // A refused line is the asker's (400); a host that died or hung is the simulator's (500).
-    return {done.answer.restarted.empty() ? 400 : 500, jsonText(reply)};
+  // The line and the process's new screen are one turn of its queue, so that no other request
+  // comes between them; once the line is carried out, the processes it reaches redraw meanwhile.
+  auto performed = std::make_shared<std::promise<bool>>();
+  std::future<bool> reached = performed->get_future();
+  std::future<Done> done = target.queue->submit([host = target.host.get(), line, performed] {
+    Done result{host->perform(line), {}};
+    performed->set_value(result.answer.ok);
+    if (result.answer.ok) {
+      HostAnswer recorded = host->record();
+      if (!recorded.ok) result.answer = recorded;
+    }
+    result.screen = host->screen();
+    return result;
+  });
+  std::vector<std::future<HostAnswer>> awaited;
+  if (reached.get() && reachesOthers(process, line)) {
+    for (Running& other : hosts_) {
+      if (&other == &target) continue;
+      auto recorded = other.queue->submit([host = other.host.get()] { return host->record(); });
+      // The answer waits for SpringBoard, where the add-on's pictures show; the others redraw
+      // behind it, and a request for their screens waits for that in their queues.
+      if (std::string(other.host->process().key) == "springboard") {
+        awaited.push_back(std::move(recorded));
+      }
+    }
   }
-  return {200, withTree(reply, done.screen.tree ? *done.screen.tree : "null")};
+  Done result = done.get();
+  for (auto& recorded : awaited) recorded.get();
+  json reply{{"ok", result.answer.ok},
+             {"process", process.key},
+             {"output", result.answer.output},
+             {"screen", screenURL(process, result.screen.version)}};
+  if (!result.answer.restarted.empty()) reply["restarted"] = result.answer.restarted;
+  if (!result.answer.ok) {
+    reply["error"] = result.answer.error;
+    // A refused line is the asker's (400); a host that died or hung is the simulator's (500).
+    return {result.answer.hostFailed ? 500 : 400, jsonText(reply)};
+  }
+  return {200, withTree(reply, result.screen.tree ? *result.screen.tree : "null")};
 }
 
 LiveReply LivePhone::runTool(const std::vector<std::string>& arguments) {
