@@ -152,6 +152,25 @@ def startup(folder):
     return rows, [note for note in notes if note]
 
 
+def live(folder):
+    """Rows from the live simulator's report: each action's answer against the host alone, and a
+    note with the medians and 95th percentiles (goal: a median within 100 ms)."""
+    path = os.path.join(folder, "Live.txt")
+    if not os.path.exists(path):
+        return [], []
+    rows, parts = [], []
+    for line in open(path):
+        label, _, numbers = line.rstrip().rpartition("  ")
+        median, p95, host_median, host_p95 = (float(n) * 1e-6 for n in numbers.split())
+        kind = label.removeprefix("live ")
+        rows.append((f"live simulator, {kind}: POST /api/do to its answer (median)", NO_BOOK,
+                     median, "the same lines in the host alone", host_median, GOAL))
+        verdict = "met" if median <= 0.1 else "NOT met"
+        parts.append(f"{kind} median {shown(median)} (p95 {shown(p95)}; host alone "
+                     f"{shown(host_median)}, p95 {shown(host_p95)}), within 100 ms {verdict}")
+    return rows, ["Live simulator: " + "; ".join(parts) + "."]
+
+
 def main():
     folder = sys.argv[1]
     results = load(folder)
@@ -167,6 +186,9 @@ def main():
     rows += contact_lists(folder)
     startup_rows, notes = startup(folder)
     rows += startup_rows
+    live_rows, live_notes = live(folder)
+    rows += live_rows
+    notes += live_notes
 
     header = ("path", "contacts", "time", "bare operation", "bare time", "ratio", "goal")
     table = []
