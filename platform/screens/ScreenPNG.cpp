@@ -100,8 +100,7 @@ bool encodeScreenPNG(cairo_surface_t* surface, std::vector<uint8_t>* png) {
   cairo_surface_flush(surface);
   int width = cairo_image_surface_get_width(surface);
   int height = cairo_image_surface_get_height(surface);
-  if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32 || width <= 0 ||
-      height <= 0) {
+  if (cairo_image_surface_get_format(surface) != CAIRO_FORMAT_ARGB32 || width <= 0 || height <= 0) {
     // Pictures of other kinds are rare here: cairo's own writer takes them.
     auto append = [](void* closure, const unsigned char* data, unsigned int length) {
       appendCairoBytes(static_cast<std::vector<uint8_t>*>(closure), data, length);
@@ -109,8 +108,7 @@ bool encodeScreenPNG(cairo_surface_t* surface, std::vector<uint8_t>* png) {
     };
     return cairo_surface_write_to_png_stream(surface, append, png) == CAIRO_STATUS_SUCCESS;
   }
-  png_structp writer =
-      png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failed, noWarnings);
+  png_structp writer = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, failed, noWarnings);
   if (!writer) return false;
   png_infop info = png_create_info_struct(writer);
   std::vector<uint8_t> row(static_cast<std::size_t>(width) * 4);

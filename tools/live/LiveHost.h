@@ -7,21 +7,11 @@
 #include <string>
 #include <vector>
 
+#include "LiveProcesses.h"
 #include "SimProcess.h"
 #include "SimStage.h"
 
 namespace live {
-
-// A process the live simulator runs: its key in the API, its name, its bundle identifier and the
-// lines it starts with.
-struct LiveProcess {
-  const char* key;
-  const char* title;
-  const char* bundleIdentifier;
-  std::vector<const char*> opening;
-};
-const std::vector<LiveProcess>& liveProcesses();
-const LiveProcess* findLiveProcess(const std::string& key);
 
 // How a line went.
 struct HostAnswer {

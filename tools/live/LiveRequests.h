@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "LiveHost.h"
+#include "LiveProcesses.h"
 #include "SimProfiles.h"
 
 namespace live {
