@@ -36,9 +36,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   live::PhoneRequest phone = live::readPhoneRequest("application/json", body);
   if (phone.error.empty() != (phone.profile != nullptr)) fail("a phone request half read:", body);
   live::NameRequest name = live::readNameRequest("application/json", body);
-  if (name.error.empty() && (name.first.size() > live::kMostNameBytes ||
-                             name.last.size() > live::kMostNameBytes ||
-                             !oneLine(name.first + name.last))) {
+  if (name.error.empty() &&
+      (name.first.size() > live::kMostNameBytes || name.last.size() > live::kMostNameBytes ||
+       !oneLine(name.first + name.last))) {
     fail("an accepted name is too long or holds a control character:", body);
   }
   // An error message quotes at most a few dozen bytes of what was sent.

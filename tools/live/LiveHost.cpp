@@ -44,7 +44,9 @@ std::vector<std::string> LiveHost::commandLine() const {
 
 HostAnswer LiveHost::start() {
   HostAnswer answer = startProcess();
-  return answer.ok ? recordScreen(false) : answer;
+  if (answer.ok) answer = recordScreen(false);
+  publish();
+  return answer;
 }
 
 HostAnswer LiveHost::startProcess() {
@@ -73,11 +75,24 @@ bool LiveHost::running() {
   return host_ && host_->running();
 }
 
-int LiveHost::pid() const {
-  return host_ ? host_->pid() : -1;
+HostStatus LiveHost::status() const {
+  std::lock_guard lock(statusLock_);
+  return status_;
+}
+
+void LiveHost::publish() {
+  HostStatus now{running(), host_ ? host_->pid() : -1, restarts_, screen_.version};
+  std::lock_guard lock(statusLock_);
+  status_ = now;
 }
 
 HostAnswer LiveHost::perform(const std::string& line) {
+  HostAnswer answer = performOnce(line);
+  publish();
+  return answer;
+}
+
+HostAnswer LiveHost::performOnce(const std::string& line) {
   std::string why;
   if (std::string how; !host_ || !host_->running(&how)) {
     why = std::string(process_.title) + " had ended (" + how + ") and was started again";

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,14 @@ struct HostScreen {
   unsigned version = 0;  // counts the recordings
 };
 
+// What the state of the phone tells of a host, readable from any thread while the host works.
+struct HostStatus {
+  bool running = false;
+  int pid = -1;
+  unsigned restarts = 0;
+  unsigned version = 0;  // of the screen
+};
+
 class LiveHost {
  public:
   // The host writes its screen into `screens`/KEY.png and KEY.json, its standard error to
@@ -44,18 +53,21 @@ class LiveHost {
   // Waits until the host is idle, then records its screen.
   HostAnswer record();
   const HostScreen& screen() const { return screen_; }
-  bool running();
-  int pid() const;
-  unsigned restarts() const { return restarts_; }
+  // As it was when the host last finished something asked of it.
+  HostStatus status() const;
   // The talvocb-host command line that starts this host, without its actions.
   std::vector<std::string> commandLine() const;
 
  private:
   HostAnswer startProcess();
+  HostAnswer performOnce(const std::string& line);
   // Sends a line and reads its answer; a host that hangs is ended.
   HostAnswer exchange(const std::string& line);
   // Records the screen, starting the host again if it has died (restart) or not.
   HostAnswer recordScreen(bool restart);
+  bool running();
+  // Makes the status readable by others; called at the end of each thing asked.
+  void publish();
   void stop();
 
   LiveProcess process_;
@@ -64,6 +76,8 @@ class LiveHost {
   std::unique_ptr<simulator::SimProcess> host_;
   HostScreen screen_;
   unsigned restarts_ = 0;
+  mutable std::mutex statusLock_;
+  HostStatus status_;
 };
 
 }  // namespace live

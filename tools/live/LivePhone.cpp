@@ -184,22 +184,17 @@ LiveReply LivePhone::state() {
   json processes = json::array();
   for (Running& running : hosts_) {
     const LiveProcess& process = running.host->process();
-    // Asked in the host's turn, so that the answer never races a line being carried out.
-    processes.push_back(running.queue
-                            ->submit([host = running.host.get(), &process] {
-                              std::vector<std::string> command = host->commandLine();
-                              std::vector<std::string> opening(process.opening.begin(),
-                                                               process.opening.end());
-                              return json{{"key", process.key},
-                                          {"title", process.title},
-                                          {"running", host->running()},
-                                          {"pid", host->pid()},
-                                          {"restarts", host->restarts()},
-                                          {"screen", screenURL(process, host->screen().version)},
-                                          {"command", command},
-                                          {"opening", opening}};
-                            })
-                            .get());
+    // As each host last finished: never waiting for a line one of them is carrying out.
+    HostStatus status = running.host->status();
+    std::vector<std::string> opening(process.opening.begin(), process.opening.end());
+    processes.push_back(json{{"key", process.key},
+                             {"title", process.title},
+                             {"running", status.running},
+                             {"pid", status.pid},
+                             {"restarts", status.restarts},
+                             {"screen", screenURL(process, status.version)},
+                             {"command", running.host->commandLine()},
+                             {"opening", opening}});
   }
   json settings = json::object();
   std::string reason;

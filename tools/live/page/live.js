@@ -327,4 +327,13 @@ window.addEventListener('resize', showSelected);
 wireControls();
 refreshState().catch(error => say(String(error), true));
 // Another process may redraw on its own (a notification): its screen is fetched when it changes.
-setInterval(() => refreshState().catch(() => say('The server does not answer', true)), 2000);
+// The next look waits for the last answer, so that a slow server never gets a pile of them.
+async function keepLooking() {
+  try {
+    await refreshState();
+  } catch {
+    say('The server does not answer', true);
+  }
+  setTimeout(keepLooking, 2000);
+}
+setTimeout(keepLooking, 2000);
