@@ -150,7 +150,7 @@ TEST_F(LiveSimulator, BadRequestsAndDeadHostsLeaveTheServerRunning) {
   EXPECT_EQ(get("/api/state")["processes"][0]["restarts"], 1);
 }
 
-TEST_F(LiveSimulator, ListensOnLoopbackOnlyAndEndsItsHostsOnSIGTERM) {
+TEST_F(LiveSimulator, ListensOnLoopbackOnlyChangesPhonesAndEndsItsHostsOnSIGTERM) {
   // Every listening socket on the port is bound to 127.0.0.1.
   char port[8];
   std::snprintf(port, sizeof port, ":%04X", port_);
@@ -169,8 +169,16 @@ TEST_F(LiveSimulator, ListensOnLoopbackOnlyAndEndsItsHostsOnSIGTERM) {
   std::ifstream table6("/proc/net/tcp6");
   while (std::getline(table6, line)) EXPECT_EQ(line.find(port), std::string::npos) << line;
 
+  // Another phone: the hosts start again on its own device, at its size.
   std::vector<int> hosts;
   json state = get("/api/state");
+  for (const json& p : state["processes"]) hosts.push_back(p["pid"]);
+  EXPECT_EQ(post("/api/phone", {{"profile", "ios8-iphone5s"}})["profile"], "ios8-iphone5s");
+  EXPECT_EQ(get("/api/tree/springboard.json")["frame"], json({0, 0, 320, 568}));
+  for (int host : hosts) EXPECT_NE(::kill(host, 0), 0) << "host " << host << " still runs";
+
+  hosts.clear();
+  state = get("/api/state");
   for (const json& p : state["processes"]) hosts.push_back(p["pid"]);
   ASSERT_EQ(::kill(server_->pid(), SIGTERM), 0);
   EXPECT_EQ(server_->wait(), 0);
