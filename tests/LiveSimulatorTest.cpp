@@ -105,6 +105,13 @@ TEST_F(LiveSimulator, ActionsReachTheScreensOfEveryProcess) {
   EXPECT_EQ(favourites.find("[photo of contact 2"), std::string::npos) << favourites;
   EXPECT_NE(favourites.find("[host photo of contact 2"), std::string::npos) << favourites;
 
+  // A new photo reaches SpringBoard's favourites when they show again.
+  auto png = client_->Get(call["screen"].get<std::string>().c_str());
+  auto photo = client_->Post("/api/contact/3/photo", png->body, "image/png");
+  EXPECT_EQ(photo->status, 200) << photo->body;
+  std::string again = shown(act("springboard", "favorites")["tree"]);
+  EXPECT_NE(again.find("[host photo of contact 3"), std::string::npos) << again;
+
   // A new name reaches the contact list (at its top, where the list shows it).
   post("/api/contact/2/name", {{"first", "Zelda"}, {"last", "Aardvark"}});
   EXPECT_NE(shown(get("/api/tree/contacts.json")).find("Aardvark"), std::string::npos);

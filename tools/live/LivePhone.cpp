@@ -1,7 +1,10 @@
 #include "LivePhone.h"
 
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <filesystem>
-#include <fstream>
 
 #include "LiveJSON.h"
 #include "SimDevice.h"
@@ -166,10 +169,23 @@ LiveReply LivePhone::setName(long long contact, const std::string& first, const 
 }
 
 LiveReply LivePhone::setPhoto(long long contact, const std::string& bytes) {
-  std::string file = place_.out + "/uploads/" + profile_.name + "-photo";
   std::error_code error;
-  fs::create_directories(fs::path(file).parent_path(), error);
-  std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
+  fs::create_directories(place_.out + "/uploads", error);
+  // A file of its own for each upload: two at once must not write into one another.
+  std::string file = place_.out + "/uploads/photo-XXXXXX";
+  int fd = ::mkstemp(file.data());
+  if (fd < 0) return failed(500, "the photo cannot be kept: " + std::string(std::strerror(errno)));
+  bool written = true;
+  for (std::size_t done = 0; written && done < bytes.size();) {
+    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    written = n > 0 || (n < 0 && errno == EINTR);
+    if (n > 0) done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  if (!written) {
+    fs::remove(file, error);
+    return failed(500, "the photo cannot be kept: " + std::string(std::strerror(errno)));
+  }
   LiveReply reply = runTool({"addressbook", "set-photo", "--", std::to_string(contact), file});
   fs::remove(file, error);
   return reply;
