@@ -8,6 +8,7 @@
 #include "foundation/Dispatch.h"
 #include "foundation/ProcessIdle.h"
 #include "foundation/PropertyList.h"
+#include "screens/ScreenPNG.h"
 #include "screens/ScreenRenderer.h"
 #include "screens/ViewTreeDump.h"
 #include "uikit/UIAlertView.h"
@@ -58,7 +59,7 @@ HostStep snapshot(const HostArguments& words, const HostIdentity&) {
   auto image = renderScreen(frontmost());
   if (!image) throw HostActionFailure("the window has no pixels to draw");
   std::string reason;
-  if (!UIImageWritePNGToFile(image, words[0], &reason)) {
+  if (!standin::writeScreenPNG(image, words[0], &reason)) {
     throw writeFailure(words[0], reason);
   }
   return HostStep::Continue;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "foundation/PropertyList.h"
+#include "screens/ScreenPNG.h"
 
 namespace simulator {
 
@@ -45,13 +46,7 @@ uint32_t bigEndian(const std::vector<uint8_t>& bytes, std::size_t at) {
 // Whole or not at all, as every picture the simulator writes.
 bool writeSurfacePNG(cairo_surface_t* surface, const std::string& path) {
   std::vector<uint8_t> png;
-  auto append = [](void* closure, const unsigned char* data, unsigned int length) {
-    auto* out = static_cast<std::vector<uint8_t>*>(closure);
-    out->insert(out->end(), data, data + length);
-    return CAIRO_STATUS_SUCCESS;
-  };
-  return cairo_surface_write_to_png_stream(surface, append, &png) == CAIRO_STATUS_SUCCESS &&
-         writeRealFile(path, png, true);
+  return standin::encodeScreenPNG(surface, &png) && writeRealFile(path, png, true);
 }
 
 // Nothing with the reason when the file cannot be read, is too large, or is no PNG.

@@ -1,0 +1,21 @@
+// Screens as PNG files, made for speed: the pixels cairo's own PNG writer gives, compressed at
+// zlib's fastest level with one fixed row filter instead of its default level and a filter tried
+// per row. A screen is drawn and written many times and read back a few: the bytes may differ
+// from cairo's, what they show never does.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "uikit/UIImage.h"
+
+namespace standin {
+
+// The surface as PNG bytes into *png; false when the surface cannot be encoded.
+bool encodeScreenPNG(cairo_surface_t* surface, std::vector<uint8_t>* png);
+
+// The picture as a PNG file at a real path, whole or not at all; false with the reason.
+bool writeScreenPNG(const UIImagePtr& image, const std::string& realPath, std::string* reason);
+
+}  // namespace standin
