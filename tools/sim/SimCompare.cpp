@@ -46,7 +46,7 @@ uint32_t bigEndian(const std::vector<uint8_t>& bytes, std::size_t at) {
 // Whole or not at all, as every picture the simulator writes.
 bool writeSurfacePNG(cairo_surface_t* surface, const std::string& path) {
   std::vector<uint8_t> png;
-  return standin::encodeScreenPNG(surface, &png) && writeRealFile(path, png, true);
+  return standin::encodeScreenPNG(surface, &png) && writeRealFileWhole(path, png);
 }
 
 // Nothing with the reason when the file cannot be read, is too large, or is no PNG.
