@@ -1,5 +1,7 @@
 #include "uikit/UIGraphics.h"
 
+#include <cairo.h>
+
 #include <cmath>
 #include <vector>
 
@@ -77,6 +79,24 @@ void UIGraphicsNoteDrawnSource(const std::string& source) {
   if (source.empty() || stack.slots.empty()) return;
   std::string& drawn = stack.slots.back().drawnSource;
   if (drawn.empty()) drawn = source;
+}
+}  // namespace standin
+
+namespace standin {
+std::shared_ptr<UIImage> UIGraphicsTakeImageFromCurrentImageContext() {
+  if (stack.slots.empty() || !stack.slots.back().owned) return nullptr;
+  Slot slot = std::move(stack.slots.back());
+  stack.slots.pop_back();
+  if (!slot.context) return nullptr;
+  cairo_surface_t* drawn =
+      cairo_surface_reference(cairo_get_target(CGContextGetCairo(slot.context)));
+  CGContextRelease(slot.context);
+  CGImageRef image = CGImageCreateWithSurface(drawn);
+  if (!image) return nullptr;
+  auto result = make<UIImage>(image, slot.scale);
+  CGImageRelease(image);
+  result->setSource(slot.drawnSource);
+  return result;
 }
 }  // namespace standin
 

@@ -24,4 +24,8 @@ namespace standin {
 // A picture drawn into the current context leaves its source there, so that the picture taken
 // from an image context says what it was made from (the first picture with one drawn).
 void UIGraphicsNoteDrawnSource(const std::string& source);
+// What UIGraphicsGetImageFromCurrentImageContext and then UIGraphicsEndImageContext give, the
+// picture taking the context's pixels over instead of a copy of them: for a picture the size of
+// a screen, drawn once.
+std::shared_ptr<UIImage> UIGraphicsTakeImageFromCurrentImageContext();
 }  // namespace standin

@@ -50,9 +50,8 @@ UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
   if (layers.size() <= 1) return layers.empty() ? nullptr : layers.front();
   UIGraphicsBeginImageContextWithOptions(front->bounds().size, false, 0);
   for (const auto& layer : layers) layer->drawInRect(front->bounds());
-  auto screen = UIGraphicsGetImageFromCurrentImageContext();
-  UIGraphicsEndImageContext();
-  return screen;
+  // A screen's worth of pixels, drawn once: taken over, not copied.
+  return standin::UIGraphicsTakeImageFromCurrentImageContext();
 }
 
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
