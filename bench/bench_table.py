@@ -7,6 +7,7 @@ import glob
 import json
 import os
 import re
+import statistics
 import sys
 
 GOAL = 1.5
@@ -33,9 +34,9 @@ PAIRS = [
      "BM_BareReadDecodeDraw", "SQLite read + JPEG decode + cairo draw"),
     ("PictureBench", "BM_PrepareImageCache", "prepareImageCache (whole book)", None, ""),
     ("ScreenBench", "BM_ScreenRenderer", "screen render", "BM_BareCairo", "bare cairo drawing"),
-    ("ImageCacheBench", "BM_CacheHit", "image cache hit", "BM_BareMapHit", "map find under a mutex"),
+    ("ImageCacheBench", "BM_CacheHit", "image cache hit", "BM_BareMapHit", "hash-map find, no lock"),
     ("ImageCacheBench", "BM_CacheHitThreads", "image cache hit, threads",
-     "BM_BareMapThreads", "map find under a mutex, threads"),
+     "BM_BareMapThreads", "hash-map find, no lock, threads"),
     ("CallOverlayBench", "BM_SetCurrentCallColdCache", "call overlay, cold cache",
      "BM_HostSetCurrentCallPlusBareSteps", "host's own + bare picture steps"),
     ("CallOverlayBench", "BM_SetCurrentCallSecondCall", "call overlay, second call",
@@ -50,18 +51,36 @@ UNITS = {"ns": 1e-9, "us": 1e-6, "ms": 1e-3, "s": 1.0}
 
 def load(folder):
     """Benchmark name -> seconds, per program."""
-    results = {}
+    runs = {}
     for path in glob.glob(os.path.join(folder, "*.json")):
-        # PROGRAM.json, or PROGRAM-CONTACTS.json for a program run once per book size.
-        program, _, contacts = os.path.splitext(os.path.basename(path))[0].partition("-")
+        # PROGRAM.json, or PROGRAM-CONTACTS.json for a program run once per book size; either
+        # with "@N" for the Nth of several processes.
+        stem = os.path.splitext(os.path.basename(path))[0].partition("@")[0]
+        program, _, contacts = stem.partition("-")
         with open(path) as f:
             data = json.load(f)
-        times = results.setdefault(program, {})
+        times = runs.setdefault(program, {})
+        medians = {}
         for run in data.get("benchmarks", []):
-            if run.get("run_type") == "aggregate" or run.get("error_occurred"):
+            if run.get("error_occurred"):
                 continue
-            name = run["name"] + (f"/{contacts}" if contacts else "")
-            times[name] = run["real_time"] * UNITS[run.get("time_unit", "ns")]
+            seconds = run["real_time"] * UNITS[run.get("time_unit", "ns")]
+            name = run.get("run_name", run["name"]) + (f"/{contacts}" if contacts else "")
+            if run.get("run_type") == "aggregate":
+                if run.get("aggregate_name") == "median":
+                    medians[name] = seconds
+                continue
+            times.setdefault(path, {})[name] = seconds
+        # A benchmark repeated in its process counts with the median of its repetitions.
+        times.setdefault(path, {}).update(medians)
+    # A program run in several processes counts with the median of its processes.
+    results = {}
+    for program, files in runs.items():
+        names = {}
+        for times in files.values():
+            for name, seconds in times.items():
+                names.setdefault(name, []).append(seconds)
+        results[program] = {name: statistics.median(values) for name, values in names.items()}
     return results
 
 

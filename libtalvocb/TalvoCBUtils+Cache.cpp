@@ -1,4 +1,5 @@
 // The contact image cache, the class's shared instance and the shared operation queue.
+#include <atomic>
 #include <mutex>
 
 #include "ContactLookupState.h"
@@ -18,12 +19,16 @@ std::mutex cacheCreation;
 // Written once, under cacheCreation. Never destroyed: workers still drawing pictures while the
 // process exits go on using the cache after the exit has run the static destructors.
 std::shared_ptr<NSCache>& imageCacheSlot = *new std::shared_ptr<NSCache>();
+// The cache once made, for the operations' one look: a lookup per row drawn passes here.
+std::atomic<NSCache*> madeCache{nullptr};
 
 // The class's initialisation makes the cache before any cache operation runs.
-NSCache& imageCache() {
-  static const bool initialized = (TalvoCBUtils::initImageCache(), true);
-  (void)initialized;
-  return *imageCacheSlot;
+[[gnu::always_inline]] inline NSCache& imageCache() {
+  NSCache* cache = madeCache.load(std::memory_order_acquire);
+  if (cache) [[likely]]
+    return *cache;
+  TalvoCBUtils::initImageCache();
+  return *madeCache.load(std::memory_order_acquire);
 }
 
 std::string describe(const id& obj) {
@@ -45,6 +50,7 @@ void TalvoCBUtils::initImageCache() {
   cache->setCountLimit(100);
   cache->setTotalCostLimit(2097152);
   imageCacheSlot = cache;
+  madeCache.store(cache.get(), std::memory_order_release);
 }
 
 void TalvoCBUtils::setContactImage(const UIImagePtr& image, const id& withID) {

@@ -25,22 +25,28 @@ struct alignas(64) ReaderRecord {
 };
 std::atomic<ReaderRecord*> readerRecords{nullptr};
 
-[[gnu::tls_model("initial-exec")]] thread_local ReaderRecord* threadRecord = nullptr;
-// The epoch this thread last stamped in, and how many reads it stamped since; see nextStamp.
-[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadEpoch = 0;
-[[gnu::tls_model("initial-exec")]] thread_local uint64_t threadReads = 0;
+// What a hit reads and writes of its own thread, together, so that it finds them all with one
+// look-up of the thread's storage.
+struct ThreadState {
+  ReaderRecord* record = nullptr;
+  // The epoch this thread last stamped in, and how many reads it stamped since; see nextStamp.
+  uint64_t epoch = 0;
+  uint64_t reads = 0;
+};
+[[gnu::tls_model("initial-exec")]] thread_local ThreadState threadState;
 
 struct RecordRelease {
   ReaderRecord* record = nullptr;
   ~RecordRelease() {
     if (!record) return;
-    threadRecord = nullptr;
+    threadState.record = nullptr;
     record->owned.store(false, std::memory_order_release);
   }
 };
 thread_local RecordRelease recordRelease;
 
-ReaderRecord* claimRecord() {
+// A thread's first read: kept out of the hit's own code.
+[[gnu::noinline, gnu::cold]] ReaderRecord* claimRecord() {
   ReaderRecord* record = nullptr;
   for (ReaderRecord* r = readerRecords.load(std::memory_order_acquire); r && !record; r = r->next) {
     bool free = false;
@@ -55,7 +61,7 @@ ReaderRecord* claimRecord() {
                                                   std::memory_order_relaxed));
   }
   recordRelease.record = record;
-  threadRecord = record;
+  threadState.record = record;
   return record;
 }
 
@@ -103,31 +109,38 @@ alignas(64) std::atomic<uint64_t> sharedEpoch{0};
 [[gnu::always_inline]] inline uint64_t nextStamp(bool store) {
   uint64_t epoch = store ? sharedEpoch.fetch_add(1, std::memory_order_relaxed) + 1
                          : sharedEpoch.load(std::memory_order_relaxed);
-  if (epoch != threadEpoch) {
-    threadEpoch = epoch;
-    threadReads = 0;
+  ThreadState& thread = threadState;
+  if (epoch != thread.epoch) {
+    thread.epoch = epoch;
+    thread.reads = 0;
   }
-  if (threadReads < 0xffffffffu) ++threadReads;
-  return (epoch << 32) | threadReads;
+  if (thread.reads < 0xffffffffu) ++thread.reads;
+  return (epoch << 32) | thread.reads;
 }
 }  // namespace
 
 class NSCache::ReadGuard {
  public:
   explicit ReadGuard(const NSCache& cache)
-      : record_(threadRecord ? *threadRecord : *claimRecord()) {
-    for (;;) {
-      enterReading(record_);
-      if (!cache.writing_.load(std::memory_order_seq_cst)) return;
-      record_.reading.store(0, std::memory_order_release);
-      while (cache.writing_.load(std::memory_order_acquire)) std::this_thread::yield();
-    }
+      : record_(threadState.record ? *threadState.record : *claimRecord()) {
+    enterReading(record_);
+    if (cache.writing_.load(std::memory_order_seq_cst)) [[unlikely]]
+      waitForWriter(cache);
   }
   ~ReadGuard() { record_.reading.store(0, std::memory_order_release); }
   ReadGuard(const ReadGuard&) = delete;
   ReadGuard& operator=(const ReadGuard&) = delete;
 
  private:
+  // A writer came first: step back until it is done, then read.
+  [[gnu::noinline, gnu::cold]] void waitForWriter(const NSCache& cache) {
+    do {
+      record_.reading.store(0, std::memory_order_release);
+      while (cache.writing_.load(std::memory_order_acquire)) std::this_thread::yield();
+      enterReading(record_);
+    } while (cache.writing_.load(std::memory_order_seq_cst));
+  }
+
   ReaderRecord& record_;
 };
 

@@ -33,5 +33,10 @@ std::optional<std::vector<uint8_t>> readRealFile(const std::string& realPath,
 // existing file's mode, owner and group. Refuses to write through a symbolic link.
 bool writeRealFile(const std::string& realPath, const std::vector<uint8_t>& bytes, bool atomically,
                    std::string* reason = nullptr);
+// The same atomic write without waiting for the disk: for files that are made again rather than
+// kept (a simulator's screens and its scenes' starting settings), where a reader must see the
+// whole file or none of it but a crash may lose it.
+bool writeRealFileWhole(const std::string& realPath, const std::vector<uint8_t>& bytes,
+                        std::string* reason = nullptr);
 // A property-list file of at most 4 MiB.
 id readPropertyListFile(const std::string& realPath, std::string* reason = nullptr);

@@ -87,7 +87,7 @@ bool writeInPlace(const std::string& realPath, const std::vector<uint8_t>& bytes
 }
 
 bool writeAtomically(const standin::FolderEntry& entry, const std::vector<uint8_t>& bytes,
-                     const struct stat* old, std::string* reason) {
+                     const struct stat* old, bool durable, std::string* reason) {
   std::string temporary = entry.name() + ".tmp." + std::to_string(::getpid());
   // Owner-only until it has the old file's mode, so that a private file never shows.
   const mode_t mode = old ? 0600 : 0644;
@@ -99,8 +99,8 @@ bool writeAtomically(const standin::FolderEntry& entry, const std::vector<uint8_
   }
   if (raw < 0) return fail(reason, errorText("cannot be written", errno));
   FileDescriptor fd(raw);
-  bool ok =
-      writeAll(fd.get(), bytes) && (!old || takeOver(fd.get(), *old)) && ::fsync(fd.get()) == 0;
+  bool ok = writeAll(fd.get(), bytes) && (!old || takeOver(fd.get(), *old)) &&
+            (!durable || ::fsync(fd.get()) == 0);
   int error = errno;
   ok = fd.close() == 0 && ok;
   if (ok &&
@@ -158,8 +158,9 @@ std::optional<std::vector<uint8_t>> readRealFile(const std::string& realPath, st
   return bytes;
 }
 
+namespace {
 bool writeRealFile(const std::string& realPath, const std::vector<uint8_t>& bytes, bool atomically,
-                   std::string* reason) {
+                   bool durable, std::string* reason) {
   auto entry = standin::openFolderOf(realPath);
   if (!entry) return fail(reason, errorText("cannot be written", errno));
   struct stat old {};
@@ -169,7 +170,18 @@ bool writeRealFile(const std::string& realPath, const std::vector<uint8_t>& byte
   if (!atomically) return writeInPlace(realPath, bytes, reason);
   if (exists && S_ISDIR(old.st_mode)) return fail(reason, "is a folder");
   if (exists && !S_ISREG(old.st_mode)) return fail(reason, "is not a regular file");
-  return writeAtomically(*entry, bytes, exists ? &old : nullptr, reason);
+  return writeAtomically(*entry, bytes, exists ? &old : nullptr, durable, reason);
+}
+}  // namespace
+
+bool writeRealFile(const std::string& realPath, const std::vector<uint8_t>& bytes, bool atomically,
+                   std::string* reason) {
+  return writeRealFile(realPath, bytes, atomically, true, reason);
+}
+
+bool writeRealFileWhole(const std::string& realPath, const std::vector<uint8_t>& bytes,
+                        std::string* reason) {
+  return writeRealFile(realPath, bytes, true, false, reason);
 }
 
 std::shared_ptr<NSData> NSData::dataWithContentsOfFile(const std::string& path) {

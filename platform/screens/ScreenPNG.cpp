@@ -124,7 +124,7 @@ bool writeScreenPNG(const UIImagePtr& image, const std::string& realPath, std::s
     if (reason) *reason = "there is no picture to write";
     return false;
   }
-  return writeRealFile(realPath, png, true, reason);
+  return writeRealFileWhole(realPath, png, reason);
 }
 
 }  // namespace standin

@@ -15,7 +15,8 @@ namespace standin {
 // The surface as PNG bytes into *png; false when the surface cannot be encoded.
 bool encodeScreenPNG(cairo_surface_t* surface, std::vector<uint8_t>* png);
 
-// The picture as a PNG file at a real path, whole or not at all; false with the reason.
+// The picture as a PNG file at a real path, whole or not at all (a screen is made again, not
+// kept: the write does not wait for the disk); false with the reason.
 bool writeScreenPNG(const UIImagePtr& image, const std::string& realPath, std::string* reason);
 
 }  // namespace standin

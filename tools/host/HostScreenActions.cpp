@@ -71,7 +71,7 @@ HostStep dump(const HostArguments& words, const HostIdentity&) {
   standin::layoutViewTree(window);
   std::string text = standin::viewTreeJSON(standin::describeViewTree(window));
   std::string reason;
-  if (!writeRealFile(words[0], std::vector<uint8_t>(text.begin(), text.end()), true, &reason)) {
+  if (!writeRealFileWhole(words[0], std::vector<uint8_t>(text.begin(), text.end()), &reason)) {
     throw writeFailure(words[0], reason);
   }
   return HostStep::Continue;

@@ -46,7 +46,7 @@ uint32_t bigEndian(const std::vector<uint8_t>& bytes, std::size_t at) {
 // Whole or not at all, as every picture the simulator writes.
 bool writeSurfacePNG(cairo_surface_t* surface, const std::string& path) {
   std::vector<uint8_t> png;
-  return standin::encodeScreenPNG(surface, &png) && writeRealFile(path, png, true);
+  return standin::encodeScreenPNG(surface, &png) && writeRealFileWhole(path, png);
 }
 
 // Nothing with the reason when the file cannot be read, is too large, or is no PNG.
@@ -220,25 +220,40 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
   return result;
 }
 
-std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
-                                         double tolerance, int cell) {
+ScreenPixels readScreenPixels(const std::string& png) {
   std::string unused;
-  Surface first = loadPNG(firstPNG, &unused), second = loadPNG(secondPNG, &unused);
-  if (!first || !second || cell < 1) return {};
-  int width = cairo_image_surface_get_width(first.get());
-  int height = cairo_image_surface_get_height(first.get());
-  if (width != cairo_image_surface_get_width(second.get()) ||
-      height != cairo_image_surface_get_height(second.get()) || width == 0 || height == 0) {
+  Surface surface = loadPNG(png, &unused);
+  if (!surface) return {};
+  return {std::shared_ptr<cairo_surface_t>(surface.release(), cairo_surface_destroy)};
+}
+
+std::vector<ScreenRegion> changedRegions(const ScreenPixels& firstPixels,
+                                         const ScreenPixels& secondPixels, double tolerance,
+                                         int cell) {
+  if (!firstPixels || !secondPixels || cell < 1) return {};
+  cairo_surface_t* first = firstPixels.surface.get();
+  cairo_surface_t* second = secondPixels.surface.get();
+  int width = cairo_image_surface_get_width(first);
+  int height = cairo_image_surface_get_height(first);
+  if (width != cairo_image_surface_get_width(second) ||
+      height != cairo_image_surface_get_height(second) || width == 0 || height == 0) {
     return {};
   }
   int columns = (width + cell - 1) / cell, rows = (height + cell - 1) / cell;
   std::vector<char> marked(static_cast<std::size_t>(columns) * rows, 0);
+  const unsigned char* firstData = cairo_image_surface_get_data(first);
+  const unsigned char* secondData = cairo_image_surface_get_data(second);
+  int firstStride = cairo_image_surface_get_stride(first);
+  int secondStride = cairo_image_surface_get_stride(second);
   for (int y = 0; y < height; ++y) {
+    const auto* a = reinterpret_cast<const uint32_t*>(firstData + std::ptrdiff_t{y} * firstStride);
+    const auto* b =
+        reinterpret_cast<const uint32_t*>(secondData + std::ptrdiff_t{y} * secondStride);
+    // Most rows of a screen and its twin are alike: one comparison passes them.
+    if (std::memcmp(a, b, static_cast<std::size_t>(width) * sizeof(uint32_t)) == 0) continue;
     for (int x = 0; x < width; ++x) {
       char& at = marked[static_cast<std::size_t>(y / cell) * columns + x / cell];
-      if (!at && deltaE(pixelAt(first.get(), x, y), pixelAt(second.get(), x, y)) > tolerance) {
-        at = 1;
-      }
+      if (!at && deltaE(a[x], b[x]) > tolerance) at = 1;
     }
   }
   // Cells that touch, corners and a one-cell gap included, make one box.
@@ -272,12 +287,10 @@ std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std:
   return regions;
 }
 
-bool writeThumbnail(const std::string& screenPNG, int width, const std::string& thumbnailPNG) {
-  std::string unused;
-  Surface screen = loadPNG(screenPNG, &unused);
+bool writeThumbnail(const ScreenPixels& screen, int width, const std::string& thumbnailPNG) {
   if (!screen || width < 1) return false;
-  int fullWidth = cairo_image_surface_get_width(screen.get());
-  int fullHeight = cairo_image_surface_get_height(screen.get());
+  int fullWidth = cairo_image_surface_get_width(screen.surface.get());
+  int fullHeight = cairo_image_surface_get_height(screen.surface.get());
   if (fullWidth == 0) return false;
   double scale = std::min(1.0, static_cast<double>(width) / fullWidth);
   int height = std::max(1, static_cast<int>(std::lround(fullHeight * scale)));
@@ -287,7 +300,7 @@ bool writeThumbnail(const std::string& screenPNG, int width, const std::string& 
       cairo_surface_destroy);
   cairo_t* cr = cairo_create(thumbnail.get());
   cairo_scale(cr, scale, scale);
-  cairo_set_source_surface(cr, screen.get(), 0, 0);
+  cairo_set_source_surface(cr, screen.surface.get(), 0, 0);
   // A box filter over every pixel it covers: thin lines and text stay readable.
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
   cairo_paint(cr);

@@ -2,8 +2,11 @@
 // within a perceptual tolerance, the view trees exactly.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
+
+typedef struct _cairo_surface cairo_surface_t;
 
 namespace simulator {
 
@@ -32,13 +35,21 @@ struct ScreenRegion {
   double x = 0, y = 0, width = 0, height = 0;
 };
 
+// A recorded screen's pixels, read once for its thumbnail and its changes; empty when the file
+// cannot be read as a picture.
+struct ScreenPixels {
+  std::shared_ptr<cairo_surface_t> surface;
+  explicit operator bool() const { return surface != nullptr; }
+};
+ScreenPixels readScreenPixels(const std::string& png);
+
 // Where two screens of one size differ by more than `tolerance`: boxes around the differing
 // places, each grown to a grid of `cell` pixels and joined with its neighbours, so that a
 // change of one picture is one box. Nothing when they are alike or cannot be compared.
-std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
+std::vector<ScreenRegion> changedRegions(const ScreenPixels& first, const ScreenPixels& second,
                                          double tolerance, int cell);
 
 // Writes a copy of the screen `width` pixels wide, smoothly scaled down, for the page.
-bool writeThumbnail(const std::string& screenPNG, int width, const std::string& thumbnailPNG);
+bool writeThumbnail(const ScreenPixels& screen, int width, const std::string& thumbnailPNG);
 
 }  // namespace simulator

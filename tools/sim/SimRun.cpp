@@ -213,18 +213,20 @@ class PhoneRun {
     const SimProfile& profile = shown_.profile;
     int cell = static_cast<int>(6 * profile.scale + 0.5);
     for (ShownScene& scene : shown_.scenes) {
+      // Each screen is read once, for its thumbnail and for its twin.
+      std::vector<ScreenPixels> pixels;
       for (ShownShot& shot : scene.shots) {
         std::string stem = screens_ + "/" + shot.shot.name;
+        pixels.push_back(readScreenPixels(stem + ".png"));
         shot.hasThumbnail =
-            writeThumbnail(stem + ".png", thumbnailPixelWidth(profile), stem + ".thumb.png");
+            writeThumbnail(pixels.back(), thumbnailPixelWidth(profile), stem + ".thumb.png");
       }
-      for (ShownShot& on : scene.shots) {
-        for (ShownShot& off : scene.shots) {
-          if (off.shot.name != on.shot.name + "-off") continue;
-          on.changes = changedRegions(screens_ + "/" + on.shot.name + ".png",
-                                      screens_ + "/" + off.shot.name + ".png",
-                                      options_.compare.tolerance, cell);
-          off.changes = on.changes;
+      for (std::size_t on = 0; on < scene.shots.size(); ++on) {
+        for (std::size_t off = 0; off < scene.shots.size(); ++off) {
+          if (scene.shots[off].shot.name != scene.shots[on].shot.name + "-off") continue;
+          scene.shots[on].changes =
+              changedRegions(pixels[on], pixels[off], options_.compare.tolerance, cell);
+          scene.shots[off].changes = scene.shots[on].changes;
         }
       }
     }

@@ -118,8 +118,8 @@ bool writeStartingSettings(const std::string& device, bool addOnOff, std::string
   }
   std::string reason;
   auto bytes = dataWithPropertyList(settings, NSPropertyListXMLFormat_v1_0, &reason);
-  // Atomic, so that no reader ever sees half a file.
-  if (!bytes || !writeRealFile(path, *bytes, true, &reason)) {
+  // Whole, so that no reader ever sees half a file; each scene writes it again.
+  if (!bytes || !writeRealFileWhole(path, *bytes, &reason)) {
     *error = path + ": " + reason;
     return false;
   }
