@@ -8,6 +8,7 @@ const page = {
   shown: {},        // process -> the screen URL on show
   tree: null,       // the tree of the process on show
   selected: null,   // the selected view's record
+  selectedPath: null,  // where it stands in the tree
   history: [],      // {process, action} or {edit: [talvocb words]}
 };
 
@@ -85,7 +86,13 @@ async function refreshState() {
   showProcesses();
   showSwitches();
   const current = processNamed(page.process);
-  if (current && page.shown[page.process] !== current.screen) await showScreen();
+  if (current && version(current.screen) > version(page.shown[page.process])) await showScreen();
+}
+
+// The recording a screen URL names ("...png?v=12"): a state asked for before an action's answer
+// names an older one, which must not replace what the answer showed.
+function version(url) {
+  return Number(/[?&]v=(\d+)/.exec(url || '')?.[1] || 0);
 }
 
 async function showScreen() {
@@ -97,9 +104,19 @@ async function showScreen() {
   showTree();
 }
 
+// The place of a view in its tree, as the indexes of the subviews that lead to it.
+function pathTo(view, root = page.tree, path = []) {
+  if (root === view) return path;
+  for (const [i, child] of (root.subviews || []).entries()) {
+    const found = pathTo(view, child, [...path, i]);
+    if (found) return found;
+  }
+  return null;
+}
+
 function choose(key) {
   page.process = key;
-  page.selected = null;
+  page.selected = page.selectedPath = null;
   showProcesses();
   showScreen();
 }
@@ -118,7 +135,7 @@ async function act(process, action) {
     $('answer').textContent = body.output.join('\n');
     page.process = process;
     page.tree = body.tree;
-    page.selected = null;
+    page.selected = page.selectedPath = null;
     page.shown[process] = body.screen;
     $('screen').src = body.screen;
     showTree();
@@ -256,9 +273,15 @@ function describe(view) {
   return parts.join(' ');
 }
 
+// A new tree of the same process keeps the selection where a view stands at the same place.
 function showTree() {
   const root = $('tree');
   root.replaceChildren();
+  if (page.tree && page.selectedPath) {
+    let view = page.tree;
+    for (const i of page.selectedPath) view = view && (view.subviews || [])[i];
+    page.selected = view || null;
+  }
   if (page.tree) root.append(treeNode(page.tree));
   showSelected();
 }
@@ -280,6 +303,7 @@ function treeNode(view) {
 function select(view) {
   if (page.selected && page.selected.line) page.selected.line.classList.remove('selected');
   page.selected = view;
+  page.selectedPath = pathTo(view);
   if (view.line) {
     view.line.classList.add('selected');
     view.line.scrollIntoView({block: 'nearest'});
