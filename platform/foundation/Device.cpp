@@ -17,9 +17,10 @@ struct ProcessState {
   DeviceProfile profile;
   std::optional<std::string> bundleIdentifier;
 };
+// Never destroyed: picture workers still ask for the device root while the process exits.
 ProcessState& state() {
-  static ProcessState s;
-  return s;
+  static auto* s = new ProcessState;
+  return *s;
 }
 
 id number(double v) {

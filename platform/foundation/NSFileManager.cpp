@@ -11,9 +11,10 @@
 
 namespace fs = std::filesystem;
 
+// Never destroyed, as the device state: workers may use it while the process exits.
 NSFileManager& NSFileManager::defaultManager() {
-  static NSFileManager manager;
-  return manager;
+  static auto* manager = new NSFileManager;
+  return *manager;
 }
 
 bool NSFileManager::fileExistsAtPath(const std::string& path) const {

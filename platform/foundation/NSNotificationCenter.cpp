@@ -23,9 +23,10 @@ std::vector<Observation>& observations() {
 }
 }  // namespace
 
+// Never destroyed: workers may post to it while the process exits.
 NSNotificationCenter& NSNotificationCenter::defaultCenter() {
-  static NSNotificationCenter center;
-  return center;
+  static auto* center = new NSNotificationCenter;
+  return *center;
 }
 
 void NSNotificationCenter::addObserver(const id& observer, SEL selector, const std::string& name) {
