@@ -2,7 +2,9 @@
 // dock's frosted band with four more. The icons are plain shapes of our own on coloured tiles.
 #include <cairo.h>
 
+#include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <string>
 #include <tuple>
 #include <vector>
@@ -24,6 +26,61 @@ struct App {
   int glyph;       // which white shape it carries
 };
 
+// The wallpaper's gradients over a screen of `size` points.
+void paintSky(cairo_t* cr, CGSize size) {
+  cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, size.width * 0.3, size.height);
+  cairo_pattern_add_color_stop_rgb(sky, 0, 0.16, 0.36, 0.62);
+  cairo_pattern_add_color_stop_rgb(sky, 0.55, 0.24, 0.22, 0.52);
+  cairo_pattern_add_color_stop_rgb(sky, 1, 0.10, 0.10, 0.26);
+  cairo_set_source(cr, sky);
+  cairo_paint(cr);
+  cairo_pattern_destroy(sky);
+  for (auto [x, y, radius] : {std::tuple{0.2, 0.3, 0.5}, std::tuple{0.85, 0.7, 0.4}}) {
+    cairo_pattern_t* glow = cairo_pattern_create_radial(
+        size.width * x, size.height * y, 0, size.width * x, size.height * y, size.width * radius);
+    cairo_pattern_add_color_stop_rgba(glow, 0, 1, 1, 1, 0.18);
+    cairo_pattern_add_color_stop_rgba(glow, 1, 1, 1, 1, 0);
+    cairo_set_source(cr, glow);
+    cairo_paint(cr);
+    cairo_pattern_destroy(glow);
+  }
+}
+
+// The wallpaper as pixels of the screen: pixman spends some 50 ms a frame on a full screen of
+// radial gradients, so they are drawn at a quarter of the resolution (they are smooth, so a
+// bilinear enlargement shows no difference) and the result is kept for every later frame.
+cairo_surface_t* wallpaperPixels(CGSize size, int width, int height) {
+  struct Kept {
+    int width, height;
+    cairo_surface_t* pixels;
+  };
+  static std::mutex mutex;
+  static std::vector<Kept> kept;  // one a screen size; never freed, as the process lives on them
+  std::lock_guard lock(mutex);
+  for (const Kept& entry : kept) {
+    if (entry.width == width && entry.height == height) return entry.pixels;
+  }
+  constexpr int kReduction = 4;
+  int smallWidth = std::max(1, width / kReduction), smallHeight = std::max(1, height / kReduction);
+  cairo_surface_t* small = cairo_image_surface_create(CAIRO_FORMAT_RGB24, smallWidth, smallHeight);
+  cairo_t* cr = cairo_create(small);
+  cairo_scale(cr, smallWidth / size.width, smallHeight / size.height);
+  paintSky(cr, size);
+  cairo_destroy(cr);
+  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
+  cr = cairo_create(pixels);
+  cairo_scale(cr, static_cast<double>(width) / smallWidth,
+              static_cast<double>(height) / smallHeight);
+  cairo_set_source_surface(cr, small, 0, 0);
+  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  cairo_surface_destroy(small);
+  kept.push_back({width, height, pixels});
+  return pixels;
+}
+
 // A deep blue to violet gradient with two soft light discs.
 class Wallpaper : public UIView {
  public:
@@ -32,22 +89,16 @@ class Wallpaper : public UIView {
   void drawContent(CGContextRef context) const override {
     cairo_t* cr = CGContextGetCairo(context);
     CGSize s = bounds().size;
-    cairo_pattern_t* sky = cairo_pattern_create_linear(0, 0, s.width * 0.3, s.height);
-    cairo_pattern_add_color_stop_rgb(sky, 0, 0.16, 0.36, 0.62);
-    cairo_pattern_add_color_stop_rgb(sky, 0.55, 0.24, 0.22, 0.52);
-    cairo_pattern_add_color_stop_rgb(sky, 1, 0.10, 0.10, 0.26);
-    cairo_set_source(cr, sky);
+    double width = s.width, height = s.height;
+    cairo_user_to_device_distance(cr, &width, &height);
+    int w = static_cast<int>(std::lround(std::fabs(width)));
+    int h = static_cast<int>(std::lround(std::fabs(height)));
+    if (w < 1 || h < 1 || w > 8192 || h > 8192) return paintSky(cr, s);
+    cairo_save(cr);
+    cairo_scale(cr, s.width / w, s.height / h);
+    cairo_set_source_surface(cr, wallpaperPixels(s, w, h), 0, 0);
     cairo_paint(cr);
-    cairo_pattern_destroy(sky);
-    for (auto [x, y, radius] : {std::tuple{0.2, 0.3, 0.5}, std::tuple{0.85, 0.7, 0.4}}) {
-      cairo_pattern_t* glow = cairo_pattern_create_radial(s.width * x, s.height * y, 0, s.width * x,
-                                                          s.height * y, s.width * radius);
-      cairo_pattern_add_color_stop_rgba(glow, 0, 1, 1, 1, 0.18);
-      cairo_pattern_add_color_stop_rgba(glow, 1, 1, 1, 1, 0);
-      cairo_set_source(cr, glow);
-      cairo_paint(cr);
-      cairo_pattern_destroy(glow);
-    }
+    cairo_restore(cr);
   }
 
  protected:

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <filesystem>
 
+#include "HostForkServer.h"
 #include "HostScript.h"
 #include "HostServe.h"
 #include "HostWindows.h"
@@ -35,6 +36,19 @@ int finish(int status) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // As a fork server, each child goes on from here with its request's arguments.
+  std::vector<std::string> forked;
+  std::vector<char*> forkedArgv;
+  if (argc == 2 && std::string(argv[1]) == "--fork-server") {
+    int status = 0;
+    auto request = serveForks(STDIN_FILENO, &status);
+    if (!request) return status;
+    forked = std::move(*request);
+    for (std::string& argument : forked) forkedArgv.push_back(argument.data());
+    forkedArgv.push_back(nullptr);
+    argc = static_cast<int>(forked.size());
+    argv = forkedArgv.data();
+  }
   // A file grown past the file-size limit fails its write with EFBIG, as a full disk does, and
   // the write paths clean up and report it; the default signal would kill the process mid-write.
   std::signal(SIGXFSZ, SIG_IGN);
@@ -66,6 +80,10 @@ int main(int argc, char** argv) {
                "answered by \"@done\" or \"@refused STATUS REASON\", a refused line not ending "
                "the program")
       ->excludes("--stdin");
+  bool forkServer = false;
+  app.add_flag("--fork-server", forkServer,
+               "Alone: warm up, then fork a host for each request of the socket that is standard "
+               "input (the simulator's way to start many hosts)");
   app.footer(hostActionsHelp());
   try {
     app.parse(argc, argv);
@@ -74,6 +92,10 @@ int main(int argc, char** argv) {
     return 0;
   } catch (const CLI::Error& error) {
     std::fprintf(stderr, "talvocb-host: error: %s\n", error.what());
+    return 2;
+  }
+  if (forkServer) {
+    std::fprintf(stderr, "talvocb-host: error: --fork-server takes no other option\n");
     return 2;
   }
 

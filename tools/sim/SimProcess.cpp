@@ -1,9 +1,12 @@
 #include "SimProcess.h"
 
+#include "SimForkServer.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
 #include <spawn.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -23,26 +26,51 @@ std::string describeEnd(int status) {
 }  // namespace
 
 SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
-                       Input input) {
+                       Input input, SimForkServer* forks) {
   int in[2] = {-1, -1}, out[2], err[2];
   if (argv.empty() || ::pipe2(out, O_CLOEXEC) != 0) return;
   if (::pipe2(err, O_CLOEXEC) != 0 || (input == Input::Lines && ::pipe2(in, O_CLOEXEC) != 0)) {
     for (int fd : {out[0], out[1], err[0], err[1]}) ::close(fd);
     return;
   }
+  std::optional<SimForkServer::Child> child;
+  if (forks && forks->started() && argv[0] == forks->host()) {
+    int empty = in[0] >= 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
+    child = forks->start(argv, in[0] >= 0 ? in[0] : empty, out[1], err[1]);
+    if (empty >= 0) ::close(empty);
+  }
+  if (child) {
+    pid_ = child->pid;
+    pidfd_ = child->pidfd;
+    reply_ = child->reply;
+  } else {
+    spawn(argv, in[0], out[1], err[1]);
+  }
+  ::close(out[1]);
+  ::close(err[1]);
+  if (in[0] >= 0) ::close(in[0]);
+  in_ = in[1];
+  out_ = out[0];
+  int file = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  errorReader_ = std::thread([this, errors = err[0], file] { keepErrors(errors, file); });
+}
+
+// Starts the program as a new one with these descriptors as its standard input (-1: empty),
+// output and error.
+void SimProcess::spawn(const std::vector<std::string>& argv, int in, int out, int err) {
   std::vector<std::string> words(argv);
   std::vector<char*> args;
   for (std::string& word : words) args.push_back(word.data());
   args.push_back(nullptr);
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
-  if (in[0] >= 0) {
-    posix_spawn_file_actions_adddup2(&actions, in[0], STDIN_FILENO);
+  if (in >= 0) {
+    posix_spawn_file_actions_adddup2(&actions, in, STDIN_FILENO);
   } else {
     posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
   }
-  posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
-  posix_spawn_file_actions_adddup2(&actions, err[1], STDERR_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
+  posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
   // The program starts with no signal blocked or ignored, whatever the simulator's threads do
   // with them.
   posix_spawnattr_t attributes;
@@ -57,13 +85,6 @@ SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& 
   if (posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ) != 0) pid_ = -1;
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);
-  ::close(out[1]);
-  ::close(err[1]);
-  if (in[0] >= 0) ::close(in[0]);
-  in_ = in[1];
-  out_ = out[0];
-  int file = ::open(errorFile.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  errorReader_ = std::thread([this, errors = err[0], file] { keepErrors(errors, file); });
 }
 
 SimProcess::~SimProcess() {
@@ -104,13 +125,28 @@ std::optional<std::string> SimProcess::nextLine(Clock::time_point deadline) {
   return line;
 }
 
-bool SimProcess::running(std::string* status) {
-  if (pid_ > 0) {
-    int how = 0;
-    if (::waitpid(pid_, &how, WNOHANG) != pid_) return true;
-    pid_ = -1;
-    ended_ = describeEnd(how);
+bool SimProcess::reaped(int milliseconds, int* how) {
+  bool ended;
+  if (reply_ >= 0) {
+    std::optional<int> end = awaitForkedEnd(reply_, milliseconds);
+    ended = end.has_value();
+    if (ended) *how = *end;
+  } else {
+    ended = ::waitpid(pid_, how, milliseconds < 0 ? 0 : WNOHANG) == pid_;
   }
+  if (!ended) return false;
+  pid_ = -1;
+  ended_ = describeEnd(*how);
+  for (int* descriptor : {&pidfd_, &reply_}) {
+    if (*descriptor >= 0) ::close(*descriptor);
+    *descriptor = -1;
+  }
+  return true;
+}
+
+bool SimProcess::running(std::string* status) {
+  int how = 0;
+  if (pid_ > 0 && !reaped(0, &how)) return true;
   if (status) *status = ended_.empty() ? "not started" : ended_;
   return false;
 }
@@ -159,11 +195,13 @@ std::string SimProcess::lastErrorLines(std::size_t count) {
 
 void SimProcess::kill() {
   if (pid_ <= 0) return;
-  ::kill(pid_, SIGKILL);
+  if (pidfd_ >= 0) {
+    ::syscall(SYS_pidfd_send_signal, pidfd_, SIGKILL, nullptr, 0);
+  } else {
+    ::kill(pid_, SIGKILL);
+  }
   int status = 0;
-  ::waitpid(pid_, &status, 0);
-  ended_ = describeEnd(status);
-  pid_ = -1;
+  reaped(-1, &status);
 }
 
 bool SimProcess::readSome(Clock::time_point deadline) {
@@ -209,14 +247,9 @@ std::optional<int> SimProcess::finish(Clock::time_point deadline) {
   // The output has ended; the program itself gets what is left of its time to exit.
   while (pid_ > 0) {
     int status = 0;
-    pid_t done = ::waitpid(pid_, &status, WNOHANG);
-    if (done == pid_) {
-      pid_ = -1;
-      ended_ = describeEnd(status);
-      return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    }
+    if (reaped(reply_ >= 0 ? 20 : 0, &status)) return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     if (Clock::now() >= deadline) break;
-    ::usleep(2000);
+    if (reply_ < 0) ::usleep(2000);
   }
   kill();
   return std::nullopt;

@@ -16,14 +16,16 @@
 namespace simulator {
 
 using Clock = std::chrono::steady_clock;
+class SimForkServer;
 
 class SimProcess {
  public:
   enum class Input { Empty, Lines };
   // Starts argv[0] (a path) with the simulator's environment; standard input is empty, or, for
-  // Input::Lines, what send() writes.
+  // Input::Lines, what send() writes. With a fork server whose host argv[0] is, the program is
+  // one of its children.
   SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
-             Input input = Input::Empty);
+             Input input = Input::Empty, SimForkServer* forks = nullptr);
   ~SimProcess();  // kills the program if it still runs
   SimProcess(const SimProcess&) = delete;
   SimProcess& operator=(const SimProcess&) = delete;
@@ -50,14 +52,20 @@ class SimProcess {
   std::string lastErrorLines(std::size_t count);
 
  private:
+  void spawn(const std::vector<std::string>& argv, int in, int out, int err);
   // Copies standard error to the file line by line, keeping the last lines.
   void keepErrors(int errors, int file);
   void joinErrorReader();
   // Reads what is there within the deadline; false at the end of the output or the deadline.
   bool readSome(Clock::time_point deadline);
   void kill();
+  // Whether the program has ended within `milliseconds` (-1: waits for it); *how is its wait
+  // status then.
+  bool reaped(int milliseconds, int* how);
 
   pid_t pid_ = -1;
+  int pidfd_ = -1;  // a fork server's child: signalled through it,
+  int reply_ = -1;  // and its end read from here
   int in_ = -1;
   int out_ = -1;
   std::string ended_;

@@ -9,6 +9,7 @@
 #include <thread>
 
 #include "SimDevice.h"
+#include "SimForkServer.h"
 #include "SimPage.h"
 #include "SimScenes.h"
 #include "foundation/Device.h"
@@ -307,6 +308,12 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   ::setenv(standin::kRandomVariable, standin::kRandomZero, 1);
 
   auto start = Clock::now();
+  // Every host of the run is a fork of one that has loaded its libraries and read its fonts;
+  // should it not start, each is started as a program of its own.
+  fs::create_directories(fs::path(options.out) / "logs", error);
+  SimForkServer forks(tools.host, options.out + "/logs/fork-server.log");
+  SimTools forkingTools = tools;
+  if (forks.started()) forkingTools.forks = &forks;
   Progress progress;
   progress.total = plays.size() * profiles.size();
   std::vector<ShownProfile> shown(profiles.size());
@@ -316,7 +323,7 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   for (unsigned i = 0; i < std::min<std::size_t>(jobs, profiles.size()); ++i) {
     workers.emplace_back([&] {
       for (std::size_t index; (index = next++) < profiles.size();) {
-        shown[index] = PhoneRun(options, tools, profiles[index], progress).play(plays);
+        shown[index] = PhoneRun(options, forkingTools, profiles[index], progress).play(plays);
       }
     });
   }

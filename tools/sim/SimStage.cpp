@@ -64,7 +64,8 @@ std::unique_ptr<SimProcess> SimStage::start(const SimHost& host,
     argv.push_back("--do");
     argv.push_back(action);
   }
-  auto process = std::make_unique<SimProcess>(argv, errorFile_);
+  auto process =
+      std::make_unique<SimProcess>(argv, errorFile_, SimProcess::Input::Empty, tools_.forks);
   if (!process->started()) throw SceneFailure(tools_.host + " cannot be started");
   return process;
 }

@@ -14,9 +14,11 @@
 namespace simulator {
 
 // The programs the simulator runs: the talvocb tool and the host program.
+class SimForkServer;
 struct SimTools {
   std::string tool;
   std::string host;
+  SimForkServer* forks = nullptr;  // starts the hosts when there is one
 };
 
 // A host process: its name on the page and its bundle identifier.
