@@ -1,5 +1,7 @@
 #include "SimForkServer.h"
 
+#include "SimProcess.h"
+
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -64,14 +66,7 @@ SimForkServer::SimForkServer(const std::string& host, const std::string& errorFi
                                    O_WRONLY | O_CREAT | O_APPEND, 0644);
   // The server, and so each child, starts with no signal blocked or ignored.
   posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int signal : {SIGPIPE, SIGINT, SIGTERM}) sigaddset(&defaults, signal);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  initCleanSignalAttributes(&attributes);
   std::string program = host, flag = "--fork-server";
   char* argv[] = {program.data(), flag.data(), nullptr};
   int spawned = posix_spawn(&server_, program.c_str(), &actions, &attributes, argv, environ);

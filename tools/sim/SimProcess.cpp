@@ -25,6 +25,17 @@ std::string describeEnd(int status) {
 }
 }  // namespace
 
+void initCleanSignalAttributes(posix_spawnattr_t* attributes) {
+  posix_spawnattr_init(attributes);
+  sigset_t none, defaults;
+  sigemptyset(&none);
+  sigemptyset(&defaults);
+  for (int signal : {SIGPIPE, SIGINT, SIGTERM}) sigaddset(&defaults, signal);
+  posix_spawnattr_setsigmask(attributes, &none);
+  posix_spawnattr_setsigdefault(attributes, &defaults);
+  posix_spawnattr_setflags(attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+}
+
 SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& errorFile,
                        Input input, SimForkServer* forks) {
   int in[2] = {-1, -1}, out[2], err[2];
@@ -71,17 +82,8 @@ void SimProcess::spawn(const std::vector<std::string>& argv, int in, int out, in
   }
   posix_spawn_file_actions_adddup2(&actions, out, STDOUT_FILENO);
   posix_spawn_file_actions_adddup2(&actions, err, STDERR_FILENO);
-  // The program starts with no signal blocked or ignored, whatever the simulator's threads do
-  // with them.
   posix_spawnattr_t attributes;
-  posix_spawnattr_init(&attributes);
-  sigset_t none, defaults;
-  sigemptyset(&none);
-  sigemptyset(&defaults);
-  for (int signal : {SIGPIPE, SIGINT, SIGTERM}) sigaddset(&defaults, signal);
-  posix_spawnattr_setsigmask(&attributes, &none);
-  posix_spawnattr_setsigdefault(&attributes, &defaults);
-  posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETSIGMASK | POSIX_SPAWN_SETSIGDEF);
+  initCleanSignalAttributes(&attributes);
   if (posix_spawn(&pid_, args[0], &actions, &attributes, args.data(), environ) != 0) pid_ = -1;
   posix_spawnattr_destroy(&attributes);
   posix_spawn_file_actions_destroy(&actions);

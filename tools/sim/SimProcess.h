@@ -3,6 +3,7 @@
 // memory (so that a failure's reason survives a full disk), and killed when it overruns.
 #pragma once
 
+#include <spawn.h>
 #include <sys/types.h>
 
 #include <chrono>
@@ -17,6 +18,10 @@ namespace simulator {
 
 using Clock = std::chrono::steady_clock;
 class SimForkServer;
+
+// Spawn attributes under which a program starts with no signal blocked or ignored, whatever the
+// simulator's threads do with them; destroyed by the caller.
+void initCleanSignalAttributes(posix_spawnattr_t* attributes);
 
 class SimProcess {
  public:
