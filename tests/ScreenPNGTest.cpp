@@ -60,3 +60,27 @@ TEST(ScreenPNG, ShowsWhatCairosWriterShowsAtEveryAlpha) {
   EXPECT_FALSE(standin::encodeScreenPNG(nullptr, &fast));
   EXPECT_TRUE(fast.empty());
 }
+
+TEST(ScreenPNG, AnOpaqueScreenLeavesOutItsAlphaAndShowsTheSame) {
+  Surface surface(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, 97, 31), cairo_surface_destroy);
+  cairo_t* cr = cairo_create(surface.get());
+  cairo_set_source_rgb(cr, 0.1, 0.6, 0.3);
+  cairo_paint(cr);
+  cairo_set_source_rgb(cr, 0.9, 0.2, 0.7);
+  cairo_arc(cr, 48, 15, 12, 0, 6.3);
+  cairo_fill(cr);
+  cairo_destroy(cr);
+  std::vector<uint8_t> fast;
+  ASSERT_TRUE(standin::encodeScreenPNG(surface.get(), &fast));
+  ASSERT_GT(fast.size(), 26u);
+  EXPECT_EQ(fast[25], PNG_COLOR_TYPE_RGB);  // the header's colour type
+  EXPECT_EQ(pixelsOf(fast), pixelsOf(cairoPNG(surface.get())));
+
+  // One pixel short of opaque keeps the alpha of the whole picture.
+  cairo_surface_flush(surface.get());
+  cairo_image_surface_get_data(surface.get())[3] = 0xfe;
+  cairo_surface_mark_dirty(surface.get());
+  ASSERT_TRUE(standin::encodeScreenPNG(surface.get(), &fast));
+  EXPECT_EQ(fast[25], PNG_COLOR_TYPE_RGB_ALPHA);
+  EXPECT_EQ(pixelsOf(fast), pixelsOf(cairoPNG(surface.get())));
+}

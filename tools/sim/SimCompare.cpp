@@ -287,20 +287,45 @@ std::vector<ScreenRegion> changedRegions(const ScreenPixels& firstPixels,
   return regions;
 }
 
+// The surface at half its size, each pixel the mean of the four it covers.
+Surface halved(cairo_surface_t* surface) {
+  int width = std::max(1, cairo_image_surface_get_width(surface) / 2);
+  int height = std::max(1, cairo_image_surface_get_height(surface) / 2);
+  Surface half(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
+               cairo_surface_destroy);
+  cairo_t* cr = cairo_create(half.get());
+  cairo_scale(cr, 0.5, 0.5);
+  cairo_set_source_surface(cr, surface, 0, 0);
+  // At exactly half the size a bilinear sample falls between four pixels: their mean.
+  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
+  cairo_paint(cr);
+  cairo_destroy(cr);
+  return half;
+}
+
 bool writeThumbnail(const ScreenPixels& screen, int width, const std::string& thumbnailPNG) {
   if (!screen || width < 1) return false;
-  int fullWidth = cairo_image_surface_get_width(screen.surface.get());
-  int fullHeight = cairo_image_surface_get_height(screen.surface.get());
+  cairo_surface_t* source = screen.surface.get();
+  int fullWidth = cairo_image_surface_get_width(source);
+  int fullHeight = cairo_image_surface_get_height(source);
   if (fullWidth == 0) return false;
   double scale = std::min(1.0, static_cast<double>(width) / fullWidth);
   int height = std::max(1, static_cast<int>(std::lround(fullHeight * scale)));
-  Surface thumbnail(
-      cairo_image_surface_create(CAIRO_FORMAT_ARGB32,
-                                 static_cast<int>(std::lround(fullWidth * scale)), height),
-      cairo_surface_destroy);
+  int thumbnailWidth = static_cast<int>(std::lround(fullWidth * scale));
+  // Halved while it is over twice the size, so that the last step's box filter covers a few
+  // pixels a sample instead of all of a full screen's.
+  Surface smaller(nullptr, cairo_surface_destroy);
+  while (cairo_image_surface_get_width(source) >= 2 * thumbnailWidth + 2) {
+    smaller = halved(source);
+    source = smaller.get();
+  }
+  double last = static_cast<double>(thumbnailWidth) / cairo_image_surface_get_width(source);
+  Surface thumbnail(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, thumbnailWidth, height),
+                    cairo_surface_destroy);
   cairo_t* cr = cairo_create(thumbnail.get());
-  cairo_scale(cr, scale, scale);
-  cairo_set_source_surface(cr, screen.surface.get(), 0, 0);
+  cairo_scale(cr, last, last);
+  cairo_set_source_surface(cr, source, 0, 0);
   // A box filter over every pixel it covers: thin lines and text stay readable.
   cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
   cairo_paint(cr);
