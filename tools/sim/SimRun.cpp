@@ -317,12 +317,21 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   Progress progress;
   progress.total = plays.size() * profiles.size();
   std::vector<ShownProfile> shown(profiles.size());
+  // The phones with the most pixels first: their screens take longest, and a run whose last
+  // phone is its largest keeps one core waiting for it.
+  std::vector<std::size_t> order(profiles.size());
+  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+    auto pixels = [&](const SimProfile& p) { return p.width * p.height * p.scale * p.scale; };
+    return pixels(profiles[a]) > pixels(profiles[b]);
+  });
   std::atomic<std::size_t> next{0};
   unsigned jobs = options.jobs ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < std::min<std::size_t>(jobs, profiles.size()); ++i) {
     workers.emplace_back([&] {
-      for (std::size_t index; (index = next++) < profiles.size();) {
+      for (std::size_t turn; (turn = next++) < profiles.size();) {
+        std::size_t index = order[turn];
         shown[index] = PhoneRun(options, forkingTools, profiles[index], progress).play(plays);
       }
     });
