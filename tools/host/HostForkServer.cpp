@@ -135,7 +135,7 @@ void becomeChild(const Request& request, int requests, int children,
 std::optional<std::vector<std::string>> serveForks(int requests, int* status) {
   *status = 0;
   standin::warmUpTextDrawing();
-  if (!becomeSingleThreaded(std::chrono::seconds(2))) {
+  if (!becomeSingleThreaded(std::chrono::seconds(10))) {
     std::fprintf(stderr, "talvocb-host: the fork server still has threads after warming up\n");
     *status = 1;
     return std::nullopt;
