@@ -1,7 +1,5 @@
 #include "SimForkServer.h"
 
-#include "SimProcess.h"
-
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -12,6 +10,8 @@
 
 #include <cerrno>
 #include <cstring>
+
+#include "SimProcess.h"
 
 extern char** environ;
 

@@ -6,6 +6,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <mutex>
+#include <numeric>
 #include <thread>
 
 #include "SimDevice.h"
@@ -320,7 +321,7 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   // The phones with the most pixels first: their screens take longest, and a run whose last
   // phone is its largest keeps one core waiting for it.
   std::vector<std::size_t> order(profiles.size());
-  for (std::size_t i = 0; i < order.size(); ++i) order[i] = i;
+  std::iota(order.begin(), order.end(), std::size_t{0});
   std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
     auto pixels = [&](const SimProfile& p) { return p.width * p.height * p.scale * p.scale; };
     return pixels(profiles[a]) > pixels(profiles[b]);
