@@ -38,6 +38,10 @@ TEST(HostScreen, BadLinesExitTwoWithOneLineAndStopTheScript) {
   for (const std::vector<std::string>& script :
        {std::vector<std::string>{"snapshto /tmp/x.png", "ready"},
         {"snapshot", "ready"},
+        {"snapshot /tmp/x.png thumbnail=", "ready"},
+        {"snapshot /tmp/x.png thumbnail=0", "ready"},
+        {"snapshot /tmp/x.png thumbnail=12x", "ready"},
+        {"snapshot /tmp/x.png 120", "ready"},
         {"run soon", "ready"},
         // Waits far beyond a day would overflow their deadline and return at once.
         {"run 9223372036854775807", "ready"},
@@ -119,8 +123,8 @@ TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
   TemporaryDevice device;
   std::string home = device.real("/tmp/home.png"), sample = device.real("/tmp/sample.png");
   std::string dump = device.real("/tmp/sample.json");
-  ProcessResult r = host(device, {"snapshot " + home, "sample-screen", "wait-idle",
-                                  "snapshot " + sample, "dump " + dump});
+  ProcessResult r = host(device, {"snapshot " + home + " thumbnail=300", "sample-screen",
+                                  "wait-idle", "snapshot " + sample, "dump " + dump});
   ASSERT_EQ(r.status, 0) << r.err;
   auto homeImage = UIImage::imageWithContentsOfFile("/tmp/home.png");
   ASSERT_TRUE(homeImage);
@@ -128,6 +132,15 @@ TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
   EXPECT_EQ(CGImageGetHeight(homeImage->CGImage()), 1334u);
   CGPixel wallpaper = CGImageGetPixel(homeImage->CGImage(), 300, 300);
   EXPECT_GT(wallpaper.blue, wallpaper.red);
+  // The thumbnail shows the same screen at 300 pixels wide, its height in proportion.
+  auto thumbnail = UIImage::imageWithContentsOfFile("/tmp/home.thumb.png");
+  ASSERT_TRUE(thumbnail);
+  EXPECT_EQ(CGImageGetWidth(thumbnail->CGImage()), 300u);
+  EXPECT_EQ(CGImageGetHeight(thumbnail->CGImage()), 534u);
+  CGPixel small = CGImageGetPixel(thumbnail->CGImage(), 120, 120);
+  EXPECT_NEAR(small.blue, wallpaper.blue, 24);
+  EXPECT_NEAR(small.red, wallpaper.red, 24);
+  EXPECT_FALSE(std::filesystem::exists(device.real("/tmp/sample.thumb.png")));
 
   // No address book on this device: plain coloured pictures, rounded by their views.
   auto sampleImage = UIImage::imageWithContentsOfFile("/tmp/sample.png");

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
 #include <string_view>
 #include <utility>
 #include <vector>
@@ -16,30 +17,37 @@
 #include "uikit/UIGraphics.h"
 
 namespace {
-// One pango context per thread (pango's font maps are per thread). Hinting is off so that a
-// line measures the same at every screen scale.
-PangoContext* threadContext() {
-  thread_local struct Holder {
-    PangoContext* context = nullptr;
-    Holder() {
-      context = pango_font_map_create_context(pango_cairo_font_map_get_default());
-      cairo_font_options_t* options = cairo_font_options_create();
-      cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
-      cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
-      cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
-      pango_cairo_context_set_font_options(context, options);
-      cairo_font_options_destroy(options);
-    }
-    ~Holder() { g_object_unref(context); }
-  } holder;
-  return holder.context;
+// One pango context and font map for every thread. Pango's default font map is one per thread,
+// and each would look through the system's fonts again for every font it is first asked for (the
+// fork server warms this one for all its hosts). A font map is not safe to share between threads
+// at once, so all text work holds textLock(). Hinting is off so that a line measures the same at
+// every screen scale.
+std::recursive_mutex& textLock() {
+  static auto* lock = new std::recursive_mutex;
+  return *lock;
 }
+
+PangoContext* sharedContext() {
+  static PangoContext* const context = [] {
+    PangoContext* made = pango_font_map_create_context(pango_cairo_font_map_get_default());
+    cairo_font_options_t* options = cairo_font_options_create();
+    cairo_font_options_set_hint_metrics(options, CAIRO_HINT_METRICS_OFF);
+    cairo_font_options_set_hint_style(options, CAIRO_HINT_STYLE_NONE);
+    cairo_font_options_set_antialias(options, CAIRO_ANTIALIAS_GRAY);
+    pango_cairo_context_set_font_options(made, options);
+    cairo_font_options_destroy(options);
+    return made;
+  }();
+  return context;
+}
+
+using TextLock = std::lock_guard<std::recursive_mutex>;
 
 // A laid-out line or paragraph; the layout is freed with the object.
 struct Layout {
   PangoLayout* layout;
   explicit Layout(const std::string& text, const std::shared_ptr<UIFont>& font) {
-    layout = pango_layout_new(threadContext());
+    layout = pango_layout_new(sharedContext());
     PangoFontDescription* description = pango_font_description_new();
     // Noto draws what the font lacks (Arabic, Hebrew, CJK, emoji, through fontconfig's Noto
     // families).
@@ -90,10 +98,10 @@ PangoAlignment alignmentOf(NSTextAlignment alignment, bool rightToLeft = false) 
 // right again afterwards, as the other drawing expects.
 struct ParagraphDirection {
   explicit ParagraphDirection(bool rightToLeft) {
-    pango_context_set_base_dir(threadContext(),
+    pango_context_set_base_dir(sharedContext(),
                                rightToLeft ? PANGO_DIRECTION_RTL : PANGO_DIRECTION_LTR);
   }
-  ~ParagraphDirection() { pango_context_set_base_dir(threadContext(), PANGO_DIRECTION_LTR); }
+  ~ParagraphDirection() { pango_context_set_base_dir(sharedContext(), PANGO_DIRECTION_LTR); }
   ParagraphDirection(const ParagraphDirection&) = delete;
   ParagraphDirection& operator=(const ParagraphDirection&) = delete;
 };
@@ -204,6 +212,7 @@ CGSize drawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UI
 
 CGSize NSStringDrawInRect(const std::string& text, CGRect rect, const std::shared_ptr<UIFont>& font,
                           NSLineBreakMode lineBreakMode, NSTextAlignment alignment) {
+  TextLock lock(textLock());
   return drawInRect(text, rect, font, lineBreakMode, alignment, nullptr);
 }
 
@@ -211,11 +220,13 @@ CGSize NSStringDrawInRectPlaced(const std::string& text, CGRect rect,
                                 const std::shared_ptr<UIFont>& font, NSLineBreakMode lineBreakMode,
                                 NSTextAlignment alignment,
                                 const std::function<CGPoint(const NSStringLineMetrics&)>& place) {
+  TextLock lock(textLock());
   return drawInRect(text, rect, font, lineBreakMode, alignment, &place);
 }
 
 CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
                             const std::shared_ptr<UIFont>& font) {
+  TextLock lock(textLock());
   (void)size;  // one line, never wrapped
   if (text.empty()) return {};
   Layout line(text, font);
@@ -227,6 +238,7 @@ CGRect NSStringBoundingRect(const std::string& text, CGSize size, long options,
 }
 
 void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
+  TextLock lock(textLock());
   CGContextRef context = UIGraphicsGetCurrentContext();
   if (!context || text.empty() || !(rect.size.width > 0)) return;
   ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
@@ -256,6 +268,7 @@ void NSStringDrawLabelText(const std::string& text, CGRect rect, const NSLabelTe
 }
 
 CGRect NSStringLabelTextFrame(const std::string& text, CGRect rect, const NSLabelTextStyle& style) {
+  TextLock lock(textLock());
   if (text.empty() || !(rect.size.width > 0)) return CGRectMake(rect.origin.x, rect.origin.y, 0, 0);
   ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
   Layout label(text, style.font);
@@ -279,6 +292,7 @@ CGRect NSStringLabelTextFrame(const std::string& text, CGRect rect, const NSLabe
 
 std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRect rect,
                                                   const NSLabelTextStyle& style) {
+  TextLock lock(textLock());
   if (text.empty() || !(rect.size.width > 0)) return std::nullopt;
   ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
   Layout label(text, style.font);
@@ -306,6 +320,7 @@ std::optional<std::string> NSStringShownLabelText(const std::string& text, CGRec
 
 CGSize NSStringMeasureLabelText(const std::string& text, CGFloat maxWidth,
                                 const NSLabelTextStyle& style) {
+  TextLock lock(textLock());
   if (text.empty()) return {};
   ParagraphDirection direction(paragraphRightToLeft(text, style.rightToLeft));
   Layout label(text, style.font);

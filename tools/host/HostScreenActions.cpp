@@ -1,5 +1,6 @@
 // Actions about what the screen shows: layout, snapshots and dumps of the frontmost window, the
 // sample screen, alerts, and waiting until the work in flight is done.
+#include <charconv>
 #include <chrono>
 #include <cstdio>
 
@@ -10,6 +11,7 @@
 #include "foundation/PropertyList.h"
 #include "screens/ScreenPNG.h"
 #include "screens/ScreenRenderer.h"
+#include "screens/ScreenThumbnail.h"
 #include "screens/ViewTreeDump.h"
 #include "uikit/UIAlertView.h"
 #include "uikit/UIButton.h"
@@ -50,12 +52,34 @@ UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
   return shown.empty() ? nullptr : standin::renderViewTrees(shown, front->bounds().size);
 }
 
+// FILE.png, and with "thumbnail=WIDTH" its thumbnail beside it (FILE.thumb.png), both from one
+// drawing of the screen.
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
+  const std::string& file = words[0];
+  int thumbnailWidth = 0;
+  if (words.size() > 1) {
+    const std::string prefix = "thumbnail=";
+    const std::string& word = words[1];
+    const char* end = word.data() + word.size();
+    auto [stop, error] = word.rfind(prefix, 0) == 0
+                             ? std::from_chars(word.data() + prefix.size(), end, thumbnailWidth)
+                             : std::from_chars_result{word.data(), std::errc::invalid_argument};
+    if (error != std::errc() || stop != end || thumbnailWidth < 1 || thumbnailWidth > 10000) {
+      throw HostUsageError("snapshot: " + quotedStart(word) +
+                           " is not thumbnail=WIDTH, a width of 1 to 10000 pixels");
+    }
+  }
   auto image = renderScreen(frontmost());
   if (!image) throw HostActionFailure("the window has no pixels to draw");
   std::string reason;
-  if (!standin::writeScreenPNG(image, words[0], &reason)) {
-    throw writeFailure(words[0], reason);
+  if (!standin::writeScreenPNG(image, file, &reason)) throw writeFailure(file, reason);
+  if (thumbnailWidth) {
+    bool png = file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0;
+    std::string thumbnail = (png ? file.substr(0, file.size() - 4) : file) + ".thumb.png";
+    if (!standin::writeScreenThumbnail(CGImageGetSurface(image->CGImage()), thumbnailWidth,
+                                       thumbnail, &reason)) {
+      throw writeFailure(thumbnail, reason);
+    }
   }
   return HostStep::Continue;
 }
@@ -142,8 +166,10 @@ HostStep sampleScreen(const HostArguments&, const HostIdentity&) {
 
 void addScreenActions(std::vector<HostAction>& actions) {
   actions.push_back({"layout", "", "lay the frontmost window out", 0, 0, layout});
-  actions.push_back(
-      {"snapshot", "FILE.png", "draw the frontmost window into a PNG file", 1, 1, snapshot});
+  actions.push_back({"snapshot", "FILE.png [thumbnail=WIDTH]",
+                     "draw the frontmost window into a PNG file, and a thumbnail WIDTH pixels wide "
+                     "beside it (FILE.thumb.png)",
+                     1, 2, snapshot});
   actions.push_back({"frame", "", "draw the screen once, into no file", 0, 0, frame});
   actions.push_back(
       {"dump", "FILE.json", "describe the frontmost window's views as JSON", 1, 1, dump});

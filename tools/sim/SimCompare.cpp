@@ -97,7 +97,10 @@ Lab toLab(uint32_t pixel) {
     return table;
   }();
   int alpha = pixel >> 24;
-  auto channel = [&](int shift) { return static_cast<int>((pixel >> shift) & 0xff) + 255 - alpha; };
+  // A channel above its alpha is no premultiplied colour: taken as white, not read past the table.
+  auto channel = [&](int shift) {
+    return std::min(255, static_cast<int>((pixel >> shift) & 0xff) + 255 - alpha);
+  };
   double r = linear[channel(16)], g = linear[channel(8)], b = linear[channel(0)];
   double x = (0.4124 * r + 0.3576 * g + 0.1805 * b) / 0.95047;
   double y = 0.2126 * r + 0.7152 * g + 0.0722 * b;
@@ -285,52 +288,6 @@ std::vector<ScreenRegion> changedRegions(const ScreenPixels& firstPixels,
     regions.push_back({x0 / width, y0 / height, (x1 - x0) / width, (y1 - y0) / height});
   }
   return regions;
-}
-
-// The surface at half its size, each pixel the mean of the four it covers.
-Surface halved(cairo_surface_t* surface) {
-  int width = std::max(1, cairo_image_surface_get_width(surface) / 2);
-  int height = std::max(1, cairo_image_surface_get_height(surface) / 2);
-  Surface half(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, width, height),
-               cairo_surface_destroy);
-  cairo_t* cr = cairo_create(half.get());
-  cairo_scale(cr, 0.5, 0.5);
-  cairo_set_source_surface(cr, surface, 0, 0);
-  // At exactly half the size a bilinear sample falls between four pixels: their mean.
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-  cairo_set_operator(cr, CAIRO_OPERATOR_SOURCE);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  return half;
-}
-
-bool writeThumbnail(const ScreenPixels& screen, int width, const std::string& thumbnailPNG) {
-  if (!screen || width < 1) return false;
-  cairo_surface_t* source = screen.surface.get();
-  int fullWidth = cairo_image_surface_get_width(source);
-  int fullHeight = cairo_image_surface_get_height(source);
-  if (fullWidth == 0) return false;
-  double scale = std::min(1.0, static_cast<double>(width) / fullWidth);
-  int height = std::max(1, static_cast<int>(std::lround(fullHeight * scale)));
-  int thumbnailWidth = static_cast<int>(std::lround(fullWidth * scale));
-  // Halved while it is over twice the size, so that the last step's box filter covers a few
-  // pixels a sample instead of all of a full screen's.
-  Surface smaller(nullptr, cairo_surface_destroy);
-  while (cairo_image_surface_get_width(source) >= 2 * thumbnailWidth + 2) {
-    smaller = halved(source);
-    source = smaller.get();
-  }
-  double last = static_cast<double>(thumbnailWidth) / cairo_image_surface_get_width(source);
-  Surface thumbnail(cairo_image_surface_create(CAIRO_FORMAT_ARGB32, thumbnailWidth, height),
-                    cairo_surface_destroy);
-  cairo_t* cr = cairo_create(thumbnail.get());
-  cairo_scale(cr, last, last);
-  cairo_set_source_surface(cr, source, 0, 0);
-  // A box filter over every pixel it covers: thin lines and text stay readable.
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_GOOD);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  return writeSurfacePNG(thumbnail.get(), thumbnailPNG);
 }
 
 }  // namespace simulator

@@ -35,8 +35,8 @@ struct ScreenRegion {
   double x = 0, y = 0, width = 0, height = 0;
 };
 
-// A recorded screen's pixels, read once for its thumbnail and its changes; empty when the file
-// cannot be read as a picture.
+// A recorded screen's pixels, read to compare it with its twin; empty when the file cannot be
+// read as a picture.
 struct ScreenPixels {
   std::shared_ptr<cairo_surface_t> surface;
   explicit operator bool() const { return surface != nullptr; }
@@ -48,8 +48,5 @@ ScreenPixels readScreenPixels(const std::string& png);
 // change of one picture is one box. Nothing when they are alike or cannot be compared.
 std::vector<ScreenRegion> changedRegions(const ScreenPixels& first, const ScreenPixels& second,
                                          double tolerance, int cell);
-
-// Writes a copy of the screen `width` pixels wide, smoothly scaled down, for the page.
-bool writeThumbnail(const ScreenPixels& screen, int width, const std::string& thumbnailPNG);
 
 }  // namespace simulator

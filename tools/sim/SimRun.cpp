@@ -209,26 +209,22 @@ class PhoneRun {
     }
   }
 
-  // For the page: a thumbnail of every screen, and where each screen differs from its twin
+  // For the page: the thumbnail of every screen, and where each screen differs from its twin
   // with the add-on off, in boxes of six points.
   void addThumbnailsAndChanges() {
-    const SimProfile& profile = shown_.profile;
-    int cell = static_cast<int>(6 * profile.scale + 0.5);
+    int cell = static_cast<int>(6 * shown_.profile.scale + 0.5);
+    std::error_code error;
     for (ShownScene& scene : shown_.scenes) {
-      // Each screen is read once, for its thumbnail and for its twin.
-      std::vector<ScreenPixels> pixels;
       for (ShownShot& shot : scene.shots) {
-        std::string stem = screens_ + "/" + shot.shot.name;
-        pixels.push_back(readScreenPixels(stem + ".png"));
-        shot.hasThumbnail =
-            writeThumbnail(pixels.back(), thumbnailPixelWidth(profile), stem + ".thumb.png");
+        shot.hasThumbnail = fs::exists(screens_ + "/" + shot.shot.name + ".thumb.png", error);
       }
-      for (std::size_t on = 0; on < scene.shots.size(); ++on) {
-        for (std::size_t off = 0; off < scene.shots.size(); ++off) {
-          if (scene.shots[off].shot.name != scene.shots[on].shot.name + "-off") continue;
-          scene.shots[on].changes =
-              changedRegions(pixels[on], pixels[off], options_.compare.tolerance, cell);
-          scene.shots[off].changes = scene.shots[on].changes;
+      for (ShownShot& on : scene.shots) {
+        for (ShownShot& off : scene.shots) {
+          if (off.shot.name != on.shot.name + "-off") continue;
+          on.changes = changedRegions(readScreenPixels(screens_ + "/" + on.shot.name + ".png"),
+                                      readScreenPixels(screens_ + "/" + off.shot.name + ".png"),
+                                      options_.compare.tolerance, cell);
+          off.changes = on.changes;
         }
       }
     }

@@ -1,5 +1,6 @@
 #include "SimStage.h"
 
+#include "SimPage.h"
 #include "TALCBSettings.h"
 #include "foundation/NSValueTypes.h"
 #include "foundation/PropertyList.h"
@@ -52,8 +53,11 @@ std::vector<std::string> SimStage::record(const std::string& base, const SimHost
   std::string name = addOnOff_ ? std::string(base).append("-off") : base;
   shots_.push_back({name, caption, switches.empty() ? startingSwitches() : switches, host.name});
   std::string stem = screens_ + "/" + name;
-  return {"wait-idle", std::string("snapshot ").append(stem).append(".png"),
-          std::string("dump ").append(stem).append(".json")};
+  // The host writes the thumbnail from the screen it holds, so that the simulator decodes only
+  // the screens it compares.
+  std::string snapshot =
+      "snapshot " + stem + ".png thumbnail=" + std::to_string(thumbnailPixelWidth(profile_));
+  return {"wait-idle", snapshot, std::string("dump ").append(stem).append(".json")};
 }
 
 std::unique_ptr<SimProcess> SimStage::start(const SimHost& host,

@@ -66,7 +66,8 @@ class SimStage {
   std::string startingSwitches() const;
 
   // The actions that record the frontmost screen as a shot named `base` (with "-off" added
-  // when the add-on is off), after the screen has settled.
+  // when the add-on is off), after the screen has settled: its PNG, its thumbnail and its view
+  // tree.
   std::vector<std::string> record(const std::string& base, const SimHost& host,
                                   const std::string& caption, const std::string& switches = "");
   // Runs a host to its end with the actions; answers its output lines.
