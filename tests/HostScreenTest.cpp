@@ -122,9 +122,12 @@ TEST(HostScreen, SnapshotsGoWholeIntoRegularFilesOnly) {
 TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
   TemporaryDevice device;
   std::string home = device.real("/tmp/home.png"), sample = device.real("/tmp/sample.png");
-  std::string dump = device.real("/tmp/sample.json");
+  std::filesystem::create_directory(device.real("/tmp/a \"b\""));
+  std::string dump = device.real("/tmp/a \"b\"/sample.json");
+  // A path in quotes may hold spaces and quotes.
   ProcessResult r = host(device, {"snapshot " + home + " thumbnail=300", "sample-screen",
-                                  "wait-idle", "snapshot " + sample, "dump " + dump});
+                                  "wait-idle", "snapshot " + sample,
+                                  "dump \"" + device.real("/tmp/a \\\"b\\\"/sample.json") + "\""});
   ASSERT_EQ(r.status, 0) << r.err;
   auto homeImage = UIImage::imageWithContentsOfFile("/tmp/home.png");
   ASSERT_TRUE(homeImage);

@@ -27,7 +27,8 @@ const std::string kPhone = "ios9-iphone6";
 struct TemporaryFolder {
   std::string path;
   TemporaryFolder() {
-    std::string pattern = (fs::temp_directory_path() / "talvocb-sim-XXXXXX").string();
+    // A space in the name, as in many a person's folders.
+    std::string pattern = (fs::temp_directory_path() / "talvocb sim-XXXXXX").string();
     path = ::mkdtemp(pattern.data());
   }
   ~TemporaryFolder() { fs::remove_all(path); }

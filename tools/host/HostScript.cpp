@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <iomanip>
 #include <sstream>
 
 #include "runtime/objc.h"
@@ -92,8 +93,9 @@ HostLineOutcome carryOutHostLine(const std::string& line, const HostIdentity& id
   std::string name;
   input >> name;
   if (name.empty() || name[0] == '#') return {};
+  // A word in double quotes may hold spaces (a path), with \" and \\ inside for " and \.
   HostArguments words;
-  for (std::string word; input >> word;) words.push_back(word);
+  for (std::string word; input >> std::quoted(word);) words.push_back(word);
   try {
     const HostAction* action = nullptr;
     for (const HostAction& a : hostActions()) {

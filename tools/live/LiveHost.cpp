@@ -1,6 +1,7 @@
 #include "LiveHost.h"
 
 #include <fstream>
+#include <iomanip>
 #include <sstream>
 
 #include "HostServeReplies.h"
@@ -156,8 +157,11 @@ HostAnswer LiveHost::record() {
 
 HostAnswer LiveHost::recordScreen(bool restart) {
   std::string stem = screens_ + "/" + process_.key;
-  for (const std::string& line :
-       {std::string("wait-idle"), "snapshot " + stem + ".png", "dump " + stem + ".json"}) {
+  // Quoted, for an output folder whose name has spaces.
+  std::ostringstream snapshot, dump;
+  snapshot << "snapshot " << std::quoted(stem + ".png");
+  dump << "dump " << std::quoted(stem + ".json");
+  for (const std::string& line : {std::string("wait-idle"), snapshot.str(), dump.str()}) {
     HostAnswer answer = restart ? perform(line) : exchange(line);
     if (!answer.ok) return answer;
   }

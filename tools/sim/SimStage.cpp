@@ -1,5 +1,8 @@
 #include "SimStage.h"
 
+#include <iomanip>
+#include <sstream>
+
 #include "SimPage.h"
 #include "TALCBSettings.h"
 #include "foundation/NSValueTypes.h"
@@ -55,9 +58,12 @@ std::vector<std::string> SimStage::record(const std::string& base, const SimHost
   std::string stem = screens_ + "/" + name;
   // The host writes the thumbnail from the screen it holds, so that the simulator decodes only
   // the screens it compares.
-  std::string snapshot =
-      "snapshot " + stem + ".png thumbnail=" + std::to_string(thumbnailPixelWidth(profile_));
-  return {"wait-idle", snapshot, std::string("dump ").append(stem).append(".json")};
+  // Quoted, for an output folder whose name has spaces.
+  std::ostringstream snapshot, dump;
+  snapshot << "snapshot " << std::quoted(stem + ".png")
+           << " thumbnail=" << thumbnailPixelWidth(profile_);
+  dump << "dump " << std::quoted(stem + ".json");
+  return {"wait-idle", snapshot.str(), dump.str()};
 }
 
 std::unique_ptr<SimProcess> SimStage::start(const SimHost& host,
