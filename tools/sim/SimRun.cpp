@@ -323,7 +323,9 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
     return pixels(profiles[a]) > pixels(profiles[b]);
   });
   std::atomic<std::size_t> next{0};
-  unsigned jobs = options.jobs ? options.jobs : std::max(1u, std::thread::hardware_concurrency());
+  // One phone more than the cores: while a phone waits for a host to start or end, another
+  // phone's host has the core.
+  unsigned jobs = options.jobs ? options.jobs : std::thread::hardware_concurrency() + 1;
   std::vector<std::thread> workers;
   for (unsigned i = 0; i < std::min<std::size_t>(jobs, profiles.size()); ++i) {
     workers.emplace_back([&] {

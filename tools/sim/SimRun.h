@@ -19,7 +19,7 @@ struct SimOptions {
   std::string check;                  // a folder of reference screens to compare with
   std::string record;                 // a folder to write the screens into as references
   CompareOptions compare;
-  unsigned jobs = 0;  // phones played at once; the number of cores when 0
+  unsigned jobs = 0;  // phones played at once; one more than the cores when 0
   double sceneSeconds = 30;
 };
 

@@ -64,7 +64,7 @@ void addSimCommand(CLI::App& app, CliContext& context) {
                    "Share of a screen's pixels that may differ")
       ->check(FiniteRange(0.0, 1.0))
       ->capture_default_str();
-  command->add_option("--jobs", options.jobs, "Phones played at once (0: one per core)")
+  command->add_option("--jobs", options.jobs, "Phones played at once (0: one more than the cores)")
       ->check(CLI::Range(0u, 64u))
       ->capture_default_str();
   command->add_option("--scene-timeout", options.sceneSeconds, "Seconds a scene may take")
