@@ -46,10 +46,11 @@ void paintSky(cairo_t* cr, CGSize size) {
   }
 }
 
-// The wallpaper as pixels of the screen: pixman spends some 50 ms a frame on a full screen of
-// radial gradients, so they are drawn at a quarter of the resolution (they are smooth, so a
-// bilinear enlargement shows no difference) and the result is kept for every later frame.
-cairo_surface_t* wallpaperPixels(CGSize size, int width, int height) {
+// The wallpaper's sky at a quarter of the screen's resolution: pixman spends some 50 ms a frame
+// on a full screen of radial gradients, and they are smooth, so a bilinear enlargement shows no
+// difference. Drawn once per screen size and kept for every later frame; each frame enlarges it
+// straight onto the screen, with no screen-sized copy of its own to fill first.
+cairo_surface_t* skyPixels(CGSize size, int width, int height) {
   struct Kept {
     int width, height;
     cairo_surface_t* pixels;
@@ -69,18 +70,8 @@ cairo_surface_t* wallpaperPixels(CGSize size, int width, int height) {
   cairo_scale(cr, smallWidth / size.width, smallHeight / size.height);
   paintSky(cr, size);
   cairo_destroy(cr);
-  cairo_surface_t* pixels = cairo_image_surface_create(CAIRO_FORMAT_RGB24, width, height);
-  cr = cairo_create(pixels);
-  cairo_scale(cr, static_cast<double>(width) / smallWidth,
-              static_cast<double>(height) / smallHeight);
-  cairo_set_source_surface(cr, small, 0, 0);
-  cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
-  cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
-  cairo_paint(cr);
-  cairo_destroy(cr);
-  cairo_surface_destroy(small);
-  kept->push_back({width, height, pixels});
-  return pixels;
+  kept->push_back({width, height, small});
+  return small;
 }
 
 // A deep blue to violet gradient with two soft light discs.
@@ -96,10 +87,17 @@ class Wallpaper : public UIView {
     int w = static_cast<int>(std::lround(std::fabs(width)));
     int h = static_cast<int>(std::lround(std::fabs(height)));
     if (w < 1 || h < 1 || w > 8192 || h > 8192) return paintSky(cr, s);
+    cairo_surface_t* sky = skyPixels(s, w, h);
+    int skyWidth = cairo_image_surface_get_width(sky);
+    int skyHeight = cairo_image_surface_get_height(sky);
     cairo_save(cr);
-    cairo_scale(cr, s.width / w, s.height / h);
-    cairo_set_source_surface(cr, wallpaperPixels(s, w, h), 0, 0);
-    cairo_paint(cr);
+    cairo_scale(cr, s.width / skyWidth, s.height / skyHeight);
+    cairo_set_source_surface(cr, sky, 0, 0);
+    // The edge pixels stretch to the wallpaper's edges, as they would from a sky of full size.
+    cairo_pattern_set_extend(cairo_get_source(cr), CAIRO_EXTEND_PAD);
+    cairo_pattern_set_filter(cairo_get_source(cr), CAIRO_FILTER_BILINEAR);
+    cairo_rectangle(cr, 0, 0, skyWidth, skyHeight);
+    cairo_fill(cr);
     cairo_restore(cr);
   }
 
