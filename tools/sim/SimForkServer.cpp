@@ -78,24 +78,34 @@ SimForkServer::SimForkServer(const std::string& host, const std::string& errorFi
     ::close(ends[0]);
     return;
   }
-  if (receiveText(ends[0], kReadyMilliseconds) != "ready") {
-    ::close(ends[0]);
-    ::kill(server_, SIGKILL);
-    ::waitpid(server_, nullptr, 0);
-    server_ = -1;
-    return;
-  }
-  requests_ = ends[0];
+  starting_ = ends[0];
+}
+
+bool SimForkServer::started() {
+  std::call_once(ready_, [this] {
+    if (starting_ < 0) return;
+    if (receiveText(starting_, kReadyMilliseconds) != "ready") {
+      ::close(starting_);
+      ::kill(server_, SIGKILL);
+      ::waitpid(server_, nullptr, 0);
+      server_ = -1;
+    } else {
+      requests_ = starting_;
+    }
+    starting_ = -1;
+  });
+  return requests_ >= 0;
 }
 
 SimForkServer::~SimForkServer() {
+  if (starting_ >= 0) ::close(starting_);  // never asked for: ends as soon as it is ready
   if (requests_ >= 0) ::close(requests_);  // the server ends once its children have
   if (server_ > 0) ::waitpid(server_, nullptr, 0);
 }
 
 std::optional<SimForkServer::Child> SimForkServer::start(const std::vector<std::string>& argv,
                                                          int in, int out, int err) {
-  if (requests_ < 0 || argv.empty()) return std::nullopt;
+  if (!started() || argv.empty()) return std::nullopt;
   int reply[2];
   if (::socketpair(AF_UNIX, SOCK_SEQPACKET | SOCK_CLOEXEC, 0, reply) != 0) return std::nullopt;
   std::string words;

@@ -14,13 +14,15 @@ namespace simulator {
 
 class SimForkServer {
  public:
-  // Starts `host --fork-server` and waits for it to be ready; started() tells whether it is.
+  // Starts `host --fork-server` without waiting for it: it gets ready (reads its fonts) while
+  // the run prepares its devices.
   SimForkServer(const std::string& host, const std::string& errorFile);
   ~SimForkServer();  // ends the server once its children have ended
   SimForkServer(const SimForkServer&) = delete;
   SimForkServer& operator=(const SimForkServer&) = delete;
 
-  bool started() const { return requests_ >= 0; }
+  // Whether the server is ready to fork; the first call waits for it, from any thread.
+  bool started();
   // The program of argv[0], which must be the server's own, as a child of the server with these
   // descriptors as its standard input, output and error. `reply` is where its end is told.
   struct Child {
@@ -33,8 +35,10 @@ class SimForkServer {
 
  private:
   std::string host_;
+  int starting_ = -1;  // the server's socket until it says it is ready
   int requests_ = -1;
   pid_t server_ = -1;
+  std::once_flag ready_;
   std::mutex sending_;
 };
 

@@ -45,7 +45,7 @@ SimProcess::SimProcess(const std::vector<std::string>& argv, const std::string& 
     return;
   }
   std::optional<SimForkServer::Child> child;
-  if (forks && forks->started() && argv[0] == forks->host()) {
+  if (forks && argv[0] == forks->host() && forks->started()) {
     int empty = in[0] >= 0 ? -1 : ::open("/dev/null", O_RDONLY | O_CLOEXEC);
     child = forks->start(argv, in[0] >= 0 ? in[0] : empty, out[1], err[1]);
     if (empty >= 0) ::close(empty);

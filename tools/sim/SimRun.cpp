@@ -305,12 +305,13 @@ int runSimulator(const SimOptions& options, const SimTools& tools) {
   ::setenv(standin::kRandomVariable, standin::kRandomZero, 1);
 
   auto start = Clock::now();
-  // Every host of the run is a fork of one that has loaded its libraries and read its fonts;
-  // should it not start, each is started as a program of its own.
+  // Every host of the run is a fork of one that has loaded its libraries and read its fonts (it
+  // does so while the phones' devices are made); should it not start, each is started as a
+  // program of its own.
   fs::create_directories(fs::path(options.out) / "logs", error);
   SimForkServer forks(tools.host, options.out + "/logs/fork-server.log");
   SimTools forkingTools = tools;
-  if (forks.started()) forkingTools.forks = &forks;
+  forkingTools.forks = &forks;
   Progress progress;
   progress.total = plays.size() * profiles.size();
   std::vector<ShownProfile> shown(profiles.size());
