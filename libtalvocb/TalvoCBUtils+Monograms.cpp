@@ -107,6 +107,47 @@ bool joins(UChar32 c) {
   return type != U_JT_NON_JOINING && type != U_JT_TRANSPARENT;
 }
 
+// A character-cluster iterator lent for one monogram. Building one costs more than the rest of
+// a monogram, so those given back wait in a pool for the next, on any thread. Not thread_local:
+// this library is loaded with dlopen, and such a library's thread storage is misread, and
+// crashed on, by the leak checker at a process's exit.
+class BorrowedClusterIterator {
+ public:
+  BorrowedClusterIterator() {
+    {
+      std::lock_guard lock(poolLock());
+      if (!pool().empty()) {
+        iterator_ = std::move(pool().back());
+        pool().pop_back();
+        return;
+      }
+    }
+    UErrorCode status = U_ZERO_ERROR;
+    iterator_.reset(icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
+    if (U_FAILURE(status)) iterator_.reset();
+  }
+  ~BorrowedClusterIterator() {
+    if (!iterator_) return;
+    std::lock_guard lock(poolLock());
+    pool().push_back(std::move(iterator_));
+  }
+  BorrowedClusterIterator(const BorrowedClusterIterator&) = delete;
+  BorrowedClusterIterator& operator=(const BorrowedClusterIterator&) = delete;
+  icu::BreakIterator* get() const { return iterator_.get(); }
+
+ private:
+  // Never destroyed: a worker may still give one back while the process exits.
+  static std::mutex& poolLock() {
+    static auto* lock = new std::mutex;
+    return *lock;
+  }
+  static std::vector<std::unique_ptr<icu::BreakIterator>>& pool() {
+    static auto* kept = new std::vector<std::unique_ptr<icu::BreakIterator>>;
+    return *kept;
+  }
+  std::unique_ptr<icu::BreakIterator> iterator_;
+};
+
 // The initials as they are drawn: upper-cased, and with a zero-width non-joiner between
 // characters of joining scripts (Arabic, Syriac, N'Ko...), so that two initials show in their
 // isolated forms rather than as a fragment of a word. Clusters (accents, emoji sequences) stay
@@ -120,13 +161,8 @@ std::string initialsToDraw(const std::string& text) {
   }
   icu::UnicodeString upper = icu::UnicodeString::fromUTF8(text);
   upper.toUpper(icu::Locale::getRoot());
-  // Building a break iterator costs more than the rest of a monogram; each thread keeps one.
-  thread_local std::unique_ptr<icu::BreakIterator> clusters = [] {
-    UErrorCode status = U_ZERO_ERROR;
-    std::unique_ptr<icu::BreakIterator> made(
-        icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    return U_SUCCESS(status) ? std::move(made) : nullptr;
-  }();
+  BorrowedClusterIterator borrowed;
+  icu::BreakIterator* clusters = borrowed.get();
   if (!clusters) {
     std::string out;
     return upper.toUTF8String(out);
