@@ -13,6 +13,7 @@
 #include "Subprocess.h"
 #include "TemporaryDevice.h"
 #include "addressbook/ABDatabase.h"
+#include "coregraphics/JPEGEncoding.h"
 
 namespace {
 
@@ -97,7 +98,7 @@ TEST(AddressBookWriters, AWriterKilledInsideItsTransactionLeavesTheLastCommitRea
   uint32_t state = 7;
   for (uint8_t& byte : pixels)
     byte = static_cast<uint8_t>((state = state * 1664525 + 1013904223) >> 24);
-  std::vector<uint8_t> jpeg = sample::encodeJPEG(pixels.data(), kSide, kSide, kSide * 4, 100);
+  std::vector<uint8_t> jpeg = standin::encodeJPEG(pixels.data(), kSide, kSide, kSide * 4, 100);
   ASSERT_GT(jpeg.size(), 3'000'000u);
   phone.device.writeFile("/tmp/photo.jpg", std::string(jpeg.begin(), jpeg.end()));
   std::string photo = phone.device.real("/tmp/photo.jpg");

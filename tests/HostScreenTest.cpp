@@ -136,14 +136,14 @@ TEST(HostScreen, EveryHostHasAScreenAndTheSampleScreenShowsTheList) {
   CGPixel wallpaper = CGImageGetPixel(homeImage->CGImage(), 300, 300);
   EXPECT_GT(wallpaper.blue, wallpaper.red);
   // The thumbnail shows the same screen at 300 pixels wide, its height in proportion.
-  auto thumbnail = UIImage::imageWithContentsOfFile("/tmp/home.thumb.png");
+  auto thumbnail = UIImage::imageWithContentsOfFile("/tmp/home.thumb.jpg");
   ASSERT_TRUE(thumbnail);
   EXPECT_EQ(CGImageGetWidth(thumbnail->CGImage()), 300u);
   EXPECT_EQ(CGImageGetHeight(thumbnail->CGImage()), 534u);
   CGPixel small = CGImageGetPixel(thumbnail->CGImage(), 120, 120);
   EXPECT_NEAR(small.blue, wallpaper.blue, 24);
   EXPECT_NEAR(small.red, wallpaper.red, 24);
-  EXPECT_FALSE(std::filesystem::exists(device.real("/tmp/sample.thumb.png")));
+  EXPECT_FALSE(std::filesystem::exists(device.real("/tmp/sample.thumb.jpg")));
 
   // No address book on this device: plain coloured pictures, rounded by their views.
   auto sampleImage = UIImage::imageWithContentsOfFile("/tmp/sample.png");

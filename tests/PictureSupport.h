@@ -14,6 +14,7 @@
 #include "TALCBSettings.h"
 #include "TalvoCBUtils+Cache.h"
 #include "TemporaryDevice.h"
+#include "coregraphics/JPEGEncoding.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 
@@ -55,10 +56,10 @@ inline size_t pixelWidth(const UIImagePtr& image) {
 // A baseline JPEG of the picture (opaque pixels), quality 90.
 inline std::shared_ptr<NSData> jpegData(const UIImagePtr& image) {
   CGImageRef bitmap = image->CGImage();
-  return make<NSData>(sample::encodeJPEG(CGImageGetPixels(bitmap),
-                                         static_cast<int>(CGImageGetWidth(bitmap)),
-                                         static_cast<int>(CGImageGetHeight(bitmap)),
-                                         static_cast<int>(CGImageGetBytesPerRow(bitmap)), 90));
+  return make<NSData>(standin::encodeJPEG(CGImageGetPixels(bitmap),
+                                          static_cast<int>(CGImageGetWidth(bitmap)),
+                                          static_cast<int>(CGImageGetHeight(bitmap)),
+                                          static_cast<int>(CGImageGetBytesPerRow(bitmap)), 90));
 }
 
 inline ::testing::AssertionResult colourNear(CGPixel p, int r, int g, int b, int tolerance = 12) {

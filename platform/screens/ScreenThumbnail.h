@@ -16,7 +16,8 @@ using SurfacePtr = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;
 // when the screen has no pixels.
 SurfacePtr screenThumbnail(cairo_surface_t* screen, int width);
 
-// The thumbnail as a PNG file at a real path, whole or not at all; false with the reason.
+// The thumbnail as a JPEG file (over white) at a real path, whole or not at all; false with the
+// reason.
 bool writeScreenThumbnail(cairo_surface_t* screen, int width, const std::string& realPath,
                           std::string* reason);
 

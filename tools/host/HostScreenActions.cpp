@@ -52,7 +52,7 @@ UIImagePtr renderScreen(const std::shared_ptr<UIWindow>& front) {
   return shown.empty() ? nullptr : standin::renderViewTrees(shown, front->bounds().size);
 }
 
-// FILE.png, and with "thumbnail=WIDTH" its thumbnail beside it (FILE.thumb.png), both from one
+// FILE.png, and with "thumbnail=WIDTH" its thumbnail beside it (FILE.thumb.jpg), both from one
 // drawing of the screen.
 HostStep snapshot(const HostArguments& words, const HostIdentity&) {
   const std::string& file = words[0];
@@ -75,7 +75,7 @@ HostStep snapshot(const HostArguments& words, const HostIdentity&) {
   if (!standin::writeScreenPNG(image, file, &reason)) throw writeFailure(file, reason);
   if (thumbnailWidth) {
     bool png = file.size() > 4 && file.compare(file.size() - 4, 4, ".png") == 0;
-    std::string thumbnail = (png ? file.substr(0, file.size() - 4) : file) + ".thumb.png";
+    std::string thumbnail = (png ? file.substr(0, file.size() - 4) : file) + ".thumb.jpg";
     if (!standin::writeScreenThumbnail(CGImageGetSurface(image->CGImage()), thumbnailWidth,
                                        thumbnail, &reason)) {
       throw writeFailure(thumbnail, reason);
@@ -168,7 +168,7 @@ void addScreenActions(std::vector<HostAction>& actions) {
   actions.push_back({"layout", "", "lay the frontmost window out", 0, 0, layout});
   actions.push_back({"snapshot", "FILE.png [thumbnail=WIDTH]",
                      "draw the frontmost window into a PNG file, and a thumbnail WIDTH pixels wide "
-                     "beside it (FILE.thumb.png)",
+                     "beside it (FILE.thumb.jpg)",
                      1, 2, snapshot});
   actions.push_back({"frame", "", "draw the screen once, into no file", 0, 0, frame});
   actions.push_back(

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "coregraphics/JPEGEncoding.h"
 #include "uikit/UIGraphics.h"
 #include "uikit/UIImage.h"
 
@@ -22,8 +23,9 @@ std::optional<Picture> thumbnailOf(const std::shared_ptr<UIImage>& photo) {
   CGImageRef image = drawn->CGImage();
   Picture thumbnail;
   thumbnail.width = thumbnail.height = kThumbnailSide;
-  thumbnail.bytes = encodeJPEG(CGImageGetPixels(image), kThumbnailSide, kThumbnailSide,
-                               static_cast<int>(CGImageGetBytesPerRow(image)), kThumbnailQuality);
+  thumbnail.bytes =
+      standin::encodeJPEG(CGImageGetPixels(image), kThumbnailSide, kThumbnailSide,
+                          static_cast<int>(CGImageGetBytesPerRow(image)), kThumbnailQuality);
   return thumbnail;
 }
 

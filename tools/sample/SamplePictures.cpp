@@ -1,11 +1,12 @@
 #include "SamplePictures.h"
 
 #include <cairo.h>
-#include <jpeglib.h>
 
 #include <algorithm>
 #include <cmath>
 #include <memory>
+
+#include "coregraphics/JPEGEncoding.h"
 
 namespace sample {
 namespace {
@@ -101,34 +102,6 @@ cairo_status_t appendBytes(void* closure, const unsigned char* data, unsigned in
 
 }  // namespace
 
-std::vector<uint8_t> encodeJPEG(const uint8_t* pixels, int width, int height, int stride,
-                                int quality) {
-  jpeg_compress_struct info{};
-  jpeg_error_mgr errors{};
-  info.err = jpeg_std_error(&errors);
-  jpeg_create_compress(&info);
-  unsigned char* buffer = nullptr;
-  unsigned long size = 0;
-  jpeg_mem_dest(&info, &buffer, &size);
-  info.image_width = static_cast<JDIMENSION>(width);
-  info.image_height = static_cast<JDIMENSION>(height);
-  // Native-order 32-bit ARGB words are B, G, R, A bytes on the little-endian machines we run on.
-  info.input_components = 4;
-  info.in_color_space = JCS_EXT_BGRA;
-  jpeg_set_defaults(&info);
-  jpeg_set_quality(&info, quality, TRUE);
-  jpeg_start_compress(&info, TRUE);
-  while (info.next_scanline < info.image_height) {
-    JSAMPROW row = const_cast<uint8_t*>(pixels + static_cast<size_t>(info.next_scanline) * stride);
-    jpeg_write_scanlines(&info, &row, 1);
-  }
-  jpeg_finish_compress(&info);
-  jpeg_destroy_compress(&info);
-  std::vector<uint8_t> bytes(buffer, buffer + size);
-  std::free(buffer);
-  return bytes;
-}
-
 const char* formatName(PictureFormat format) {
   return format == PictureFormat::JPEG ? "jpeg" : "png";
 }
@@ -152,8 +125,8 @@ Picture drawPicture(PictureKind kind, int width, int height, uint32_t variant,
   picture.format = format;
   if (format == PictureFormat::JPEG) {
     cairo_surface_flush(surface.get());
-    picture.bytes = encodeJPEG(cairo_image_surface_get_data(surface.get()), width, height,
-                               cairo_image_surface_get_stride(surface.get()), 85);
+    picture.bytes = standin::encodeJPEG(cairo_image_surface_get_data(surface.get()), width, height,
+                                        cairo_image_surface_get_stride(surface.get()), 85);
   } else {
     cairo_surface_write_to_png_stream(surface.get(), appendBytes, &picture.bytes);
   }

@@ -24,8 +24,4 @@ Picture drawPicture(PictureKind kind, int width, int height, uint32_t variant,
 
 const char* formatName(PictureFormat format);
 
-// Opaque 32-bit ARGB pixels (cairo's and the platform's bitmaps) as a baseline JPEG.
-std::vector<uint8_t> encodeJPEG(const uint8_t* pixels, int width, int height, int stride,
-                                int quality);
-
 }  // namespace sample

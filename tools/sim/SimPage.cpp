@@ -184,7 +184,7 @@ void writeShot(std::ostream& page, const SimProfile& profile, const ShownShot& s
   page << "<figure" << (isOff(shot.name) ? " data-addon=\"off\"" : "")
        << (shown.difference.empty() ? "" : " class=\"differs\"") << " style=\"width: " << width
        << "px\">\n<a class=\"frame\" href=\"" << escape(base) << ".png\"><img src=\""
-       << escape(base) << (shown.hasThumbnail ? ".thumb.png" : ".png")
+       << escape(base) << (shown.hasThumbnail ? ".thumb.jpg" : ".png")
        << "\" loading=\"lazy\" width=\"" << width << "\" height=\"" << height << "\" alt=\""
        << escape(shot.name) << "\">";
   for (const ScreenRegion& region : shown.changes) {

@@ -15,7 +15,7 @@ struct ShownShot {
   SimShot shot;
   std::string difference;  // set when --check found it different from its reference
   bool hasDiffImage = false;
-  bool hasThumbnail = false;  // NAME.thumb.png beside the screen
+  bool hasThumbnail = false;  // NAME.thumb.jpg beside the screen
   // Where the screen and its twin with the add-on on or off differ.
   std::vector<ScreenRegion> changes;
 };

@@ -216,7 +216,7 @@ class PhoneRun {
     std::error_code error;
     for (ShownScene& scene : shown_.scenes) {
       for (ShownShot& shot : scene.shots) {
-        shot.hasThumbnail = fs::exists(screens_ + "/" + shot.shot.name + ".thumb.png", error);
+        shot.hasThumbnail = fs::exists(screens_ + "/" + shot.shot.name + ".thumb.jpg", error);
       }
       for (ShownShot& on : scene.shots) {
         for (ShownShot& off : scene.shots) {
