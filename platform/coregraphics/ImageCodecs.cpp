@@ -13,6 +13,7 @@
 #include <jpeglib.h>
 
 #include "coregraphics/CoreGraphics.h"
+#include "coregraphics/JPEGErrors.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "ARGB32 pixels are read as B, G, R, A bytes");
@@ -71,14 +72,8 @@ CGImageRef CGImageCreateWithPNGData(const uint8_t* bytes, size_t length) {
 }
 
 namespace {
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf escape;
-};
-
-[[noreturn]] void jpegFail(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->escape, 1);
-}
+using standin::JpegError;
+using standin::jpegFail;
 
 void jpegMessage(j_common_ptr cinfo, int level) {
   // A picture cut short would otherwise come out padded with grey: refuse it instead, whether the

@@ -1,25 +1,16 @@
 #include "coregraphics/JPEGEncoding.h"
 
 #include <csetjmp>
-#include <cstddef>
-#include <cstdio>
 #include <cstdlib>
 
-// jpeglib.h needs size_t and FILE first.
-#include <jpeglib.h>
+#include "coregraphics/JPEGErrors.h"
 
 static_assert(__BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__,
               "native-order ARGB words are B, G, R, A bytes");
 
 namespace {
-struct JpegError {
-  jpeg_error_mgr manager;
-  std::jmp_buf escape;
-};
-
-[[noreturn]] void jpegFail(j_common_ptr cinfo) {
-  std::longjmp(reinterpret_cast<JpegError*>(cinfo->err)->escape, 1);
-}
+using standin::JpegError;
+using standin::jpegFail;
 
 // Only plain data lives in this frame, so that leaving it by longjmp skips no destructor; the
 // bytes are libjpeg's buffer, freed by the caller.
