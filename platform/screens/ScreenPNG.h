@@ -1,8 +1,8 @@
 // Screens as PNG files, made for speed: the pixels cairo's own PNG writer gives, compressed at
 // zlib's fastest level with unfiltered rows (a screen's runs of one colour compress best as they
 // are) instead of its default level and a filter tried per row, and without an alpha channel when
-// every pixel is opaque. A screen is drawn and written
-// many times and read back a few: the bytes may differ from cairo's, what they show never does.
+// every pixel is opaque. A screen is drawn and written many times and read back a few: the bytes
+// may differ from cairo's, what they show never does.
 #pragma once
 
 #include <cstdint>

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "coregraphics/JPEGEncoding.h"
@@ -16,6 +17,8 @@ namespace {
 // A thumbnail is seen small and written for every screen: a JPEG with colour at full
 // resolution is a quarter of the time of a PNG and shows the same.
 constexpr int kThumbnailQuality = 92;
+
+using SurfacePtr = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
 SurfacePtr none() {
   return SurfacePtr(nullptr, cairo_surface_destroy);
@@ -37,8 +40,9 @@ SurfacePtr halved(cairo_surface_t* surface) {
   cairo_destroy(cr);
   return half;
 }
-}  // namespace
 
+// The screen `width` pixels wide (never wider than it is), its height in proportion; nothing
+// when the screen has no pixels.
 SurfacePtr screenThumbnail(cairo_surface_t* screen, int width) {
   if (!screen || cairo_surface_status(screen) != CAIRO_STATUS_SUCCESS ||
       cairo_surface_get_type(screen) != CAIRO_SURFACE_TYPE_IMAGE || width < 1) {
@@ -70,13 +74,13 @@ SurfacePtr screenThumbnail(cairo_surface_t* screen, int width) {
   cairo_destroy(cr);
   return thumbnail;
 }
+}  // namespace
 
 bool writeScreenThumbnail(cairo_surface_t* screen, int width, const std::string& realPath,
                           std::string* reason) {
   SurfacePtr thumbnail = screenThumbnail(screen, width);
   std::vector<uint8_t> jpeg;
   if (thumbnail) {
-    cairo_surface_flush(thumbnail.get());
     // Over white, as the page shows a screen: a JPEG has no transparency.
     cairo_t* cr = cairo_create(thumbnail.get());
     cairo_set_operator(cr, CAIRO_OPERATOR_DEST_OVER);

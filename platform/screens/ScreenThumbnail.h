@@ -3,21 +3,14 @@
 // lines and text stay readable.
 #pragma once
 
-#include <memory>
 #include <string>
 
 typedef struct _cairo_surface cairo_surface_t;
 
 namespace standin {
 
-using SurfacePtr = std::unique_ptr<cairo_surface_t, void (*)(cairo_surface_t*)>;
-
-// The screen `width` pixels wide (never wider than it is), its height in proportion; nothing
-// when the screen has no pixels.
-SurfacePtr screenThumbnail(cairo_surface_t* screen, int width);
-
-// The thumbnail as a JPEG file (over white) at a real path, whole or not at all; false with the
-// reason.
+// The screen `width` pixels wide (never wider than it is), its height in proportion, as a JPEG
+// file (over white) at a real path, whole or not at all; false with the reason.
 bool writeScreenThumbnail(cairo_surface_t* screen, int width, const std::string& realPath,
                           std::string* reason);
 

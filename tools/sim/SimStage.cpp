@@ -57,8 +57,7 @@ std::vector<std::string> SimStage::record(const std::string& base, const SimHost
   shots_.push_back({name, caption, switches.empty() ? startingSwitches() : switches, host.name});
   std::string stem = screens_ + "/" + name;
   // The host writes the thumbnail from the screen it holds, so that the simulator decodes only
-  // the screens it compares.
-  // Quoted, for an output folder whose name has spaces.
+  // the screens it compares. Paths are quoted, for an output folder whose name has spaces.
   std::ostringstream snapshot, dump;
   snapshot << "snapshot " << std::quoted(stem + ".png")
            << " thumbnail=" << thumbnailPixelWidth(profile_);
