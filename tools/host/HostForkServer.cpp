@@ -16,6 +16,7 @@
 #include <map>
 #include <thread>
 
+#include "addressbook/PhoneNumberWarmUp.h"
 #include "uikit/TextWarmUp.h"
 
 namespace {
@@ -135,6 +136,7 @@ void becomeChild(const Request& request, int requests, int children,
 std::optional<std::vector<std::string>> serveForks(int requests, int* status) {
   *status = 0;
   standin::warmUpTextDrawing();
+  standin::warmUpPhoneNumbers();
   if (!becomeSingleThreaded(std::chrono::seconds(10))) {
     std::fprintf(stderr, "talvocb-host: the fork server still has threads after warming up\n");
     *status = 1;
