@@ -242,6 +242,29 @@ TEST(SimulatorTest, ComparisonCatchesAPictureMovedByAPointOrRecoloured) {
   EXPECT_TRUE(simulator::compareShot(tinted, reference, options, tinted + ".diff.png").same);
 }
 
+// Twins are read a row at a time: the box is where the picture moved, and a cut-off file gives
+// no box rather than a half-read one.
+TEST(SimulatorTest, TwinsAreMarkedWhereTheyDifferAndNotWhenOneIsCutOff) {
+  TemporaryFolder copies;
+  std::string screen = kReferences + "/" + kPhone + "/call-photo.png";
+  std::string moved = copies.path + "/moved.png", cut = copies.path + "/cut.png";
+  fs::copy_file(screen, moved);
+  moveSquare(moved, 40, 76, 120, 2);
+  fs::copy_file(screen, cut);
+  fs::resize_file(cut, fs::file_size(cut) / 2);
+
+  EXPECT_TRUE(simulator::changedRegions(screen, screen, 2.3, 12).empty());
+  auto boxes = simulator::changedRegions(screen, moved, 2.3, 12);
+  ASSERT_EQ(boxes.size(), 1u);
+  // 750 x 1334 pixels; the square spans 40 to 162 across and 76 to 196 down, to the next cells.
+  EXPECT_NEAR(boxes[0].x * 750, 36, 0.01);
+  EXPECT_NEAR(boxes[0].y * 1334, 72, 0.01);
+  EXPECT_NEAR((boxes[0].x + boxes[0].width) * 750, 168, 0.01);
+  EXPECT_NEAR((boxes[0].y + boxes[0].height) * 1334, 204, 0.01);
+  EXPECT_TRUE(simulator::changedRegions(screen, cut, 2.3, 12).empty());
+  EXPECT_TRUE(simulator::changedRegions(screen, copies.path + "/none.png", 2.3, 12).empty());
+}
+
 TEST(SimulatorTest, DifferingScreenFailsTheRunAndIsMarkedOnThePage) {
   TemporaryFolder out, references;
   fs::copy(kReferences, references.path, fs::copy_options::recursive);

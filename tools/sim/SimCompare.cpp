@@ -12,6 +12,7 @@
 #include <sstream>
 #include <vector>
 
+#include "SimPNGRows.h"
 #include "foundation/PropertyList.h"
 #include "screens/ScreenPNG.h"
 
@@ -223,40 +224,28 @@ Comparison compareShot(const std::string& stem, const std::string& reference,
   return result;
 }
 
-ScreenPixels readScreenPixels(const std::string& png) {
-  std::string unused;
-  Surface surface = loadPNG(png, &unused);
-  if (!surface) return {};
-  return {std::shared_ptr<cairo_surface_t>(surface.release(), cairo_surface_destroy)};
-}
-
-std::vector<ScreenRegion> changedRegions(const ScreenPixels& firstPixels,
-                                         const ScreenPixels& secondPixels, double tolerance,
-                                         int cell) {
-  if (!firstPixels || !secondPixels || cell < 1) return {};
-  cairo_surface_t* first = firstPixels.surface.get();
-  cairo_surface_t* second = secondPixels.surface.get();
-  int width = cairo_image_surface_get_width(first);
-  int height = cairo_image_surface_get_height(first);
-  if (width != cairo_image_surface_get_width(second) ||
-      height != cairo_image_surface_get_height(second) || width == 0 || height == 0) {
+std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
+                                         double tolerance, int cell) {
+  PNGRows first(firstPNG), second(secondPNG);
+  int width = first.width(), height = first.height();
+  if (!first.ok() || !second.ok() || cell < 1 || width != second.width() ||
+      height != second.height()) {
     return {};
   }
   int columns = (width + cell - 1) / cell, rows = (height + cell - 1) / cell;
   std::vector<char> marked(static_cast<std::size_t>(columns) * rows, 0);
-  const unsigned char* firstData = cairo_image_surface_get_data(first);
-  const unsigned char* secondData = cairo_image_surface_get_data(second);
-  int firstStride = cairo_image_surface_get_stride(first);
-  int secondStride = cairo_image_surface_get_stride(second);
   for (int y = 0; y < height; ++y) {
-    const auto* a = reinterpret_cast<const uint32_t*>(firstData + std::ptrdiff_t{y} * firstStride);
-    const auto* b =
-        reinterpret_cast<const uint32_t*>(secondData + std::ptrdiff_t{y} * secondStride);
+    const uint8_t* a = first.nextRow();
+    const uint8_t* b = second.nextRow();
+    if (!a || !b) return {};
     // Most rows of a screen and its twin are alike: one comparison passes them.
-    if (std::memcmp(a, b, static_cast<std::size_t>(width) * sizeof(uint32_t)) == 0) continue;
-    for (int x = 0; x < width; ++x) {
+    if (std::memcmp(a, b, static_cast<std::size_t>(width) * 4) == 0) continue;
+    for (int x = 0; x < width; ++x, a += 4, b += 4) {
       char& at = marked[static_cast<std::size_t>(y / cell) * columns + x / cell];
-      if (!at && deltaE(a[x], b[x]) > tolerance) at = 1;
+      if (!at && std::memcmp(a, b, 4) != 0 &&
+          deltaE(premultipliedPixel(a), premultipliedPixel(b)) > tolerance) {
+        at = 1;
+      }
     }
   }
   // Cells that touch, corners and a one-cell gap included, make one box.

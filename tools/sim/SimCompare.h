@@ -2,7 +2,6 @@
 // within a perceptual tolerance, the view trees exactly.
 #pragma once
 
-#include <memory>
 #include <string>
 #include <vector>
 
@@ -35,18 +34,11 @@ struct ScreenRegion {
   double x = 0, y = 0, width = 0, height = 0;
 };
 
-// A recorded screen's pixels, read to compare it with its twin; empty when the file cannot be
-// read as a picture.
-struct ScreenPixels {
-  std::shared_ptr<cairo_surface_t> surface;
-  explicit operator bool() const { return surface != nullptr; }
-};
-ScreenPixels readScreenPixels(const std::string& png);
-
-// Where two screens of one size differ by more than `tolerance`: boxes around the differing
-// places, each grown to a grid of `cell` pixels and joined with its neighbours, so that a
-// change of one picture is one box. Nothing when they are alike or cannot be compared.
-std::vector<ScreenRegion> changedRegions(const ScreenPixels& first, const ScreenPixels& second,
+// Where two recorded screens of one size (PNG files) differ by more than `tolerance`: boxes
+// around the differing places, each grown to a grid of `cell` pixels and joined with its
+// neighbours, so that a change of one picture is one box. Nothing when they are alike or cannot
+// be compared.
+std::vector<ScreenRegion> changedRegions(const std::string& firstPNG, const std::string& secondPNG,
                                          double tolerance, int cell);
 
 }  // namespace simulator

@@ -221,8 +221,8 @@ class PhoneRun {
       for (ShownShot& on : scene.shots) {
         for (ShownShot& off : scene.shots) {
           if (off.shot.name != on.shot.name + "-off") continue;
-          on.changes = changedRegions(readScreenPixels(screens_ + "/" + on.shot.name + ".png"),
-                                      readScreenPixels(screens_ + "/" + off.shot.name + ".png"),
+          on.changes = changedRegions(screens_ + "/" + on.shot.name + ".png",
+                                      screens_ + "/" + off.shot.name + ".png",
                                       options_.compare.tolerance, cell);
           off.changes = on.changes;
         }
