@@ -21,10 +21,9 @@ namespace simulator {
 namespace {
 using Surface = std::unique_ptr<cairo_surface_t, decltype(&cairo_surface_destroy)>;
 
-// References come from anyone: bounded in bytes and pixels, and never waited on (a FIFO).
-constexpr std::size_t kMostPictureBytes = 64 * 1024 * 1024;
+// References come from anyone: bounded in bytes (pictures by SimPNGRows.h), and never waited on
+// (a FIFO).
 constexpr std::size_t kMostTreeBytes = 16 * 1024 * 1024;
-constexpr uint64_t kMostPixels = 64 * 1024 * 1024;
 
 struct PNGReading {
   const std::vector<uint8_t>* bytes;

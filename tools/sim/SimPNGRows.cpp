@@ -10,11 +10,6 @@
 namespace simulator {
 
 namespace {
-// Screens come from the output folder, which anyone may have touched: bounded in bytes and
-// pixels, and never waited on (a FIFO).
-constexpr std::size_t kMostPictureBytes = 64 * 1024 * 1024;
-constexpr uint64_t kMostPixels = 64 * 1024 * 1024;
-
 [[noreturn]] void failed(png_structp png, png_const_charp) {
   png_longjmp(png, 1);
 }

@@ -2,12 +2,18 @@
 // whole: a screen of the 6 Plus is 11 MB of pixels.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace simulator {
+
+// Screens and references come from folders anyone may have touched: a picture is read only up to
+// these sizes.
+constexpr std::size_t kMostPictureBytes = 64 * 1024 * 1024;
+constexpr uint64_t kMostPixels = 64 * 1024 * 1024;
 
 class PNGRows {
  public:
