@@ -1,7 +1,6 @@
 #include "LiveHost.h"
 
 #include <fstream>
-#include <iomanip>
 #include <sstream>
 
 #include "HostServeReplies.h"
@@ -157,11 +156,7 @@ HostAnswer LiveHost::record() {
 
 HostAnswer LiveHost::recordScreen(bool restart) {
   std::string stem = screens_ + "/" + process_.key;
-  // Quoted, for an output folder whose name has spaces.
-  std::ostringstream snapshot, dump;
-  snapshot << "snapshot " << std::quoted(stem + ".png");
-  dump << "dump " << std::quoted(stem + ".json");
-  for (const std::string& line : {std::string("wait-idle"), snapshot.str(), dump.str()}) {
+  for (const std::string& line : simulator::screenRecordingActions(stem)) {
     HostAnswer answer = restart ? perform(line) : exchange(line);
     if (!answer.ok) return answer;
   }

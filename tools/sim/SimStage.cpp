@@ -55,12 +55,15 @@ std::vector<std::string> SimStage::record(const std::string& base, const SimHost
                                           const std::string& caption, const std::string& switches) {
   std::string name = addOnOff_ ? std::string(base).append("-off") : base;
   shots_.push_back({name, caption, switches.empty() ? startingSwitches() : switches, host.name});
-  std::string stem = screens_ + "/" + name;
   // The host writes the thumbnail from the screen it holds, so that the simulator decodes only
-  // the screens it compares. Paths are quoted, for an output folder whose name has spaces.
+  // the screens it compares.
+  return screenRecordingActions(screens_ + "/" + name, thumbnailPixelWidth(profile_));
+}
+
+std::vector<std::string> screenRecordingActions(const std::string& stem, int thumbnailWidth) {
   std::ostringstream snapshot, dump;
-  snapshot << "snapshot " << std::quoted(stem + ".png")
-           << " thumbnail=" << thumbnailPixelWidth(profile_);
+  snapshot << "snapshot " << std::quoted(stem + ".png");
+  if (thumbnailWidth > 0) snapshot << " thumbnail=" << thumbnailWidth;
   dump << "dump " << std::quoted(stem + ".json");
   return {"wait-idle", snapshot.str(), dump.str()};
 }

@@ -92,6 +92,11 @@ class SimStage {
   std::vector<SimShot> shots_;
 };
 
+// The host's actions that record its frontmost screen once it has settled: STEM.png, with
+// STEM.thumb.jpg beside it when `thumbnailWidth` is set, and its view tree STEM.json. The paths
+// are quoted, for an output folder whose name has spaces.
+std::vector<std::string> screenRecordingActions(const std::string& stem, int thumbnailWidth = 0);
+
 // The scenes' settings file: all seven switches on, or the master switch alone off.
 bool writeStartingSettings(const std::string& device, bool addOnOff, std::string* error);
 
